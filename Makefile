@@ -1,0 +1,34 @@
+# The two commands a newcomer needs: `make demo` and `make test`.
+BUILD ?= build
+JOBS ?= 2
+FUZZ_SECONDS ?= 60
+
+.PHONY: all deps build native test demo bench fuzz clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+build: deps
+	@cmake -S . -B $(BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS)
+
+native: deps
+	@cmake -S . -B $(BUILD)/native -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug >/dev/null
+	@cmake --build $(BUILD)/native -j $(JOBS)
+
+test: build native
+	@scripts/run-tests $(BUILD)
+
+demo: build
+	@scripts/run-demo $(BUILD)
+
+bench: build
+	@scripts/run-bench $(BUILD)
+
+fuzz: native
+	@scripts/run-fuzz $(BUILD)/native $(FUZZ_SECONDS)
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,50 @@
+// Resource ids shared by the resource script and the code.
+#pragma once
+
+// String table: names and texts loaded at start-up.
+#define IDS_CLASS_NAME            1
+#define IDS_DIRECTORY_PROMPT      2
+#define IDS_SIZE_FORMAT           3
+#define IDS_DEFAULT_EDITOR        4
+#define IDS_INSTALL_DONE          5
+#define IDS_INSTALL_PARTIAL       6
+#define IDS_INSTALL_ABANDONED     7
+#define IDS_FILES_SECTION        16
+#define IDS_GROUP_SECTION        17
+#define IDS_INSTALL_SECTION      18
+#define IDS_REGISTRATION_SECTION 19
+#define IDS_APPLICATION_KEY      20
+#define IDS_BITMAP_KEY           21
+#define IDS_CAPTION_KEY          22
+#define IDS_DIRECTORY_KEY        23
+#define IDS_SUFFIXES_KEY         24
+
+// String table: failure messages, each with at most one "%s".
+#define IDS_CANNOT_OPEN        2044
+#define IDS_CANNOT_READ        2045
+#define IDS_CANNOT_CREATE      2050
+#define IDS_CANNOT_WRITE       2051
+#define IDS_CANNOT_ALLOCATE    2052
+#define IDS_CANNOT_LOCK        2053
+#define IDS_CANNOT_MAKE_BITMAP 2054
+#define IDS_NO_SECTION         2055
+
+// DIRECTORY dialog.
+#define IDC_DIRECTORY_PROMPT 256
+#define IDC_DIRECTORY_EDIT   257
+#define IDC_DIRECTORY_SIZE   258
+#define IDC_DIRECTORY_INSTALL 259
+#define IDC_DIRECTORY_CANCEL 260
+
+// COPY dialog, and the commands the copy engine sends it.
+#define IDC_COPY_LABEL        256
+#define IDC_COPY_OVERALL_BAR  257
+#define IDC_COPY_FILE_BAR     258
+#define IDC_COPY_OVERALL_TEXT 259
+#define IDC_COPY_FILE_TEXT    260
+#define IDC_COPY_CANCEL       261
+#define CMD_COPY_NEW_ENTRY    256
+#define CMD_COPY_PROGRESS     260
+
+// REGISTRATION dialog (its buttons are IDYES and IDNO).
+#define IDC_REGISTRATION_EDIT 257

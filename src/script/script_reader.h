@@ -1,0 +1,16 @@
+// Loading the setup script into memory and finding its sections, with failure messages.
+#pragma once
+
+#include <windows.h>
+
+#include "script/script_scan.h"
+
+// Loads the whole file plus a zero byte into a movable global block, locked. Returns 0, or -1
+// after showing message 2044, 2052, 2053 or 2045; on failure nothing stays allocated.
+int LoadScript(HINSTANCE instance, const char* caption, HWND owner, const char* path,
+               HGLOBAL* memory, const char** text);
+
+// Finds the section from the top: 0 with cursor after its header, or -1 with cursor at the end
+// of the text, after message 2055 when report is nonzero.
+int FindSection(HINSTANCE instance, const char* caption, HWND owner, const char* name,
+                int report, const char* text, int* cursor);

@@ -1,0 +1,84 @@
+// The one process-wide record of settings, paths, handles, counters and flags.
+#pragma once
+
+#include <windows.h>
+
+// Capacities of the text buffers; each counts the terminating zero.
+enum {
+    kNameCapacity = 32,
+    kTextCapacity = 128,
+    kPathCapacity = 260,
+    kWorkCapacity = 8192,
+};
+
+// Size of one copy chunk; a chunk shorter than this ends the file.
+enum { kChunkSize = 8192 };
+
+struct SetupState {
+    // Handles and windows.
+    HINSTANCE instance;
+    HWND mainWindow;
+    HWND progressDialog;        // the modeless COPY dialog while files are copied, else 0
+    HBITMAP backgroundBitmap;   // the tiled background picture, or 0
+    HBRUSH barBrush;            // pure blue, the done part of a progress bar
+    HBRUSH grayBrush;           // light grey, the shade after the done part
+    int clientWidth;            // client size from the last WM_SIZE, each 0 to 65535
+    int clientHeight;
+
+    // The loaded setup script and the entry being read.
+    HGLOBAL scriptMemory;
+    const char* scriptText;
+    int cursor;                 // byte offset of the current line in scriptText
+    int lineLength;             // length of the line last parsed by the Files and Group walks
+    int keyLength;
+    const char* valueStart;     // value of the current entry; the shortcut step's field cursor
+    int valueLength;
+    char entryKey[kTextCapacity];
+    char entryValue[kTextCapacity];
+
+    // Names and texts from the string table.
+    char className[kNameCapacity];
+    char directoryPrompt[kTextCapacity];
+    char sizeFormat[kTextCapacity];
+    char filesSection[kNameCapacity];
+    char groupSection[kNameCapacity];
+    char installSection[kNameCapacity];
+    char registrationSection[kNameCapacity];
+    char applicationKey[kNameCapacity];
+    char bitmapKey[kNameCapacity];
+    char captionKey[kNameCapacity];
+    char directoryKey[kNameCapacity];
+    char suffixesKey[kNameCapacity];
+
+    // Settings and paths.
+    char bitmapFile[kTextCapacity];
+    char applicationName[kTextCapacity];
+    char caption[kTextCapacity];
+    char targetDir[kTextCapacity];
+    char suffixList[kTextCapacity];
+    char bitmapPath[kTextCapacity];
+    char modulePath[kPathCapacity];   // the program's path, then the script's, then a source's
+    int driveLength;
+    int dirLength;                    // just after the last backslash of the program's path
+    int extPosition;
+    char destPath[kPathCapacity];
+    char programsFolder[kTextCapacity];
+    char desktopFolder[kTextCapacity];
+    char groupFolder[kTextCapacity];
+
+    // Copying state and counters. Byte counts are 64-bit so that large payloads neither wrap
+    // into negative sizes nor into wrong percentages.
+    HANDLE sourceFile;
+    HANDLE destFile;
+    int bytesRead;
+    long long fileSize;
+    long long fileCopied;
+    long long totalBytes;
+    long long copiedBytes;
+    int cancelled;
+    int errorCount;
+    char workBuffer[kWorkCapacity];
+};
+
+// The one instance, zero-initialised before start-up.
+extern SetupState setupState;
