@@ -12,11 +12,11 @@ deps:
 
 build: deps
 	@cmake -S . -B $(BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
-	@cmake --build $(BUILD) -j $(JOBS)
+	@cmake --build $(BUILD) -j $(JOBS) -- --no-print-directory
 
 native: deps
 	@cmake -S . -B $(BUILD)/native -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug >/dev/null
-	@cmake --build $(BUILD)/native -j $(JOBS)
+	@cmake --build $(BUILD)/native -j $(JOBS) -- --no-print-directory
 
 test: build native
 	@scripts/run-tests $(BUILD)
