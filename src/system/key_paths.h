@@ -3,12 +3,20 @@
 
 #include <windows.h>
 
+// Characters kept of one key path component; the rest of a longer component is dropped.
+enum { kKeyComponentLength = 260 };
+
 // Reads a value into buffer (capacity bytes). 0, the platform's error code, or -1 without
-// memory. On success the text is always terminated within the capacity; on failure the
-// buffer is left exactly as it was.
+// memory. On success the text is always terminated within the capacity: data that fills the
+// whole capacity without a zero byte counts as not fitting (ERROR_MORE_DATA). On failure the
+// buffer is left exactly as it was. An empty or null name reads the key's default value.
 LONG ReadKeyPathValue(HKEY root, const char* path, const char* name, DWORD type,
                       char* buffer, DWORD capacity);
 
-// Writes a value, creating every missing key of the path. 0 or an error code.
+// Writes a value, creating every missing key of the path; size is passed to the platform
+// unchanged. 0, the platform's error code, or -1 without memory.
 LONG WriteKeyPathValue(HKEY root, const char* path, const char* name, DWORD type,
                        const void* data, DWORD size);
+
+// Number of nodes in the key chain; 0 between operations. For the tests.
+int KeyChainLength(void);

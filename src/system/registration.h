@@ -1,5 +1,10 @@
 // App Paths, the uninstall entry and the default-editor registration.
 #pragma once
 
-// UM_REGISTER's work: writes the entries and asks the question; the caller then finishes.
+// UM_REGISTER's work, up to the final report that the caller shows next: writes the App Paths
+// and uninstall values, asks whether Quillor is to be the default text editor (owner
+// mainWindow, caption caption). Yes: writes the txtfile open and print commands, takes the
+// Suffixes line of the Registration section into suffixList, runs the file types dialog and
+// binds each listed suffix to txtfile. No: quotes a bare final %1 of the txtfile commands.
+// Registry failures are ignored and not counted.
 void RegisterApplication(void);

@@ -3,10 +3,17 @@
 
 #include <windows.h>
 
-// Writes one shortcut through the shell-link object; 0 or the first failing call's code.
+// Writes one shortcut file named linkPath through the shell-link object: target, description,
+// icon location (skipped when iconFile is null) and the normal show command. Returns 0, or the
+// failing call's negative code (a link path of more than 259 characters is such a failure).
+// COM is initialised and uninitialised around it; every interface is released on every path.
 HRESULT CreateShellShortcut(const char* targetPath, const char* linkPath,
                             const char* description, const char* iconFile, int iconIndex);
 
-// UM_SHORTCUTS. Returns 0 after posting UM_REGISTER, or -1 when the programs folder cannot be
-// read, in which case the caller continues with the registration step at once.
+// UM_SHORTCUTS: the group folder under the programs folder and one shortcut per Group entry,
+// the first one also on the desktop; writes programsFolder, groupFolder, desktopFolder and the
+// entry fields, adds 1 to errorCount when the folder cannot be made. Holds the mouse capture
+// for the main window while it works. Returns 0 after posting UM_REGISTER, or -1 when the
+// programs folder cannot be read, in which case the caller continues with the registration
+// step at once.
 int CreateGroupShortcuts(void);

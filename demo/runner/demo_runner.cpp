@@ -1,0 +1,379 @@
+// Runs SETUP.EXE on the sample medium unattended, with screenshots, and prints what it installed.
+// Usage: demo_runner MEDIUM_FOLDER SCREENSHOT_FOLDER   (Windows paths)
+#include <windows.h>
+#include <fcntl.h>
+#include <io.h>
+#include <objbase.h>
+#include <shlobj.h>
+#include <stdio.h>
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+#include "medium.h"
+#include "resources/resource_ids.h"
+#include "ui_driver.h"
+
+namespace {
+
+const DWORD kRunLimitMs = 120000;
+const char kCurrentVersion[] = "Software\\Microsoft\\Windows\\CurrentVersion";
+const char kShellFolders[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
+int driverFailures;
+
+void ReportDriverFailure(const std::string& failure)
+{
+    driverFailures++;
+    fprintf(stderr, "demo runner: %s\n", failure.c_str());
+}
+
+// Writes the whole screen as a 24-bit BMP file. 0 or -1.
+int SaveScreenBitmap(const std::string& path)
+{
+    int width = GetSystemMetrics(SM_CXSCREEN);
+    int height = GetSystemMetrics(SM_CYSCREEN);
+    HDC screen = GetDC(nullptr);
+    HDC memory = 0;
+    HBITMAP picture = 0;
+    HGDIOBJ previous = 0;
+    void* bits = nullptr;
+    int result = -1;
+    BITMAPINFO info;
+    memset(&info, 0, sizeof info);
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    DWORD rowBytes = ((DWORD)width * 3 + 3) & ~3u;
+    DWORD imageBytes = rowBytes * (DWORD)height;
+
+    if (!screen) goto done;
+    memory = CreateCompatibleDC(screen);
+    if (!memory) goto done;
+    picture = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!picture) goto done;
+    previous = SelectObject(memory, picture);
+    if (BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY)) {
+        GdiFlush();
+        BITMAPFILEHEADER header;
+        memset(&header, 0, sizeof header);
+        header.bfType = 0x4D42;  // "BM"
+        header.bfOffBits = sizeof header + sizeof info.bmiHeader;
+        header.bfSize = header.bfOffBits + imageBytes;
+        std::string bytes((const char*)&header, sizeof header);
+        bytes.append((const char*)&info.bmiHeader, sizeof info.bmiHeader);
+        bytes.append((const char*)bits, imageBytes);
+        result = WriteFileBytes(path, bytes);
+    }
+    SelectObject(memory, previous);
+
+done:
+    if (picture) DeleteObject(picture);
+    if (memory) DeleteDC(memory);
+    if (screen) ReleaseDC(nullptr, screen);
+    return result;
+}
+
+// Has the program paint what it shows, then saves the screen as NN-name.bmp. With a thread
+// given, the program is held still from the painting to the capture (the progress dialog
+// would be gone otherwise).
+void TakeScreenshot(const std::string& folder, const char* name, HWND window, HANDLE hold = 0)
+{
+    static int number;
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored);
+    if (hold) SuspendThread(hold);
+    else Sleep(300);  // lets the X server show what was painted before it is read back
+    char file[64];
+    snprintf(file, sizeof file, "%02d-%s.bmp", ++number, name);
+    if (SaveScreenBitmap(folder + "\\" + file) != 0) {
+        fprintf(stderr, "demo runner: cannot save the screenshot %s\n", file);
+    }
+    if (hold) ResumeThread(hold);
+}
+
+// The lines of a section of a setup script, without their line breaks.
+std::vector<std::string> SectionLines(const std::string& script, const std::string& section)
+{
+    std::vector<std::string> lines;
+    std::string header = "[" + section + "]";
+    int inside = 0;
+    size_t start = 0;
+    while (start < script.size()) {
+        size_t end = script.find('\n', start);
+        if (end == std::string::npos) end = script.size();
+        std::string line = script.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty() && line[0] == '[') inside = line.compare(0, header.size(), header) == 0;
+        else if (inside) lines.push_back(line);
+        start = end + 1;
+    }
+    return lines;
+}
+
+// The value of key in a section of a setup script, or "" (the last matching line wins).
+std::string ScriptValue(const std::string& script, const char* section, const char* key)
+{
+    std::string value;
+    for (const std::string& line : SectionLines(script, section)) {
+        if (line.compare(0, strlen(key), key) != 0) continue;
+        size_t equals = line.find('=');
+        value = equals == std::string::npos ? "" : line.substr(equals + 1);
+    }
+    return value;
+}
+
+// The destination names of the Files entries that go to the Windows directory.
+std::vector<std::string> WindowsDirectoryEntries(const std::string& script)
+{
+    std::vector<std::string> names;
+    for (const std::string& line : SectionLines(script, "Files")) {
+        size_t equals = line.find('=');
+        if (line.empty() || line[0] == ';' || equals == std::string::npos) continue;
+        size_t value = line.find_first_not_of(" \t=", equals);
+        if (value == std::string::npos || line[value] != '%') continue;
+        std::string destination = line.substr(value + 1);
+        size_t semicolon = destination.rfind(';');
+        if (semicolon != std::string::npos) destination.resize(semicolon);
+        names.push_back(destination);
+    }
+    return names;
+}
+
+void ListFiles(const std::string& folder, const std::string& shown)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        if (strcmp(found.cFileName, ".") == 0 || strcmp(found.cFileName, "..") == 0) continue;
+        std::string name = shown + found.cFileName;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            printf("    %-40s (directory)\n", (name + "\\").c_str());
+            ListFiles(folder + "\\" + found.cFileName, name + "\\");
+        } else {
+            printf("    %-40s %10lu bytes\n", name.c_str(), (unsigned long)found.nFileSizeLow);
+        }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
+void PrintShortcut(const std::string& path)
+{
+    IShellLinkA* link = nullptr;
+    IPersistFile* file = nullptr;
+    char target[MAX_PATH] = "", description[MAX_PATH] = "", icon[MAX_PATH] = "";
+    int iconIndex = 0;
+    wchar_t widePath[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, widePath, MAX_PATH);
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                   (void**)&link)) &&
+        SUCCEEDED(link->QueryInterface(IID_IPersistFile, (void**)&file)) &&
+        SUCCEEDED(file->Load(widePath, STGM_READ))) {
+        link->GetPath(target, sizeof target, nullptr, SLGP_RAWPATH);
+        link->GetDescription(description, sizeof description);
+        link->GetIconLocation(icon, sizeof icon, &iconIndex);
+        printf("    %s\n        target %s\n        description \"%s\", icon %s,%d\n", path.c_str(),
+               target, description, icon, iconIndex);
+    } else {
+        printf("    %s (cannot be read as a shortcut)\n", path.c_str());
+    }
+    if (file) file->Release();
+    if (link) link->Release();
+}
+
+void PrintShortcutsIn(const std::string& folder, const char* pattern)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\" + pattern).c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        printf("    (none in %s)\n", folder.c_str());
+        return;
+    }
+    do {
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        PrintShortcut(folder + "\\" + found.cFileName);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
+void PrintRegistryValue(HKEY root, const char* rootName, const std::string& keyPath,
+                        const char* valueName)
+{
+    std::string text;
+    int status = ReadRegistryText(root, keyPath.c_str(), valueName, &text);
+    std::string shown = status == 0 ? "\"" + text + "\"" : "(not written)";
+    printf("    %s\\%s [%s]\n        = %s\n", rootName, keyPath.c_str(),
+           valueName ? valueName : "default", shown.c_str());
+}
+
+// What the run saw and chose, for the summary.
+struct RunRecord {
+    std::string targetDir;
+    std::string suffixes;
+    std::vector<SeenMessageBox> boxes;
+    int directoryAnswered;
+    int fileTypesAnswered;
+    int progressSeen;
+};
+
+// The sample payload is copied within milliseconds: looks for the progress dialog without
+// pausing, until the next message box or for at most a second, and takes its picture.
+void CatchProgressDialog(const DrivenProgram& program, const std::string& shots, RunRecord* record)
+{
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < 1000 && !FindMessageBox(program) &&
+           WaitForSingleObject(program.process.hProcess, 0) == WAIT_TIMEOUT) {
+        HWND progress = FindProgramWindow(program, DIALOG_CLASS, nullptr, IDC_COPY_CANCEL);
+        if (progress) {
+            record->progressSeen = 1;
+            TakeScreenshot(shots, "progress", progress, program.process.hThread);
+            return;
+        }
+    }
+}
+
+// Answers whatever the program shows until it ends. 0, or -1 when it did not end in time.
+int AnswerEveryWindow(const DrivenProgram& program, const std::string& shots, RunRecord* record)
+{
+    DWORD start = GetTickCount();
+    while (WaitForSingleObject(program.process.hProcess, kPollMs) == WAIT_TIMEOUT) {
+        if (GetTickCount() - start > kRunLimitMs) {
+            fprintf(stderr, "demo runner: the setup program did not end; on screen:\n%s",
+                    DescribeScreen(program.process.dwProcessId).c_str());
+            return -1;
+        }
+        HWND box = FindMessageBox(program);
+        if (box) {
+            SeenMessageBox seen;
+            seen.caption = ReadWindowTitle(box);
+            seen.text = ReadControlText(box, kMessageTextId);
+            int asks = GetDlgItem(box, IDYES) != 0;
+            // The report carries the main window's title; failure messages carry the class name.
+            HWND main = FindProgramWindow(program, "Install", nullptr, 0);
+            int reports = !asks && main && ReadWindowTitle(main) == seen.caption;
+            TakeScreenshot(shots, asks ? "question" : reports ? "report" : "message", box);
+            record->boxes.push_back(seen);
+            PressButton(box, asks ? IDYES : IDOK);
+            WaitForWindowGone(program, box, kMessageWaitMs);
+            continue;
+        }
+        HWND directory = FindProgramWindow(program, DIALOG_CLASS, nullptr, IDC_DIRECTORY_INSTALL);
+        if (directory && !record->directoryAnswered) {
+            record->directoryAnswered = 1;
+            record->targetDir = ReadControlText(directory, IDC_DIRECTORY_EDIT);
+            TakeScreenshot(shots, "directory", directory);
+            PressButton(directory, IDC_DIRECTORY_INSTALL);
+            WaitForWindowGone(program, directory, kMessageWaitMs);
+            CatchProgressDialog(program, shots, record);
+            continue;
+        }
+        HWND fileTypes = FindProgramWindow(program, DIALOG_CLASS, nullptr, IDC_REGISTRATION_EDIT);
+        if (fileTypes && GetDlgItem(fileTypes, IDYES) && !record->fileTypesAnswered) {
+            record->fileTypesAnswered = 1;
+            record->suffixes = ReadControlText(fileTypes, IDC_REGISTRATION_EDIT);
+            TakeScreenshot(shots, "file-types", fileTypes);
+            PressButton(fileTypes, IDYES);
+            WaitForWindowGone(program, fileTypes, kMessageWaitMs);
+            continue;
+        }
+        HWND progress = FindProgramWindow(program, DIALOG_CLASS, nullptr, IDC_COPY_CANCEL);
+        if (progress && !record->progressSeen) {
+            record->progressSeen = 1;
+            TakeScreenshot(shots, "progress", progress, program.process.hThread);
+        }
+    }
+    return 0;
+}
+
+void PrintSummary(const std::string& mediumFolder, const RunRecord& record, DWORD exitCode)
+{
+    std::string script;
+    ReadFileBytes(mediumFolder + "\\SETUP.INF", &script);
+    std::string application = ScriptValue(script, "Install", "Application");
+
+    printf("\n== What the installation did ==\n");
+    printf("Target directory: %s\n", record.targetDir.c_str());
+    ListFiles(record.targetDir, "");
+    for (const std::string& name : WindowsDirectoryEntries(script)) {
+        std::string path = WindowsFolder() + "\\" + name;
+        long long size = ReadFileSizeOnDisk(path);
+        if (size >= 0) printf("Windows directory: %s, %lld bytes\n", path.c_str(), size);
+        else printf("Windows directory: %s is missing\n", path.c_str());
+    }
+
+    std::string programs, desktop;
+    printf("\nShortcuts:\n");
+    if (ReadRegistryText(HKEY_CURRENT_USER, kShellFolders, "Programs", &programs) == 0) {
+        PrintShortcutsIn(programs + "\\" + application, "*");
+    }
+    if (ReadRegistryText(HKEY_CURRENT_USER, kShellFolders, "Desktop", &desktop) == 0) {
+        PrintShortcutsIn(desktop, "*.lnk");
+    }
+
+    printf("\nRegistry values:\n");
+    std::string appPath = std::string(kCurrentVersion) + "\\App Paths\\Quillor.exe";
+    PrintRegistryValue(HKEY_LOCAL_MACHINE, "HKLM", appPath, nullptr);
+    std::string uninstall = std::string(kCurrentVersion) + "\\Uninstall\\" + application;
+    PrintRegistryValue(HKEY_LOCAL_MACHINE, "HKLM", uninstall, "DisplayName");
+    PrintRegistryValue(HKEY_LOCAL_MACHINE, "HKLM", uninstall, "UninstallString");
+    PrintRegistryValue(HKEY_CLASSES_ROOT, "HKCR", "txtfile\\shell\\open\\command", nullptr);
+    PrintRegistryValue(HKEY_CLASSES_ROOT, "HKCR", "txtfile\\shell\\print\\command", nullptr);
+    size_t position = 0;
+    while (position < record.suffixes.size()) {
+        size_t first = record.suffixes.find_first_not_of(" \t", position);
+        if (first == std::string::npos) break;
+        size_t last = record.suffixes.find_first_of(" \t", first);
+        if (last == std::string::npos) last = record.suffixes.size();
+        std::string suffixKey = "." + record.suffixes.substr(first, last - first);
+        PrintRegistryValue(HKEY_CLASSES_ROOT, "HKCR", suffixKey, nullptr);
+        position = last;
+    }
+
+    printf("\nMessages, in order:\n");
+    for (const SeenMessageBox& box : record.boxes) {
+        printf("    [%s] %s\n", box.caption.c_str(), box.text.c_str());
+    }
+    printf("\nThe run ended with exit code %lu and the report:\n    %s\n", (unsigned long)exitCode,
+           record.boxes.empty() ? "(none)" : record.boxes.back().text.c_str());
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    // The script that runs us parses this output: no CR before each LF.
+    _setmode(_fileno(stdout), _O_BINARY);
+    if (argc != 3) {
+        fprintf(stderr, "usage: demo_runner MEDIUM_FOLDER SCREENSHOT_FOLDER\n");
+        return 2;
+    }
+    std::string mediumFolder = argv[1];
+    std::string shots = argv[2];
+    SetDriverFailureReporter(ReportDriverFailure);
+    CoInitialize(nullptr);
+
+    DrivenProgram program = {};
+    RunRecord record = {};
+    DWORD exitCode = 1;
+    int status = 1;
+    std::string exe = mediumFolder + "\\SETUP.EXE";
+    printf("Starting %s\n", exe.c_str());
+    fflush(stdout);
+    if (StartProgram(exe.c_str(), mediumFolder.c_str(), &program) == 0 &&
+        AnswerEveryWindow(program, shots, &record) == 0) {
+        GetExitCodeProcess(program.process.hProcess, &exitCode);
+        PrintSummary(mediumFolder, record, exitCode);
+        status = driverFailures == 0 && exitCode == 0 ? 0 : 1;
+    }
+    CloseProgram(&program);
+    CoUninitialize();
+    fflush(stdout);
+    return status;
+}

@@ -1,0 +1,107 @@
+// Checks of a BMP file's headers before its data are read (no window calls).
+#include "background/bitmap_header.h"
+
+namespace {
+
+// Compression values of the information header.
+enum {
+    kCompressionNone = 0,
+    kCompressionRle8 = 1,
+    kCompressionRle4 = 2,
+    kCompressionBitFields = 3,
+};
+
+// Limits that keep a garbage header from asking for absurd reads and allocations; a
+// background picture is far below them.
+const long long kMaxSide = 32767;
+const unsigned long long kMaxHeaderBytes = 1 << 20;
+const unsigned long long kMaxPixelBytes = 1 << 28;
+const unsigned long long kBitFieldMasksSize = 12;
+
+unsigned ReadUnsigned32(const unsigned char* bytes)
+{
+    return bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<unsigned>(bytes[3]) << 24;
+}
+
+unsigned ReadUnsigned16(const unsigned char* bytes)
+{
+    return bytes[0] | bytes[1] << 8;
+}
+
+int IsKnownBitCount(unsigned bitCount)
+{
+    return bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 16 ||
+           bitCount == 24 || bitCount == 32;
+}
+
+// Bytes of the header and colour table that the conversion reads, as the platform counts them.
+unsigned long long DescribedHeaderBytes(unsigned infoSize, unsigned bitCount, unsigned compression,
+                                        unsigned colorsUsed)
+{
+    unsigned long long header = infoSize;
+    if (compression == kCompressionBitFields && header < kInfoHeaderSize + kBitFieldMasksSize)
+        header = kInfoHeaderSize + kBitFieldMasksSize;
+    unsigned long long colors = colorsUsed;
+    if (colors == 0 && bitCount <= 8)
+        colors = 1ull << bitCount;
+    return header + colors * 4;
+}
+
+}  // namespace
+
+int CheckBitmapHeader(const unsigned char* fileHeader, const unsigned char* infoHeader,
+                      unsigned long long fileSize, BitmapSizes* sizes)
+{
+    unsigned long long pixelOffset = ReadUnsigned32(fileHeader + 10);
+    unsigned infoSize = ReadUnsigned32(infoHeader);
+    long long width = static_cast<int>(ReadUnsigned32(infoHeader + 4));
+    long long height = static_cast<int>(ReadUnsigned32(infoHeader + 8));
+    unsigned bitCount = ReadUnsigned16(infoHeader + 14);
+    unsigned compression = ReadUnsigned32(infoHeader + 16);
+    unsigned long long imageSize = ReadUnsigned32(infoHeader + 20);
+    unsigned colorsUsed = ReadUnsigned32(infoHeader + 32);
+
+    if (pixelOffset < kFileHeaderSize + kInfoHeaderSize)
+        return kBitmapUnusable;
+    if (pixelOffset > fileSize)
+        return kBitmapTruncated;
+    unsigned long long headerBytes = pixelOffset - kFileHeaderSize;
+    if (headerBytes > kMaxHeaderBytes)
+        return kBitmapUnusable;
+    if (infoSize < kInfoHeaderSize || infoSize > headerBytes)
+        return kBitmapUnusable;
+    if (!IsKnownBitCount(bitCount))
+        return kBitmapUnusable;
+
+    long long rows = height < 0 ? -height : height;
+    if (width <= 0 || width > kMaxSide || rows == 0 || rows > kMaxSide)
+        return kBitmapUnusable;
+
+    unsigned long long pixelBytes;
+    if (compression == kCompressionNone ||
+        (compression == kCompressionBitFields && (bitCount == 16 || bitCount == 32))) {
+        unsigned long long rowBytes =
+            (static_cast<unsigned long long>(width) * bitCount + 31) / 32 * 4;
+        unsigned long long described = rowBytes * static_cast<unsigned long long>(rows);
+        pixelBytes = imageSize < described ? described : imageSize;
+    } else if ((compression == kCompressionRle8 && bitCount == 8) ||
+               (compression == kCompressionRle4 && bitCount == 4)) {
+        // Run-length data end where biSizeImage says; only a bottom-up picture may use them.
+        if (imageSize == 0 || height < 0)
+            return kBitmapUnusable;
+        pixelBytes = imageSize;
+    } else {
+        return kBitmapUnusable;
+    }
+
+    if (DescribedHeaderBytes(infoSize, bitCount, compression, colorsUsed) > headerBytes)
+        return kBitmapUnusable;
+    if (pixelBytes > fileSize - pixelOffset)
+        return kBitmapTruncated;
+    if (pixelBytes > kMaxPixelBytes)
+        return kBitmapUnusable;
+
+    sizes->headerBytes = static_cast<unsigned>(headerBytes);
+    sizes->pixelBytes = static_cast<unsigned>(pixelBytes);
+    return kBitmapUsable;
+}

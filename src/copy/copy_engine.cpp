@@ -1,0 +1,305 @@
+// The copy engine: one Files entry or one 8192-byte chunk per private message.
+#include "copy/copy_engine.h"
+
+#include "copy/progress_dialog.h"
+#include "resources/resource_ids.h"
+#include "script/script_reader.h"
+#include "setup/message_boxes.h"
+#include "setup/private_messages.h"
+#include "setup/setup_state.h"
+#include "setup/startup.h"
+#include "text/bounded_text.h"
+
+// Windows directory entries get up to two identical attempts.
+enum { kWindowsAttempts = 2 };
+
+static void PostStep(UINT message)
+{
+    PostMessageA(setupState.mainWindow, message, 0, 0);
+}
+
+static void NotifyProgressDialog(WPARAM command)
+{
+    if (setupState.progressDialog != 0)
+        SendMessageA(setupState.progressDialog, WM_COMMAND, command, 0);
+}
+
+static void CloseHandleOf(HANDLE* file)
+{
+    if (*file != 0 && *file != INVALID_HANDLE_VALUE)
+        CloseHandle(*file);
+    *file = 0;
+}
+
+static void CloseCopyFiles(void)
+{
+    CloseHandleOf(&setupState.sourceFile);
+    CloseHandleOf(&setupState.destFile);
+}
+
+static int ShowCopyFailure(UINT id, const char* path, UINT type)
+{
+    return ShowFormattedMessage(setupState.instance, setupState.className, setupState.mainWindow,
+                                id, path, type);
+}
+
+// Forms the source path in modulePath after the program's directory. Returns its length, or
+// -1 when the name did not fit (a cut path could name another file).
+static int FormSourcePath(const char* sourceName)
+{
+    int dirLength = setupState.dirLength;
+    if (dirLength < 0 || dirLength >= kPathCapacity)
+        return -1;
+    int nameLength = TextLength(sourceName);
+    int length = AppendBounded(setupState.modulePath, kPathCapacity, dirLength, sourceName,
+                               nameLength);
+    if (length != dirLength + nameLength)
+        return -1;
+    return length;
+}
+
+static HANDLE OpenDestinationPath(void)
+{
+    return CreateFileA(setupState.destPath, GENERIC_WRITE, 0, 0, OPEN_ALWAYS,
+                       FILE_FLAG_SEQUENTIAL_SCAN, 0);
+}
+
+static HANDLE OpenTargetDestination(const char* name)
+{
+    int length = CopyBounded(setupState.destPath, kPathCapacity, setupState.targetDir,
+                             TextLength(setupState.targetDir));
+    length = AppendBounded(setupState.destPath, kPathCapacity, length, "\\", 1);
+    AppendBounded(setupState.destPath, kPathCapacity, length, name, TextLength(name));
+    // A directory that cannot be created has been reported; the open below tells the rest.
+    CreatePathDirectories(setupState.destPath, setupState.mainWindow, setupState.className);
+    return OpenDestinationPath();
+}
+
+// One attempt at the Windows directory: fails without opening anything when the directory is
+// unavailable or the whole path does not fit destPath.
+static HANDLE TryWindowsDestination(const char* name)
+{
+    UINT directoryLength = GetWindowsDirectoryA(setupState.destPath, kPathCapacity);
+    if (directoryLength == 0 || directoryLength >= kPathCapacity)
+        return INVALID_HANDLE_VALUE;
+    int length = (int)directoryLength;
+    int expected = length;
+    if (setupState.destPath[length - 1] != '\\') {
+        length = AppendBounded(setupState.destPath, kPathCapacity, length, "\\", 1);
+        expected++;
+    }
+    int nameLength = TextLength(name);
+    length = AppendBounded(setupState.destPath, kPathCapacity, length, name, nameLength);
+    if (length != expected + nameLength)
+        return INVALID_HANDLE_VALUE;
+    return OpenDestinationPath();
+}
+
+static HANDLE OpenWindowsDestination(const char* name)
+{
+    HANDLE file = INVALID_HANDLE_VALUE;
+    for (int attempt = 0; attempt < kWindowsAttempts && file == INVALID_HANDLE_VALUE; attempt++)
+        file = TryWindowsDestination(name);
+    return file;
+}
+
+void StartCopy(void)
+{
+    if (FindSection(setupState.instance, setupState.className, setupState.mainWindow,
+                    setupState.filesSection, 1, setupState.scriptText, &setupState.cursor) != 0) {
+        setupState.errorCount++;
+        PostStep(UM_FINISH);
+        return;
+    }
+    setupState.progressDialog = CreateDialogParamA(setupState.instance, "Copy",
+                                                   setupState.mainWindow, CopyDialogProc, 0);
+    // Painted now: while the copy runs a step message always waits in the queue, and the
+    // queue hands out posted messages before WM_PAINT.
+    if (setupState.progressDialog != 0)
+        UpdateWindow(setupState.progressDialog);
+    setupState.cancelled = 0;
+    setupState.copiedBytes = 0;
+    setupState.lineLength = 0;
+    PostStep(UM_NEXT_FILE);
+}
+
+enum EntryKind { kEndOfSection, kNothingToCopy, kFileEntry };
+
+// Reads the next Files entry into entryKey and entryValue, tells the progress dialog, and
+// splits the value: entryValue keeps the destination name, *sourceName points at the source.
+static EntryKind ReadNextEntry(int* toWindows, const char** sourceName)
+{
+    setupState.cursor += setupState.lineLength;
+    const char* line = setupState.scriptText + setupState.cursor;
+    setupState.lineLength = ParseEntry(line, &setupState.keyLength, &setupState.valueStart,
+                                       &setupState.valueLength);
+    if (setupState.lineLength == 0)
+        return kEndOfSection;
+    if (setupState.keyLength == 0 && setupState.valueLength == 0)
+        return kNothingToCopy;
+
+    const char* value = setupState.valueStart;
+    int valueLength = setupState.valueLength;
+    *toWindows = 0;
+    if (valueLength > 0 && value[0] == '%') {
+        *toWindows = 1;
+        value++;
+        valueLength--;
+    }
+    CopyBounded(setupState.entryKey, kTextCapacity, line, setupState.keyLength);
+    CopyBounded(setupState.entryValue, kTextCapacity, value, valueLength);
+    // The label shows the whole value, so the dialog hears of it before the split.
+    NotifyProgressDialog(CMD_COPY_NEW_ENTRY);
+
+    *sourceName = setupState.entryValue;
+    char* separator = FindLastChar(setupState.entryValue, ';');
+    if (separator != 0) {
+        *separator = '\0';
+        *sourceName = separator + 1;
+    }
+    return kFileEntry;
+}
+
+void CopyNextEntry(void)
+{
+    int toWindows = 0;
+    const char* sourceName = 0;
+    EntryKind kind = ReadNextEntry(&toWindows, &sourceName);
+    if (kind != kFileEntry) {
+        PostStep(kind == kEndOfSection ? UM_COPY_DONE : UM_NEXT_FILE);
+        return;
+    }
+
+    int sourceLength = FormSourcePath(sourceName);
+    if (sourceLength == 0) {
+        PostStep(UM_NEXT_FILE);
+        return;
+    }
+    setupState.sourceFile = INVALID_HANDLE_VALUE;
+    if (sourceLength > 0)
+        setupState.sourceFile = CreateFileA(setupState.modulePath, GENERIC_READ, FILE_SHARE_READ,
+                                            0, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, 0);
+    // Start-up has already reported every source it could not open, so no message here.
+    if (setupState.sourceFile == INVALID_HANDLE_VALUE) {
+        setupState.sourceFile = 0;
+        setupState.errorCount++;
+        PostStep(UM_NEXT_FILE);
+        return;
+    }
+
+    // The size is taken before the destination is touched, so that a source whose size
+    // cannot be read leaves no destination created.
+    long long size = GetOpenFileSize(setupState.sourceFile);
+    if (size < 0) {
+        ShowCopyFailure(IDS_CANNOT_READ, setupState.modulePath, MB_ICONERROR);
+        CloseCopyFiles();
+        setupState.errorCount++;
+        PostStep(UM_NEXT_FILE);
+        return;
+    }
+
+    const char* destinationName = setupState.entryValue;
+    setupState.destFile = toWindows ? OpenWindowsDestination(destinationName)
+                                    : OpenTargetDestination(destinationName);
+    if (setupState.destFile == INVALID_HANDLE_VALUE) {
+        setupState.destFile = 0;
+        int answer = ShowCopyFailure(IDS_CANNOT_OPEN, setupState.destPath,
+                                     MB_OKCANCEL | MB_ICONERROR);
+        CloseCopyFiles();
+        setupState.errorCount++;
+        // Cancel abandons the installation here; the progress dialog stays until the end.
+        PostStep(answer == IDCANCEL ? UM_FINISH : UM_NEXT_FILE);
+        return;
+    }
+
+    setupState.fileCopied = 0;
+    setupState.fileSize = size;
+    NotifyProgressDialog(CMD_COPY_PROGRESS);
+    PostStep(UM_COPY_CHUNK);
+}
+
+// Ends a fully copied file: cuts an older, longer content and copies the time stamps.
+// Returns 0, or -1 when the cut failed (the old tail would stay behind the new data).
+static int FinishFile(void)
+{
+    int result = 0;
+    if (!SetEndOfFile(setupState.destFile))
+        result = -1;
+    FILETIME created, accessed, written;
+    if (GetFileTime(setupState.sourceFile, &created, &accessed, &written))
+        SetFileTime(setupState.destFile, &created, &accessed, &written);
+    CloseCopyFiles();
+    return result;
+}
+
+void CopyNextChunk(void)
+{
+    if (setupState.cancelled) {
+        CloseCopyFiles();
+        setupState.errorCount++;
+        PostStep(UM_COPY_DONE);
+        return;
+    }
+
+    DWORD count = 0;
+    if (!ReadFile(setupState.sourceFile, setupState.workBuffer, kChunkSize, &count, 0)) {
+        ShowCopyFailure(IDS_CANNOT_READ, setupState.modulePath, MB_ICONERROR);
+        CloseCopyFiles();
+        setupState.errorCount++;
+        PostStep(UM_NEXT_FILE);
+        return;
+    }
+    setupState.bytesRead = (int)count;
+
+    if (setupState.bytesRead > 0) {
+        DWORD written = 0;
+        // A short write (a full disk) is a failure too: taken as the chunk's length it would
+        // end the file early and report the cut copy as complete.
+        if (!WriteFile(setupState.destFile, setupState.workBuffer, count, &written, 0) ||
+            written != count) {
+            ShowCopyFailure(IDS_CANNOT_WRITE, setupState.destPath, MB_ICONERROR);
+            CloseCopyFiles();
+            setupState.errorCount++;
+            PostStep(UM_NEXT_FILE);
+            return;
+        }
+        setupState.bytesRead = (int)written;
+        setupState.fileCopied += written;
+        setupState.copiedBytes += written;
+        NotifyProgressDialog(CMD_COPY_PROGRESS);
+    }
+
+    if (setupState.bytesRead == kChunkSize) {
+        PostStep(UM_COPY_CHUNK);
+        return;
+    }
+    if (FinishFile() != 0) {
+        ShowCopyFailure(IDS_CANNOT_WRITE, setupState.destPath, MB_ICONERROR);
+        setupState.errorCount++;
+    }
+    PostStep(UM_NEXT_FILE);
+}
+
+int CreatePathDirectories(char* path, HWND owner, const char* caption)
+{
+    int length = TextLength(path);
+    // The scan starts after a drive prefix such as C:\, which is never created.
+    for (int i = 3; i < length; i++) {
+        if (path[i] != '\\')
+            continue;
+        path[i] = '\0';
+        int failed = 0;
+        if (!CreateDirectoryA(path, 0)) {
+            DWORD error = GetLastError();
+            failed = error != ERROR_ALREADY_EXISTS && error != ERROR_ACCESS_DENIED;
+        }
+        if (failed) {
+            ShowFormattedMessage(setupState.instance, caption, owner, IDS_CANNOT_CREATE, path,
+                                 MB_ICONERROR);
+            path[i] = '\\';
+            return -1;
+        }
+        path[i] = '\\';
+    }
+    return 0;
+}

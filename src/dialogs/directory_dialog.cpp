@@ -1,0 +1,89 @@
+// The modal DIRECTORY dialog: proposes the target directory and completes what is typed.
+#include "dialogs/directory_dialog.h"
+
+#include "dialogs/target_path.h"
+#include "resources/resource_ids.h"
+#include "setup/message_boxes.h"
+#include "setup/setup_state.h"
+#include "system/key_paths.h"
+#include "text/bounded_text.h"
+
+static const char kProgramFilesKey[] = "Software\\Microsoft\\Windows\\CurrentVersion";
+static const char kProgramFilesValue[] = "ProgramFilesDir";
+
+INT_PTR RunDirectoryDialog(void)
+{
+    return DialogBoxParamA(setupState.instance, "Directory", setupState.mainWindow,
+                           DirectoryDialogProc, 0);
+}
+
+// The program files directory followed by the application's name; without the registry
+// value targetDir keeps the script's Directory setting.
+static void ProposeTargetDirectory(void)
+{
+    char value[kTextCapacity];
+    if (ReadKeyPathValue(HKEY_LOCAL_MACHINE, kProgramFilesKey, kProgramFilesValue, REG_SZ, value,
+                         kTextCapacity) != 0)
+        return;
+    int length = CopyBounded(setupState.targetDir, kTextCapacity, value, TextLength(value));
+    length = AppendBounded(setupState.targetDir, kTextCapacity, length, "\\", 1);
+    AppendBounded(setupState.targetDir, kTextCapacity, length, setupState.applicationName,
+                  TextLength(setupState.applicationName));
+}
+
+// The size line: totalBytes in units of 1024 bytes, rounded up.
+static void ShowRequiredSize(HWND dialog)
+{
+    long long kilobytes = setupState.totalBytes > 0 ? (setupState.totalBytes + 1023) / 1024 : 0;
+    if (kilobytes > 0x7FFFFFFF)
+        kilobytes = 0x7FFFFFFF;
+    wsprintfA(setupState.workBuffer, setupState.sizeFormat, (long)kilobytes);
+    SetDlgItemTextA(dialog, IDC_DIRECTORY_SIZE, setupState.workBuffer);
+}
+
+static INT_PTR OnInitDialog(HWND dialog)
+{
+    CenterDialog(GetParent(dialog), dialog);
+    SetWindowTextA(dialog, setupState.caption);
+    SendDlgItemMessageA(dialog, IDC_DIRECTORY_EDIT, EM_LIMITTEXT, kPathCapacity, 0);
+    SetDlgItemTextA(dialog, IDC_DIRECTORY_PROMPT, setupState.directoryPrompt);
+    ProposeTargetDirectory();
+    SetDlgItemTextA(dialog, IDC_DIRECTORY_EDIT, setupState.targetDir);
+    ShowRequiredSize(dialog);
+    return TRUE;
+}
+
+static INT_PTR OnInstall(HWND dialog)
+{
+    char edited[kPathCapacity];
+    char current[kPathCapacity];
+    GetDlgItemTextA(dialog, IDC_DIRECTORY_EDIT, edited, kPathCapacity);
+    // A failed or overlong query leaves the current directory unknown (empty), so the text
+    // stays relative rather than being put under a wrong directory.
+    DWORD length = GetCurrentDirectoryA(kPathCapacity, current);
+    if (length == 0 || length >= kPathCapacity)
+        current[0] = '\0';
+    CompleteTargetPath(edited, current, DriveNumberOf(current), setupState.targetDir,
+                       kTextCapacity);
+    EndDialog(dialog, IDC_DIRECTORY_INSTALL);
+    return TRUE;
+}
+
+INT_PTR CALLBACK DirectoryDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        return OnInitDialog(dialog);
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDC_DIRECTORY_INSTALL:
+            return OnInstall(dialog);
+        case IDC_DIRECTORY_CANCEL:
+        case IDCANCEL:
+            EndDialog(dialog, IDC_DIRECTORY_CANCEL);
+            return TRUE;
+        }
+        return FALSE;
+    }
+    return FALSE;
+}

@@ -1,0 +1,93 @@
+// Loading the setup script into memory and finding its sections, with failure messages.
+#include "script/script_reader.h"
+
+#include "resources/resource_ids.h"
+#include "setup/message_boxes.h"
+
+// The routine named in the memory messages.
+static const char kLoaderName[] = "FileRead";
+
+// Largest script taken: its size plus the terminating zero must fit a 32-bit signed count,
+// so that every offset into the text is an int.
+static const LONGLONG kScriptSizeLimit = 0x7FFFFFFE;
+
+// Size of the open file from three seeks, leaving the position where it was; -1 when the
+// file is too large to be held with its terminator, or when the seeks cannot tell its size.
+static LONG ScriptFileSize(HANDLE file)
+{
+    HFILE handle = static_cast<HFILE>(reinterpret_cast<INT_PTR>(file));
+    LONG position = _llseek(handle, 0, FILE_CURRENT);
+    LONG size = _llseek(handle, 0, FILE_END);
+    _llseek(handle, position, FILE_BEGIN);
+    // The 32-bit seek reports only the low part of a size of 4 GiB or more, so the full size
+    // is taken as well: a wrapped size would allocate a block smaller than the file.
+    LARGE_INTEGER fullSize;
+    if (!GetFileSizeEx(file, &fullSize))
+        return -1;
+    if (size < 0 || fullSize.QuadPart != size || fullSize.QuadPart > kScriptSizeLimit)
+        return -1;
+    return size;
+}
+
+int LoadScript(HINSTANCE instance, const char* caption, HWND owner, const char* path,
+               HGLOBAL* memory, const char** text)
+{
+    HANDLE file = INVALID_HANDLE_VALUE;
+    HGLOBAL block = 0;
+    char* data = 0;
+    LONG size = 0;
+    DWORD bytesRead = 0;
+    int result = -1;
+    *memory = 0;
+    *text = 0;
+
+    file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING,
+                       FILE_FLAG_SEQUENTIAL_SCAN, 0);
+    if (file == INVALID_HANDLE_VALUE) {
+        ShowFormattedMessage(instance, caption, owner, IDS_CANNOT_OPEN, path, MB_ICONERROR);
+        goto done;
+    }
+    size = ScriptFileSize(file);
+    if (size >= 0)
+        block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, static_cast<SIZE_T>(size) + 1);
+    if (block == 0) {
+        ShowFormattedMessage(instance, caption, owner, IDS_CANNOT_ALLOCATE, kLoaderName,
+                             MB_ICONERROR);
+        goto done;
+    }
+    data = static_cast<char*>(GlobalLock(block));
+    if (data == 0) {
+        ShowFormattedMessage(instance, caption, owner, IDS_CANNOT_LOCK, kLoaderName,
+                             MB_ICONERROR);
+        goto done;
+    }
+    if (!ReadFile(file, data, static_cast<DWORD>(size), &bytesRead, 0)
+        || bytesRead != static_cast<DWORD>(size)) {
+        ShowFormattedMessage(instance, caption, owner, IDS_CANNOT_READ, path, MB_ICONERROR);
+        goto done;
+    }
+    // The zero byte after the data, left by the zero-initialisation, terminates the text.
+    *memory = block;
+    *text = data;
+    result = 0;
+
+done:
+    if (result != 0 && block != 0) {
+        if (data != 0)
+            GlobalUnlock(block);
+        GlobalFree(block);
+    }
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
+    return result;
+}
+
+int FindSection(HINSTANCE instance, const char* caption, HWND owner, const char* name,
+                int report, const char* text, int* cursor)
+{
+    if (ScanForSection(text, name, cursor) == 0)
+        return 0;
+    if (report)
+        ShowFormattedMessage(instance, caption, owner, IDS_NO_SECTION, name, MB_ICONINFORMATION);
+    return -1;
+}

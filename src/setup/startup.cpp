@@ -1,0 +1,284 @@
+// Start-up: string table, window class, setup script and settings, size pass, message loop.
+#include "setup/startup.h"
+
+#include "resources/resource_ids.h"
+#include "script/script_reader.h"
+#include "script/script_scan.h"
+#include "setup/installation_sequence.h"
+#include "setup/message_boxes.h"
+#include "setup/private_messages.h"
+#include "setup/setup_state.h"
+#include "text/bounded_text.h"
+
+namespace {
+
+const char kScriptExtension[] = ".INF";
+const int kScriptExtensionLength = 4;
+
+const COLORREF kBarColor = 0xFF0000;    // pure blue
+const COLORREF kGrayColor = 0xC0C0C0;   // light grey
+
+struct StringField {
+    UINT id;
+    char* field;
+    int capacity;
+};
+
+struct SettingField {
+    const char* key;
+    char* field;
+};
+
+void LoadNames(void)
+{
+    SetupState& s = setupState;
+    const StringField names[] = {
+        {IDS_CLASS_NAME, s.className, kNameCapacity},
+        {IDS_DIRECTORY_PROMPT, s.directoryPrompt, kTextCapacity},
+        {IDS_SIZE_FORMAT, s.sizeFormat, kTextCapacity},
+        {IDS_FILES_SECTION, s.filesSection, kNameCapacity},
+        {IDS_GROUP_SECTION, s.groupSection, kNameCapacity},
+        {IDS_INSTALL_SECTION, s.installSection, kNameCapacity},
+        {IDS_REGISTRATION_SECTION, s.registrationSection, kNameCapacity},
+        {IDS_BITMAP_KEY, s.bitmapKey, kNameCapacity},
+        {IDS_APPLICATION_KEY, s.applicationKey, kNameCapacity},
+        {IDS_CAPTION_KEY, s.captionKey, kNameCapacity},
+        {IDS_DIRECTORY_KEY, s.directoryKey, kNameCapacity},
+        {IDS_SUFFIXES_KEY, s.suffixesKey, kNameCapacity},
+    };
+    for (const StringField& name : names)
+        LoadStringA(s.instance, name.id, name.field, name.capacity);
+}
+
+void RegisterMainClass(void)
+{
+    WNDCLASSA windowClass = {};
+    windowClass.style = CS_VREDRAW | CS_HREDRAW;
+    windowClass.lpfnWndProc = MainWindowProc;
+    windowClass.cbClsExtra = 0;
+    windowClass.cbWndExtra = 0;
+    windowClass.hInstance = setupState.instance;
+    windowClass.hIcon = LoadIconA(setupState.instance, setupState.className);
+    windowClass.hCursor = LoadCursorA(NULL, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
+    windowClass.lpszMenuName = NULL;
+    windowClass.lpszClassName = setupState.className;
+    RegisterClassA(&windowClass);
+}
+
+// Puts the script's path into modulePath and the program path's split into driveLength,
+// dirLength and extPosition; 0, or -1 after message 2044 when the path does not fit.
+int FormScriptPath(void)
+{
+    SetupState& s = setupState;
+    DWORD length = GetModuleFileNameA(s.instance, s.modulePath, kPathCapacity);
+    s.modulePath[kPathCapacity - 1] = '\0';
+    int fits = length != 0 && length < static_cast<DWORD>(kPathCapacity);
+    if (fits) {
+        PathSplit split = SplitPath(s.modulePath);
+        s.driveLength = split.driveLength;
+        s.dirLength = split.dirLength;
+        s.extPosition = split.extPosition;
+        // A program name without a '.' gets the extension added at its end.
+        int extension = split.extPosition != 0 ? split.extPosition : static_cast<int>(length);
+        int scriptLength = AppendBounded(s.modulePath, kPathCapacity, extension, kScriptExtension,
+                                         kScriptExtensionLength);
+        fits = scriptLength == extension + kScriptExtensionLength;
+    }
+    if (!fits) {
+        // A cut path would name another file.
+        ShowFormattedMessage(s.instance, s.className, NULL, IDS_CANNOT_OPEN, s.modulePath,
+                             MB_ICONERROR);
+        return -1;
+    }
+    return 0;
+}
+
+// Reads the four Install settings; 0, or -1 after message 2055 when the section is missing.
+int ReadInstallSettings(void)
+{
+    SetupState& s = setupState;
+    if (FindSection(s.instance, s.className, NULL, s.installSection, 1, s.scriptText,
+                    &s.cursor) != 0)
+        return -1;
+    const SettingField settings[] = {
+        {s.bitmapKey, s.bitmapFile},
+        {s.applicationKey, s.applicationName},
+        {s.captionKey, s.caption},
+        {s.directoryKey, s.targetDir},
+    };
+    for (;;) {
+        const char* line = s.scriptText + s.cursor;
+        int length = ParseEntry(line, &s.keyLength, &s.valueStart, &s.valueLength);
+        if (length == 0)
+            break;
+        // A prefix test of the raw line, so BitmapFile=... counts as Bitmap.
+        for (const SettingField& setting : settings) {
+            if (CompareCounted(line, setting.key, TextLength(setting.key)) == 0)
+                CopyBounded(setting.field, kTextCapacity, s.valueStart, s.valueLength);
+        }
+        s.cursor += length;
+    }
+    return 0;
+}
+
+// Adds the size of the current Files entry's source to totalBytes, or shows message 2044 and
+// counts an error when the source cannot be opened.
+void AddSourceSize(void)
+{
+    SetupState& s = setupState;
+    const char* value = s.valueStart;
+    int valueLength = s.valueLength;
+    if (valueLength > 0 && value[0] == '%') {
+        value++;
+        valueLength--;
+    }
+    CopyBounded(s.entryValue, kTextCapacity, value, valueLength);
+    char* source = s.entryValue;
+    char* separator = FindLastChar(s.entryValue, ';');
+    if (separator != 0) {
+        *separator = '\0';
+        source = separator + 1;
+    }
+    int sourceLength = TextLength(source);
+    int pathLength = AppendBounded(s.modulePath, kPathCapacity, s.dirLength, source, sourceLength);
+    if (pathLength == 0)
+        return;
+
+    // A source path cut at the buffer's end would name another file: it counts as unopenable.
+    s.sourceFile = INVALID_HANDLE_VALUE;
+    if (pathLength == s.dirLength + sourceLength)
+        s.sourceFile = CreateFileA(s.modulePath, GENERIC_READ, FILE_SHARE_READ, NULL,
+                                   OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, NULL);
+    if (s.sourceFile == INVALID_HANDLE_VALUE) {
+        ShowFormattedMessage(s.instance, s.className, NULL, IDS_CANNOT_OPEN, s.modulePath,
+                             MB_ICONINFORMATION);
+        s.errorCount++;
+        return;
+    }
+    long long size = GetOpenFileSize(s.sourceFile);
+    if (size > 0)
+        s.totalBytes += size;
+    CloseHandle(s.sourceFile);
+    s.sourceFile = INVALID_HANDLE_VALUE;
+}
+
+// Sums the sizes of the Files sources into totalBytes; 0, or -1 after message 2055 when the
+// section is missing.
+int SumSourceSizes(void)
+{
+    SetupState& s = setupState;
+    if (FindSection(s.instance, s.className, NULL, s.filesSection, 1, s.scriptText,
+                    &s.cursor) != 0)
+        return -1;
+    s.errorCount = 0;
+    s.totalBytes = 0;
+    for (;;) {
+        int length = ParseEntry(s.scriptText + s.cursor, &s.keyLength, &s.valueStart,
+                                &s.valueLength);
+        if (length == 0)
+            break;
+        if (s.keyLength != 0 || s.valueLength != 0)
+            AddSourceSize();
+        s.cursor += length;
+    }
+    return 0;
+}
+
+// Serves the progress dialog first, then the thread's messages; the quit message's status.
+int RunMessageLoop(void)
+{
+    MSG message;
+    for (;;) {
+        // Everything waiting for the progress dialog goes first, so that its Cancel button
+        // is served even while the copy steps keep the queue full.
+        while (setupState.progressDialog != 0 &&
+               PeekMessageA(&message, setupState.progressDialog, 0, 0, PM_REMOVE)) {
+            // The quit message passes the window filter too; handed to the dialog manager it
+            // would be lost, and the program would never end while the dialog is still open.
+            if (message.message == WM_QUIT)
+                return static_cast<int>(message.wParam);
+            IsDialogMessageA(setupState.progressDialog, &message);
+        }
+
+        BOOL result = GetMessageA(&message, NULL, 0, 0);
+        if (result == 0)
+            return static_cast<int>(message.wParam);
+        if (result == -1)
+            return kEarlyEndStatus;
+        if (setupState.progressDialog != 0 &&
+            IsDialogMessageA(setupState.progressDialog, &message))
+            continue;
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+// Creates the brushes and the full-screen window, queues the first step and runs the loop.
+int RunMainWindow(void)
+{
+    SetupState& s = setupState;
+    s.barBrush = CreateSolidBrush(kBarColor);
+    s.grayBrush = CreateSolidBrush(kGrayColor);
+    s.mainWindow = CreateWindowExA(0, s.className, s.className,
+                                   WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0,
+                                   GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+                                   NULL, NULL, s.instance, NULL);
+    if (s.mainWindow == 0)
+        return kEarlyEndStatus;
+    SetWindowTextA(s.mainWindow, s.caption);
+    ShowWindow(s.mainWindow, SW_SHOW);
+    PostMessageA(s.mainWindow, UM_START, 0, 0);
+    return RunMessageLoop();
+}
+
+void ReleaseStartup(void)
+{
+    SetupState& s = setupState;
+    if (s.barBrush != 0)
+        DeleteObject(s.barBrush);
+    if (s.grayBrush != 0)
+        DeleteObject(s.grayBrush);
+    s.barBrush = 0;
+    s.grayBrush = 0;
+    UnregisterClassA(s.className, s.instance);
+    if (s.scriptMemory != 0) {
+        GlobalUnlock(s.scriptMemory);
+        GlobalFree(s.scriptMemory);
+    }
+    s.scriptMemory = 0;
+    s.scriptText = 0;
+}
+
+}  // namespace
+
+long long GetOpenFileSize(HANDLE file)
+{
+    LARGE_INTEGER zero;
+    LARGE_INTEGER position;
+    LARGE_INTEGER end;
+    zero.QuadPart = 0;
+    position.QuadPart = 0;
+    end.QuadPart = 0;
+    if (!SetFilePointerEx(file, zero, &position, FILE_CURRENT))
+        return -1;
+    BOOL atEnd = SetFilePointerEx(file, zero, &end, FILE_END);
+    SetFilePointerEx(file, position, NULL, FILE_BEGIN);
+    return atEnd ? end.QuadPart : -1;
+}
+
+int RunSetup(HINSTANCE instance)
+{
+    SetupState& s = setupState;
+    int status = kEarlyEndStatus;
+    s.instance = instance;
+    LoadNames();
+    RegisterMainClass();
+    if (FormScriptPath() == 0 &&
+        LoadScript(s.instance, s.className, NULL, s.modulePath, &s.scriptMemory,
+                   &s.scriptText) == 0 &&
+        ReadInstallSettings() == 0 && SumSourceSizes() == 0)
+        status = RunMainWindow();
+    ReleaseStartup();
+    return status;
+}

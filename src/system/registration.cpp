@@ -1,0 +1,145 @@
+// App Paths, the uninstall entry and the default-editor registration.
+#include "system/registration.h"
+
+#include <shlobj.h>
+
+#include "dialogs/registration_dialog.h"
+#include "resources/resource_ids.h"
+#include "script/script_reader.h"
+#include "setup/message_boxes.h"
+#include "setup/setup_state.h"
+#include "system/key_paths.h"
+#include "system/suffix_walk.h"
+#include "text/bounded_text.h"
+
+// A command read from the registry keeps 259 characters; the quoting of a final %1 adds two.
+enum {
+    kCommandReadCapacity = kPathCapacity,
+    kCommandCapacity = kPathCapacity + 2,
+    kUninstallPathCapacity = 256,
+};
+
+static const char kAppPathsKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Quillor.exe";
+static const char kUninstallFormat[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\%s";
+static const char kOpenCommandKey[] = "txtfile\\shell\\open\\command";
+static const char kPrintCommandKey[] = "txtfile\\shell\\print\\command";
+static const char kEditorName[] = "\\Quillor.exe";
+static const char kUninstallerCall[] = "\\Purgax.exe /";
+static const char kOpenSuffix[] = " \"%1\"";
+static const char kPrintSuffix[] = " /p \"%1\"";
+static const char kTextFileType[] = "txtfile";
+
+// Writes text as the default value of path under root, sized by its length.
+static void WriteDefaultText(HKEY root, const char* path, const char* text)
+{
+    WriteKeyPathValue(root, path, "", REG_SZ, text, TextLength(text));
+}
+
+// targetDir + "\Quillor.exe" + tail into command (kCommandCapacity bytes).
+static void BuildEditorCommand(char* command, const char* tail, int tailLength)
+{
+    int length = CopyBounded(command, kCommandCapacity, setupState.targetDir,
+                             TextLength(setupState.targetDir));
+    length = AppendBounded(command, kCommandCapacity, length, kEditorName,
+                           sizeof kEditorName - 1);
+    AppendBounded(command, kCommandCapacity, length, tail, tailLength);
+}
+
+static void RegisterUninstaller(char* command)
+{
+    char uninstallPath[kUninstallPathCapacity];
+    wsprintfA(uninstallPath, kUninstallFormat, setupState.applicationName);
+    // The name is written with its whole field, as the uninstall list has always read it.
+    WriteKeyPathValue(HKEY_LOCAL_MACHINE, uninstallPath, "DisplayName", REG_SZ,
+                      setupState.applicationName, kTextCapacity);
+
+    command[0] = '\0';
+    GetWindowsDirectoryA(command, kPathCapacity);
+    int length = TextLength(command);
+    length = AppendBounded(command, kCommandCapacity, length, kUninstallerCall,
+                           sizeof kUninstallerCall - 1);
+    AppendBounded(command, kCommandCapacity, length, setupState.targetDir,
+                  TextLength(setupState.targetDir));
+    WriteKeyPathValue(HKEY_LOCAL_MACHINE, uninstallPath, "UninstallString", REG_SZ, command,
+                      TextLength(command));
+}
+
+// Copies the value of the last Suffixes line of the Registration section into suffixList.
+// Returns -1 when the section is missing.
+static int ReadSuffixList(void)
+{
+    if (FindSection(setupState.instance, setupState.className, setupState.mainWindow,
+                    setupState.registrationSection, 0, setupState.scriptText,
+                    &setupState.cursor) != 0)
+        return -1;
+    int keyLength = TextLength(setupState.suffixesKey);
+    for (;;) {
+        const char* line = setupState.scriptText + setupState.cursor;
+        int lineLength = ParseEntry(line, &setupState.keyLength, &setupState.valueStart,
+                                    &setupState.valueLength);
+        if (lineLength == 0)
+            break;
+        if (CompareCounted(line, setupState.suffixesKey, keyLength) == 0)
+            CopyBounded(setupState.suffixList, kTextCapacity, setupState.valueStart,
+                        setupState.valueLength);
+        setupState.cursor += lineLength;
+    }
+    return 0;
+}
+
+// Binds every suffix of suffixList to txtfile under "." + suffix.
+static void BindSuffixes(void)
+{
+    const char* cursor = setupState.suffixList;
+    while (NextSuffixKey(&cursor, setupState.workBuffer, kWorkCapacity) > 0)
+        WriteKeyPathValue(HKEY_CLASSES_ROOT, setupState.workBuffer, "", REG_SZ, kTextFileType,
+                          sizeof kTextFileType - 1);
+}
+
+static void BecomeDefaultEditor(char* command)
+{
+    BuildEditorCommand(command, kOpenSuffix, sizeof kOpenSuffix - 1);
+    WriteDefaultText(HKEY_CLASSES_ROOT, kOpenCommandKey, command);
+    BuildEditorCommand(command, kPrintSuffix, sizeof kPrintSuffix - 1);
+    WriteDefaultText(HKEY_CLASSES_ROOT, kPrintCommandKey, command);
+
+    if (ReadSuffixList() == 0) {
+        INT_PTR answer = DialogBoxParamA(setupState.instance, "Registration",
+                                         setupState.mainWindow, RegistrationDialogProc, 0);
+        if (answer == IDYES)
+            BindSuffixes();
+    }
+    // Lets the shell drop the file associations it has cached.
+    SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
+}
+
+// Puts a bare final %1 of the command at path between double quotation marks.
+static void QuoteCommand(char* command, const char* path)
+{
+    // The read keeps the text terminated within 260 bytes, so two more characters fit.
+    if (ReadKeyPathValue(HKEY_CLASSES_ROOT, path, "", REG_SZ, command,
+                         kCommandReadCapacity) != 0)
+        return;
+    if (QuoteFinalArgument(command, kCommandCapacity))
+        WriteDefaultText(HKEY_CLASSES_ROOT, path, command);
+}
+
+void RegisterApplication(void)
+{
+    char command[kCommandCapacity];
+
+    BuildEditorCommand(command, "", 0);
+    WriteDefaultText(HKEY_LOCAL_MACHINE, kAppPathsKey, command);
+    RegisterUninstaller(command);
+
+    int answer = ShowStringMessage(setupState.instance, setupState.caption,
+                                   setupState.mainWindow, IDS_DEFAULT_EDITOR,
+                                   MB_YESNO | MB_ICONQUESTION);
+    if (answer == IDYES) {
+        BecomeDefaultEditor(command);
+    } else {
+        QuoteCommand(command, kOpenCommandKey);
+        QuoteCommand(command, kPrintCommandKey);
+    }
+}

@@ -1,0 +1,142 @@
+// The Start-menu group folder and the shell shortcuts of the Group section.
+#include "system/shortcuts.h"
+
+#include <shlobj.h>
+
+#include "resources/resource_ids.h"
+#include "script/script_reader.h"
+#include "setup/message_boxes.h"
+#include "setup/private_messages.h"
+#include "setup/setup_state.h"
+#include "system/group_fields.h"
+#include "system/key_paths.h"
+#include "text/bounded_text.h"
+
+static const char kShellFoldersPath[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
+HRESULT CreateShellShortcut(const char* targetPath, const char* linkPath,
+                            const char* description, const char* iconFile, int iconIndex)
+{
+    IShellLinkA* link = nullptr;
+    IPersistFile* file = nullptr;
+    WCHAR wideLinkPath[kPathCapacity];
+
+    // A failed CoInitialize must not be balanced, or it would undo another owner's init.
+    HRESULT initialised = CoInitialize(nullptr);
+    HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                      IID_IShellLinkA, reinterpret_cast<void**>(&link));
+    if (SUCCEEDED(result))
+        result = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+    if (SUCCEEDED(result))
+        result = link->SetPath(targetPath);
+    if (SUCCEEDED(result))
+        result = link->SetDescription(description);
+    if (SUCCEEDED(result) && iconFile != nullptr)
+        result = link->SetIconLocation(iconFile, iconIndex);
+    if (SUCCEEDED(result))
+        result = link->SetShowCmd(SW_SHOWNORMAL);
+    if (SUCCEEDED(result)) {
+        // A path that does not fit would leave the wide buffer unterminated.
+        if (MultiByteToWideChar(CP_ACP, 0, linkPath, -1, wideLinkPath, kPathCapacity) == 0)
+            result = HRESULT_FROM_WIN32(GetLastError());
+    }
+    if (SUCCEEDED(result))
+        result = file->Save(wideLinkPath, TRUE);
+
+    if (file != nullptr)
+        file->Release();
+    if (link != nullptr)
+        link->Release();
+    if (SUCCEEDED(initialised))
+        CoUninitialize();
+    return SUCCEEDED(result) ? S_OK : result;
+}
+
+// folder + "\" + name into path (kPathCapacity bytes).
+static void JoinLinkPath(char* path, const char* folder, const char* name)
+{
+    int length = CopyBounded(path, kPathCapacity, folder, TextLength(folder));
+    length = AppendBounded(path, kPathCapacity, length, "\\", 1);
+    AppendBounded(path, kPathCapacity, length, name, TextLength(name));
+}
+
+// Makes one shortcut per entry of the Group section, from the cursor on, until the end of the
+// section or the first entry without key and value.
+static void CreateEntryShortcuts(void)
+{
+    ShortcutFields fields;
+    char linkPath[kPathCapacity];
+    int firstEntry = 1;
+    setupState.lineLength = 0;
+    for (;;) {
+        const char* line = setupState.scriptText + setupState.cursor;
+        setupState.lineLength = ParseEntry(line, &setupState.keyLength, &setupState.valueStart,
+                                           &setupState.valueLength);
+        if (setupState.lineLength == 0)
+            break;
+        if (setupState.keyLength == 0 && setupState.valueLength == 0)
+            break;
+        CopyBounded(setupState.entryKey, kTextCapacity, line, setupState.keyLength);
+        CopyBounded(setupState.entryValue, kTextCapacity, setupState.valueStart,
+                    setupState.valueLength);
+        setupState.valueStart = setupState.entryValue;
+        SplitGroupValue(setupState.entryValue, setupState.targetDir, &fields);
+
+        JoinLinkPath(linkPath, setupState.groupFolder, setupState.entryKey);
+        CreateShellShortcut(fields.targetPath, linkPath, fields.description, fields.iconFile,
+                            fields.iconIndex);
+
+        if (firstEntry) {
+            firstEntry = 0;
+            if (ReadKeyPathValue(HKEY_CURRENT_USER, kShellFoldersPath, "Desktop", REG_SZ,
+                                 setupState.desktopFolder, kTextCapacity) == 0) {
+                JoinLinkPath(linkPath, setupState.desktopFolder, setupState.entryKey);
+                CreateShellShortcut(fields.targetPath, linkPath, fields.description,
+                                    fields.iconFile, fields.iconIndex);
+            }
+        }
+        setupState.cursor += setupState.lineLength;
+    }
+}
+
+int CreateGroupShortcuts(void)
+{
+    HWND mainWindow = setupState.mainWindow;
+    if (FindSection(setupState.instance, setupState.className, mainWindow,
+                    setupState.groupSection, 0, setupState.scriptText, &setupState.cursor) != 0) {
+        PostMessageA(mainWindow, UM_REGISTER, 0, 0);
+        return 0;
+    }
+
+    SetCapture(mainWindow);
+    if (ReadKeyPathValue(HKEY_CURRENT_USER, kShellFoldersPath, "Programs", REG_SZ,
+                         setupState.programsFolder, kTextCapacity) != 0) {
+        ReleaseCapture();
+        return -1;
+    }
+
+    int length = CopyBounded(setupState.groupFolder, kTextCapacity, setupState.programsFolder,
+                             TextLength(setupState.programsFolder));
+    length = AppendBounded(setupState.groupFolder, kTextCapacity, length, "\\", 1);
+    AppendBounded(setupState.groupFolder, kTextCapacity, length, setupState.applicationName,
+                  TextLength(setupState.applicationName));
+
+    if (!CreateDirectoryA(setupState.groupFolder, nullptr)
+        && GetLastError() != ERROR_ALREADY_EXISTS) {
+        setupState.errorCount++;
+        ReleaseCapture();
+        ShowFormattedMessage(setupState.instance, setupState.applicationName, mainWindow,
+                             IDS_CANNOT_CREATE, setupState.groupFolder, MB_ICONERROR);
+        PostMessageA(mainWindow, UM_REGISTER, 0, 0);
+        return 0;
+    }
+
+    FindSection(setupState.instance, setupState.className, mainWindow, setupState.groupSection,
+                1, setupState.scriptText, &setupState.cursor);
+    CreateEntryShortcuts();
+
+    ReleaseCapture();
+    PostMessageA(mainWindow, UM_REGISTER, 0, 0);
+    return 0;
+}

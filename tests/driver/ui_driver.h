@@ -1,0 +1,92 @@
+// Drives a running setup program through its windows, its controls and its message boxes.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// Bounds of every wait, in milliseconds, and the polling interval.
+enum : DWORD {
+    kWindowWaitMs = 30000,
+    kExitWaitMs = 30000,
+    kMessageWaitMs = 5000,
+    kPollMs = 10,
+};
+
+// Class name of dialogs and message boxes.
+#define DIALOG_CLASS "#32770"
+
+// Id of a message box's text control.
+enum { kMessageTextId = 0xFFFF };
+
+// A program started by the driver; CloseProgram releases it.
+struct DrivenProgram {
+    PROCESS_INFORMATION process;
+};
+
+// One message box as it was shown: its caption and its text.
+struct SeenMessageBox {
+    std::string caption;
+    std::string text;
+};
+
+// Receives every failure of the driver: a timeout with a description of the program's windows,
+// a missing control, a program that did not start. The default reporter writes to stderr.
+typedef void (*DriverFailureReporter)(const std::string& failure);
+void SetDriverFailureReporter(DriverFailureReporter reporter);
+
+// Starts exePath with workingDir as its current directory. Returns 0, or -1 after reporting.
+int StartProgram(const char* exePath, const char* workingDir, DrivenProgram* program);
+
+// Ends the program if it still runs (by its own handle) and closes its handles. Safe to call twice.
+void CloseProgram(DrivenProgram* program);
+
+// The visible top-level window of the program whose class is className and whose title is
+// title (nullptr: any title), and which has a child with id controlId (0: no such condition).
+// Returns it, or 0 when there is none right now.
+HWND FindProgramWindow(const DrivenProgram& program, const char* className, const char* title,
+                       int controlId);
+
+// Like FindProgramWindow, but polls until the window shows up. Returns 0 after reporting a timeout.
+HWND WaitForWindow(const DrivenProgram& program, const char* className, const char* title,
+                   int controlId, DWORD timeoutMs = kWindowWaitMs);
+
+// Polls until window is destroyed or hidden. Returns 0, or -1 after reporting a timeout.
+int WaitForWindowGone(const DrivenProgram& program, HWND window, DWORD timeoutMs = kWindowWaitMs);
+
+// Nonzero when window is a message box: a dialog with a text control 0xFFFF and none of the
+// setup program's own dialog controls (ids 256 to 261).
+int IsMessageBoxWindow(HWND window);
+
+// The visible message box of the program, or 0.
+HWND FindMessageBox(const DrivenProgram& program);
+
+// Polls until the program shows a message box and returns it, unanswered; 0 after reporting.
+HWND WaitForMessageBox(const DrivenProgram& program, DWORD timeoutMs = kWindowWaitMs);
+
+// The text of a control of another process's dialog (read with WM_GETTEXT), or "" on failure.
+std::string ReadControlText(HWND dialog, int controlId);
+
+// The title of a window.
+std::string ReadWindowTitle(HWND window);
+
+// Sets the text of a control. Returns 0, or -1 after reporting.
+int SetControlText(HWND dialog, int controlId, const char* text);
+
+// Presses the button controlId of dialog: sends it the command that a click sends. Returns 0,
+// or -1 after reporting (no such control, or the program did not take the command).
+int PressButton(HWND dialog, int controlId);
+
+// Waits for the next message box, stores its caption and text into seen, presses buttonId
+// (IDOK, IDCANCEL, IDYES, IDNO) and waits until the box has closed. Returns 0, or -1 after
+// reporting. seen is filled even when the button does not exist.
+int AnswerMessageBox(const DrivenProgram& program, int buttonId, SeenMessageBox* seen,
+                     DWORD timeoutMs = kWindowWaitMs);
+
+// Waits until the program ends and stores its exit code. A message box that shows up meanwhile
+// is a failure: it is reported with its text and dismissed. Returns 0, or -1 after reporting.
+int WaitForExit(const DrivenProgram& program, DWORD* exitCode, DWORD timeoutMs = kExitWaitMs);
+
+// Every top-level window of the process, with class, title, visibility and its controls' ids,
+// classes and texts, one per line.
+std::string DescribeScreen(DWORD processId);

@@ -1,0 +1,610 @@
+// End-to-end fault injection: full drives, held files, uncreatable directories, vanishing sources.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <stdio.h>
+
+#include <string>
+#include <vector>
+
+#include "medium.h"
+#include "resources/resource_ids.h"
+#include "ui_driver.h"
+
+namespace {
+
+const char kCaption[] = "Quillor Setup";
+const char kErrorCaption[] = "Install";
+const char kMainClass[] = "Install";
+const char kQuestion[] = "Would you like Quillor to be registered as your default text editor ?";
+const char kReportDone[] =
+    "Installation normally terminated. An \"Quillor\" icon has been created on your desktop "
+    "and a folder in your \"Start\\programs\" menu.";
+const char kReportPartial[] =
+    "The installation has not been totally correctly effected ! You had better reinstall after "
+    "correction !";
+const char kReportAbandoned[] = "Installation abandonned.";
+
+// The small drive that the test scripts map to a 1 MiB tmpfs when they run as root.
+const char kSmallDriveRoot[] = "T:\\";
+const unsigned long long kSmallDriveMaxBytes = 2ull << 20;
+const size_t kOverflowFileSize = 3u << 20;
+
+// Large enough that the main window is closed while this one file is copied.
+const size_t kLongFileSize = 48u << 20;
+
+// Entries of the large script; each names the same small source.
+const int kManyEntries = 10000;
+const int kEntriesPerFolder = 100;
+const DWORD kManyEntriesWaitMs = 120000;
+
+void ReportToTest(const std::string& failure)
+{
+    ADD_FAILURE() << failure;
+}
+
+std::string ScriptWithFiles(const std::string& files)
+{
+    return "[Install]\r\nApplication=Quillor\r\nCaption=Quillor Setup\r\n\r\n[Files]\r\n" + files;
+}
+
+std::string CannotOpen(const std::string& path)
+{
+    return "Cannot open \"" + path + "\" !";
+}
+
+std::string CannotCreate(const std::string& path)
+{
+    return "Cannot create \"" + path + "\" !";
+}
+
+std::string CannotWrite(const std::string& path)
+{
+    return "Cannot write \"" + path + "\" !";
+}
+
+// Nonzero when the box has a visible button of that id (the system removes the buttons that
+// the box's type does not ask for).
+int HasButton(HWND box, int id)
+{
+    HWND button = GetDlgItem(box, id);
+    return button != 0 && IsWindowVisible(button);
+}
+
+// Nonzero when nobody else holds path open: an open without any sharing succeeds.
+int CanOpenExclusively(const std::string& path)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return 0;
+    CloseHandle(file);
+    return 1;
+}
+
+// A drive letter from Q on that names no drive, or 0.
+char FindMissingDrive()
+{
+    for (char letter = 'Q'; letter <= 'Z'; letter++) {
+        if (letter == kSmallDriveRoot[0]) continue;
+        char root[] = {letter, ':', '\\', '\0'};
+        if (GetDriveTypeA(root) == DRIVE_NO_ROOT_DIR) return letter;
+    }
+    return 0;
+}
+
+// The names of the files directly in folder, with their sizes.
+struct ListedFile {
+    std::string name;
+    unsigned long long size;
+};
+
+std::vector<ListedFile> ListFiles(const std::string& folder)
+{
+    std::vector<ListedFile> files;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return files;
+    do {
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        files.push_back({found.cFileName,
+                         ((unsigned long long)found.nFileSizeHigh << 32) | found.nFileSizeLow});
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return files;
+}
+
+// A source file of the medium.
+struct SourceFile {
+    const char* name;   // below the medium folder
+    size_t size;
+    unsigned seed;
+};
+
+class FaultTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        SetDriverFailureReporter(ReportToTest);
+    }
+
+    void TearDown() override
+    {
+        CloseProgram(&program);
+        ReleaseHeldFile();
+        RemoveMedium(&medium);
+    }
+
+    void ReleaseHeldFile()
+    {
+        if (heldFile != INVALID_HANDLE_VALUE) CloseHandle(heldFile);
+        heldFile = INVALID_HANDLE_VALUE;
+    }
+
+    void LayOut(const std::string& filesLines, const std::vector<SourceFile>& sources)
+    {
+        ASSERT_EQ(0, CreateMedium("quillor-fault", ScriptWithFiles(filesLines), &medium));
+        for (const SourceFile& source : sources) {
+            std::string bytes = PatternBytes(source.size, source.seed);
+            ASSERT_EQ(0, WriteMediumFile(medium, source.name, bytes)) << source.name;
+        }
+    }
+
+    void Start()
+    {
+        std::string exe = medium.folder + "\\SETUP.EXE";
+        ASSERT_EQ(0, StartProgram(exe.c_str(), medium.folder.c_str(), &program));
+    }
+
+    HWND WaitForDirectoryDialog()
+    {
+        return WaitForWindow(program, DIALOG_CLASS, kCaption, IDC_DIRECTORY_EDIT);
+    }
+
+    void ChooseTarget(const std::string& path)
+    {
+        HWND dialog = WaitForDirectoryDialog();
+        ASSERT_TRUE(dialog);
+        ASSERT_EQ(0, SetControlText(dialog, IDC_DIRECTORY_EDIT, path.c_str()));
+        ASSERT_EQ(0, PressButton(dialog, IDC_DIRECTORY_INSTALL));
+    }
+
+    HWND FindProgressDialog()
+    {
+        return FindProgramWindow(program, DIALOG_CLASS, kCaption, IDC_COPY_CANCEL);
+    }
+
+    // Answers the next message box with button after checking its caption, its text, and
+    // whether it offers Cancel besides OK.
+    void ExpectMessage(int button, const char* caption, const std::string& text,
+                       int offersCancel = -1, DWORD timeoutMs = kWindowWaitMs)
+    {
+        HWND box = WaitForMessageBox(program, timeoutMs);
+        ASSERT_TRUE(box) << "waiting for \"" << text << "\"";
+        if (offersCancel >= 0) {
+            EXPECT_TRUE(HasButton(box, IDOK)) << text;
+            EXPECT_EQ(offersCancel, HasButton(box, IDCANCEL)) << text;
+        }
+        SeenMessageBox seen;
+        ASSERT_EQ(0, AnswerMessageBox(program, button, &seen, kMessageWaitMs));
+        EXPECT_EQ(caption, seen.caption);
+        EXPECT_EQ(text, seen.text);
+    }
+
+    // The end of a run that counted failures: the question, report 6 and a clean exit.
+    void ExpectPartialEnd()
+    {
+        ASSERT_NO_FATAL_FAILURE(ExpectMessage(IDNO, kCaption, kQuestion));
+        ASSERT_NO_FATAL_FAILURE(ExpectMessage(IDOK, kCaption, kReportPartial));
+        ExpectExitCodeZero();
+    }
+
+    void ExpectExitCodeZero()
+    {
+        DWORD code = 1;
+        ASSERT_EQ(0, WaitForExit(program, &code));
+        EXPECT_EQ(0u, code);
+    }
+
+    void ExpectCopied(const std::string& destination, const std::string& source)
+    {
+        std::string expected, copied;
+        ASSERT_EQ(0, ReadFileBytes(medium.folder + "\\" + source, &expected)) << source;
+        ASSERT_EQ(0, ReadFileBytes(destination, &copied)) << destination << " is missing";
+        EXPECT_EQ(expected.size(), copied.size()) << destination;
+        EXPECT_TRUE(expected == copied) << destination << " differs from " << source;
+    }
+
+    void ExpectContent(const std::string& path, const std::string& bytes)
+    {
+        std::string found;
+        ASSERT_EQ(0, ReadFileBytes(path, &found)) << path << " is missing";
+        EXPECT_EQ(bytes.size(), found.size()) << path;
+        EXPECT_TRUE(bytes == found) << path << " has other content";
+    }
+
+    Medium medium;
+    DrivenProgram program = {};
+    HANDLE heldFile = INVALID_HANDLE_VALUE;  // a file the test holds open without sharing
+};
+
+// The small drive's folder and a file in the Windows directory, removed when the test ends
+// whatever its outcome.
+class FaultSmallDriveTest : public FaultTest {
+protected:
+    void TearDown() override
+    {
+        FaultTest::TearDown();
+        if (!target.empty()) {
+            EXPECT_EQ(0, RemoveTree(target)) << target;
+        }
+        if (!windowsFile.empty()) {
+            EXPECT_EQ(0, RemoveTree(WindowsFolder() + "\\" + windowsFile)) << windowsFile;
+        }
+    }
+
+    std::string target;
+    std::string windowsFile;
+};
+
+TEST_F(FaultSmallDriveTest, FullDriveStopsTheFileInHandAndTheCopyGoesOn)
+{
+    ULARGE_INTEGER freeBytes, totalBytes, totalFree;
+    if (GetDriveTypeA(kSmallDriveRoot) == DRIVE_NO_ROOT_DIR ||
+        !GetDiskFreeSpaceExA(kSmallDriveRoot, &freeBytes, &totalBytes, &totalFree)) {
+        GTEST_SKIP() << "no drive T: in the Wine prefix: the 1 MiB tmpfs is mapped only when "
+                        "scripts/wine-run or scripts/run-tests run as root";
+    }
+    if (totalBytes.QuadPart > kSmallDriveMaxBytes) {
+        GTEST_SKIP() << "drive T: holds " << totalBytes.QuadPart
+                     << " bytes: not the small tmpfs that a 3 MiB file overflows";
+    }
+
+    target = std::string(kSmallDriveRoot) + "quillor-fault-" +
+             std::to_string(GetCurrentProcessId());
+    windowsFile = "QuillorFault-" + std::to_string(GetCurrentProcessId()) + ".tmp";
+    ASSERT_EQ(0, RemoveTree(target));
+    ASSERT_EQ(0, RemoveTree(WindowsFolder() + "\\" + windowsFile));
+    // The last file goes to another drive, where it fits whatever the small drive holds.
+    ASSERT_NO_FATAL_FAILURE(LayOut("Large=LARGE.BIN\r\nSmall=SMALL.TXT\r\nElsewhere=%" +
+                                       windowsFile + ";ELSEWHERE.TXT\r\n",
+                                   {{"LARGE.BIN", kOverflowFileSize, 1}, {"SMALL.TXT", 1000, 2},
+                                    {"ELSEWHERE.TXT", 3000, 3}}));
+    // A file of the user's beside the destinations: it must come through untouched.
+    ASSERT_TRUE(CreateDirectoryA(target.c_str(), nullptr));
+    const std::string userBytes = "the user's own notes";
+    ASSERT_EQ(0, WriteFileBytes(target + "\\NOTES.TXT", userBytes));
+
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_NO_FATAL_FAILURE(ChooseTarget(target));
+    const std::string large = target + "\\LARGE.BIN";
+    const std::string small = target + "\\SMALL.TXT";
+    ASSERT_NO_FATAL_FAILURE(ExpectMessage(IDOK, kErrorCaption, CannotWrite(large), 0));
+
+    // The next file is still tried: on a full drive it fails with its own message.
+    HWND box = WaitForMessageBox(program);
+    ASSERT_TRUE(box);
+    const std::string text = ReadControlText(box, kMessageTextId);
+    const int smallFailed = text != kQuestion;
+    if (smallFailed) {
+        ASSERT_NO_FATAL_FAILURE(ExpectMessage(IDOK, kErrorCaption, CannotWrite(small), 0));
+    }
+    ASSERT_NO_FATAL_FAILURE(ExpectPartialEnd());
+
+    // The cut file keeps what was written: a true beginning of the source, short of its end.
+    std::string partial;
+    ASSERT_EQ(0, ReadFileBytes(large, &partial));
+    EXPECT_GT(partial.size(), 0u);
+    EXPECT_LT(partial.size(), kOverflowFileSize);
+    EXPECT_TRUE(PatternBytes(partial.size(), 1) == partial) << "the cut copy holds other bytes";
+    if (!smallFailed) {
+        ExpectCopied(small, "SMALL.TXT");
+    }
+    ExpectCopied(WindowsFolder() + "\\" + windowsFile, "ELSEWHERE.TXT");
+    ExpectContent(target + "\\NOTES.TXT", userBytes);
+}
+
+// A destination file of the user's that the copy may not open for writing.
+enum ProtectedDestination { kHeldOpen, kReadOnly };
+
+class FaultProtectedDestinationTest : public FaultTest,
+                                      public testing::WithParamInterface<ProtectedDestination> {
+protected:
+    void TearDown() override
+    {
+        if (!readOnlyFile.empty()) SetFileAttributesA(readOnlyFile.c_str(), FILE_ATTRIBUTE_NORMAL);
+        FaultTest::TearDown();
+    }
+
+    std::string readOnlyFile;
+};
+
+TEST_P(FaultProtectedDestinationTest, IsReportedWithOkAndCancelAndLeftAsItWas)
+{
+    ASSERT_NO_FATAL_FAILURE(LayOut("First=FIRST.TXT\r\nHeld=HELD.TXT\r\nLast=LAST.TXT\r\n",
+                                   {{"FIRST.TXT", 300, 1}, {"HELD.TXT", 20000, 2},
+                                    {"LAST.TXT", 400, 3}}));
+    ASSERT_TRUE(CreateDirectoryA(medium.target.c_str(), nullptr));
+    const std::string held = medium.target + "\\HELD.TXT";
+    const std::string heldBytes = "the user's own HELD.TXT";
+    ASSERT_EQ(0, WriteFileBytes(held, heldBytes));
+    if (GetParam() == kHeldOpen) {
+        // Held by this process, without sharing, as another program would hold it.
+        heldFile = CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, heldFile);
+    } else {
+        readOnlyFile = held;
+        ASSERT_TRUE(SetFileAttributesA(held.c_str(), FILE_ATTRIBUTE_READONLY));
+        HANDLE probe = CreateFileA(held.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (probe != INVALID_HANDLE_VALUE) {
+            CloseHandle(probe);
+            GTEST_SKIP() << "the platform opens read-only files for writing for this user "
+                            "(Wine running as root)";
+        }
+    }
+
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_NO_FATAL_FAILURE(ChooseTarget(medium.target));
+    ASSERT_NO_FATAL_FAILURE(ExpectMessage(IDOK, kErrorCaption, CannotOpen(held), 1));
+    ASSERT_NO_FATAL_FAILURE(ExpectPartialEnd());
+    ReleaseHeldFile();
+
+    ExpectCopied(medium.target + "\\FIRST.TXT", "FIRST.TXT");
+    ExpectCopied(medium.target + "\\LAST.TXT", "LAST.TXT");
+    ExpectContent(held, heldBytes);
+}
+
+std::string ProtectedDestinationName(const testing::TestParamInfo<ProtectedDestination>& info)
+{
+    return info.param == kHeldOpen ? "HeldOpenWithoutSharing" : "ReadOnly";
+}
+
+INSTANTIATE_TEST_SUITE_P(Fault, FaultProtectedDestinationTest,
+                         testing::Values(kHeldOpen, kReadOnly), ProtectedDestinationName);
+
+// A target directory that cannot be made: its first missing directory is reported, then the
+// destination that therefore cannot be opened.
+struct UncreatableTarget {
+    const char* name;
+    int underAFile;         // the target lies below a plain file of the user's
+    const char* below;      // the target's part below the file or the missing drive
+    const char* firstFail;  // the directory named by the creation failure, from the same base
+};
+
+void PrintTo(const UncreatableTarget& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
+const UncreatableTarget kUncreatableTargets[] = {
+    {"BelowAFile", 1, "\\SUB", "\\SUB"},
+    {"DeeplyBelowAFile", 1, "\\SUB\\DEEPER", "\\SUB"},
+    {"OnAMissingDrive", 0, "\\quillor\\deeper", "\\quillor"},
+};
+
+class FaultUncreatableTargetTest : public FaultTest,
+                                   public testing::WithParamInterface<UncreatableTarget> {};
+
+TEST_P(FaultUncreatableTargetTest, ReportsTheDirectoryThenTheFileInThatOrder)
+{
+    const UncreatableTarget& row = GetParam();
+    ASSERT_NO_FATAL_FAILURE(LayOut("Readme=README.TXT\r\n", {{"README.TXT", 500, 1}}));
+    std::string base;
+    const std::string userFile = medium.root + "\\AFILE.TXT";
+    const std::string userBytes = "a plain file, not a folder";
+    if (row.underAFile) {
+        ASSERT_EQ(0, WriteFileBytes(userFile, userBytes));
+        base = userFile;
+    } else {
+        char letter = FindMissingDrive();
+        if (letter == 0) GTEST_SKIP() << "every drive letter from Q: to Z: names a drive";
+        base = std::string(1, letter) + ":";
+    }
+    const std::string chosen = base + row.below;
+
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_NO_FATAL_FAILURE(ChooseTarget(chosen));
+    ASSERT_NO_FATAL_FAILURE(
+        ExpectMessage(IDOK, kErrorCaption, CannotCreate(base + row.firstFail), 0));
+    ASSERT_NO_FATAL_FAILURE(
+        ExpectMessage(IDOK, kErrorCaption, CannotOpen(chosen + "\\README.TXT"), 1));
+    ASSERT_NO_FATAL_FAILURE(ExpectPartialEnd());
+
+    if (row.underAFile) ExpectContent(userFile, userBytes);
+    EXPECT_FALSE(PathExists(chosen));
+}
+
+std::string UncreatableTargetName(const testing::TestParamInfo<UncreatableTarget>& info)
+{
+    return info.param.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Fault, FaultUncreatableTargetTest,
+                         testing::ValuesIn(kUncreatableTargets), UncreatableTargetName);
+
+TEST_F(FaultTest, SourceThatVanishesBeforeCopyingIsCountedWithoutAMessage)
+{
+    ASSERT_NO_FATAL_FAILURE(LayOut("First=FIRST.TXT\r\nGone=GONE.TXT\r\nLast=LAST.TXT\r\n",
+                                   {{"FIRST.TXT", 300, 1}, {"GONE.TXT", 9000, 2},
+                                    {"LAST.TXT", 400, 3}}));
+    ASSERT_NO_FATAL_FAILURE(Start());
+    HWND dialog = WaitForDirectoryDialog();
+    ASSERT_TRUE(dialog);
+    EXPECT_EQ("This installation requires 10 Kb.",
+              ReadControlText(dialog, IDC_DIRECTORY_SIZE)) << "the size pass counted GONE.TXT";
+    ASSERT_TRUE(DeleteFileA((medium.folder + "\\GONE.TXT").c_str()));
+    ASSERT_EQ(0, SetControlText(dialog, IDC_DIRECTORY_EDIT, medium.target.c_str()));
+    ASSERT_EQ(0, PressButton(dialog, IDC_DIRECTORY_INSTALL));
+
+    // The next box is the question: the copy step reports nothing of its own.
+    ASSERT_NO_FATAL_FAILURE(ExpectPartialEnd());
+    ExpectCopied(medium.target + "\\FIRST.TXT", "FIRST.TXT");
+    ExpectCopied(medium.target + "\\LAST.TXT", "LAST.TXT");
+    EXPECT_FALSE(PathExists(medium.target + "\\GONE.TXT"));
+}
+
+// A source whose size changes between the size pass and its copy. A blocked destination after
+// it holds the progress dialog on screen, with the overall display as the copy left it.
+struct ChangingSource {
+    const char* name;
+    size_t sizeAtStart;
+    size_t sizeAtCopy;
+};
+
+void PrintTo(const ChangingSource& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
+const ChangingSource kChangingSources[] = {
+    {"Shrunk", 32768, 8000},
+    {"ShrunkToNothing", 20000, 0},
+    {"Grown", 10000, 40000},
+    {"GrownFromNothing", 0, 70000},
+};
+
+class FaultChangingSourceTest : public FaultTest,
+                                public testing::WithParamInterface<ChangingSource> {};
+
+TEST_P(FaultChangingSourceTest, CopiesTheNewContentAndKeepsTheOverallPercentageSane)
+{
+    const ChangingSource& row = GetParam();
+    const size_t blockedSize = 100;
+    ASSERT_NO_FATAL_FAILURE(LayOut("Changing=CHANGING.BIN\r\nBlocked=BLOCKED;BLOCKED.TXT\r\n",
+                                   {{"CHANGING.BIN", row.sizeAtStart, 1},
+                                    {"BLOCKED.TXT", blockedSize, 2}}));
+    ASSERT_TRUE(CreateDirectoryA(medium.target.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA((medium.target + "\\BLOCKED").c_str(), nullptr));
+
+    ASSERT_NO_FATAL_FAILURE(Start());
+    HWND dialog = WaitForDirectoryDialog();
+    ASSERT_TRUE(dialog);
+    const std::string changed = PatternBytes(row.sizeAtCopy, 7);
+    ASSERT_EQ(0, WriteMediumFile(medium, "CHANGING.BIN", changed));
+    ASSERT_EQ(0, SetControlText(dialog, IDC_DIRECTORY_EDIT, medium.target.c_str()));
+    ASSERT_EQ(0, PressButton(dialog, IDC_DIRECTORY_INSTALL));
+
+    HWND box = WaitForMessageBox(program);
+    ASSERT_TRUE(box);
+    HWND progress = FindProgressDialog();
+    ASSERT_TRUE(progress) << DescribeScreen(program.process.dwProcessId);
+    // The overall display moves when a file with data is complete; it never passes 100 %.
+    const unsigned long long total = row.sizeAtStart + blockedSize;
+    unsigned long long percent = row.sizeAtCopy * 100ull / total;
+    if (percent > 100) percent = 100;
+    const std::string overall = row.sizeAtCopy > 0 ? std::to_string(percent) + " %" : "0 %";
+    EXPECT_EQ(overall, ReadControlText(progress, IDC_COPY_OVERALL_TEXT));
+    ASSERT_NO_FATAL_FAILURE(ExpectMessage(
+        IDOK, kErrorCaption, CannotOpen(medium.target + "\\BLOCKED"), 1));
+    ASSERT_NO_FATAL_FAILURE(ExpectPartialEnd());
+
+    ExpectContent(medium.target + "\\CHANGING.BIN", changed);
+}
+
+std::string ChangingSourceName(const testing::TestParamInfo<ChangingSource>& info)
+{
+    return info.param.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Fault, FaultChangingSourceTest, testing::ValuesIn(kChangingSources),
+                         ChangingSourceName);
+
+TEST_F(FaultTest, ClosingTheMainWindowWhileCopyingEndsAtOnceAndReleasesTheFile)
+{
+    ASSERT_NO_FATAL_FAILURE(LayOut("Long=LONG.BIN\r\nAfter=AFTER.TXT\r\n",
+                                   {{"LONG.BIN", kLongFileSize, 1}, {"AFTER.TXT", 10, 2}}));
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_NO_FATAL_FAILURE(ChooseTarget(medium.target));
+    ASSERT_TRUE(WaitForWindow(program, DIALOG_CLASS, kCaption, IDC_COPY_CANCEL));
+    HWND mainWindow = FindProgramWindow(program, kMainClass, kCaption, 0);
+    ASSERT_TRUE(mainWindow) << DescribeScreen(program.process.dwProcessId);
+
+    const std::string copy = medium.target + "\\LONG.BIN";
+    DWORD start = GetTickCount();
+    while (ReadFileSizeOnDisk(copy) <= 0 && GetTickCount() - start < kWindowWaitMs) {
+        Sleep(kPollMs);
+    }
+    ASSERT_GT(ReadFileSizeOnDisk(copy), 0) << DescribeScreen(program.process.dwProcessId);
+    ASSERT_TRUE(PostMessageA(mainWindow, WM_CLOSE, 0, 0));
+
+    ExpectExitCodeZero();  // fails on any message box, the final report included
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(program.process.hProcess, 0));
+    EXPECT_TRUE(CanOpenExclusively(copy)) << copy << " is still held open";
+    const long long left = ReadFileSizeOnDisk(copy);
+    EXPECT_LT(left, (long long)kLongFileSize) << "the close came too late to land inside the file";
+    EXPECT_EQ(0, left % 8192) << "the copy holds whole chunks";
+    EXPECT_FALSE(PathExists(medium.target + "\\AFTER.TXT"));
+}
+
+TEST_F(FaultTest, CancelDuringAFailureBoxStopsAtTheNextFileAndLeavesItsContent)
+{
+    ASSERT_NO_FATAL_FAILURE(LayOut(
+        "Empty=EMPTY.DAT\r\nChunk=CHUNK.DAT\r\nBlocked=BLOCKED;BLOCKED.TXT\r\n"
+        "After=AFTER.TXT\r\nLast=LAST.TXT\r\n",
+        {{"EMPTY.DAT", 0, 1}, {"CHUNK.DAT", 8192, 2}, {"BLOCKED.TXT", 50, 3},
+         {"AFTER.TXT", 9000, 4}, {"LAST.TXT", 60, 5}}));
+    ASSERT_TRUE(CreateDirectoryA(medium.target.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA((medium.target + "\\BLOCKED").c_str(), nullptr));
+    const std::string after = medium.target + "\\AFTER.TXT";
+    const std::string userBytes = "an older AFTER.TXT of the user's";
+    ASSERT_EQ(0, WriteFileBytes(after, userBytes));
+
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_NO_FATAL_FAILURE(ChooseTarget(medium.target));
+    ASSERT_TRUE(WaitForMessageBox(program));
+    // The box does not own the progress dialog, which takes the click meanwhile.
+    HWND progress = FindProgressDialog();
+    ASSERT_TRUE(progress) << DescribeScreen(program.process.dwProcessId);
+    ASSERT_EQ(0, PressButton(progress, IDC_COPY_CANCEL));
+    ASSERT_NO_FATAL_FAILURE(ExpectMessage(
+        IDOK, kErrorCaption, CannotOpen(medium.target + "\\BLOCKED"), 1));
+
+    // No question: the copy stops at the first chunk of the next file.
+    ASSERT_NO_FATAL_FAILURE(ExpectMessage(IDOK, kCaption, kReportAbandoned));
+    ExpectExitCodeZero();
+    ExpectCopied(medium.target + "\\EMPTY.DAT", "EMPTY.DAT");
+    ExpectCopied(medium.target + "\\CHUNK.DAT", "CHUNK.DAT");
+    ExpectContent(after, userBytes);
+    EXPECT_FALSE(PathExists(medium.target + "\\LAST.TXT"));
+}
+
+TEST_F(FaultTest, TenThousandEntriesOfOneSourceAreAllCopied)
+{
+    // Spread over folders: creating a file in a folder of thousands costs Wine a scan of it.
+    const size_t sourceSize = 37;
+    std::string lines;
+    char line[64];
+    for (int i = 0; i < kManyEntries; i++) {
+        snprintf(line, sizeof line, "File %05d=MANY\\D%03d\\F%05d.TXT;SMALL.TXT\r\n", i,
+                 i / kEntriesPerFolder, i);
+        lines += line;
+    }
+    ASSERT_NO_FATAL_FAILURE(LayOut(lines, {{"SMALL.TXT", sourceSize, 1}}));
+    ASSERT_NO_FATAL_FAILURE(Start());
+    HWND dialog = WaitForDirectoryDialog();
+    ASSERT_TRUE(dialog);
+    EXPECT_EQ("This installation requires 362 Kb.", ReadControlText(dialog, IDC_DIRECTORY_SIZE));
+    ASSERT_EQ(0, SetControlText(dialog, IDC_DIRECTORY_EDIT, medium.target.c_str()));
+    ASSERT_EQ(0, PressButton(dialog, IDC_DIRECTORY_INSTALL));
+
+    ASSERT_NO_FATAL_FAILURE(ExpectMessage(IDNO, kCaption, kQuestion, -1, kManyEntriesWaitMs));
+    ASSERT_NO_FATAL_FAILURE(ExpectMessage(IDOK, kCaption, kReportDone));
+    ExpectExitCodeZero();
+
+    size_t count = 0, wrongSize = 0;
+    for (int folder = 0; folder < kManyEntries / kEntriesPerFolder; folder++) {
+        snprintf(line, sizeof line, "\\MANY\\D%03d", folder);
+        for (const ListedFile& file : ListFiles(medium.target + line)) {
+            count++;
+            if (file.size != sourceSize) wrongSize++;
+        }
+    }
+    EXPECT_EQ((size_t)kManyEntries, count);
+    EXPECT_EQ(0u, wrongSize);
+    ExpectCopied(medium.target + "\\MANY\\D000\\F00000.TXT", "SMALL.TXT");
+    ExpectCopied(medium.target + "\\MANY\\D099\\F09999.TXT", "SMALL.TXT");
+}
+
+}  // namespace

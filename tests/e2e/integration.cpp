@@ -1,0 +1,1103 @@
+// End-to-end tests of the system integration: shortcuts, App Paths, uninstall and text-file registrations, and the shell opening text files afterwards.
+#include <windows.h>
+#include <objbase.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "ui_driver.h"
+
+namespace {
+
+const char kCaption[] = "Quillor Setup";
+const char kQuestion[] = "Would you like Quillor to be registered as your default text editor ?";
+const char kReportDone[] =
+    "Installation normally terminated. An \"Quillor\" icon has been created on your desktop and "
+    "a folder in your \"Start\\programs\" menu.";
+const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+const char kAppPathKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Quillor.exe";
+const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillor";
+const char kOpenCommandKey[] = "txtfile\\shell\\open\\command";
+const char kPrintCommandKey[] = "txtfile\\shell\\print\\command";
+
+// Controls of the setup program's dialogs.
+const int kDirectoryEditId = 257;
+const int kDirectoryInstallId = 259;
+const int kRegistrationEditId = 257;
+
+// The bound of the shell's start of an editor.
+const DWORD kEditorWaitMs = 30000;
+
+// The [Group] section of the worked example: two entries, the second with a foreign icon.
+const char kWorkedGroup[] =
+    "[Group]\r\n"
+    "Quillor.lnk=Quillor.exe,Quillor text editor,%Quillor.exe,0\r\n"
+    "Read me.lnk=README.TXT,Notes on this version,C:\\WINDOWS\\NOTEPAD.EXE,0\r\n";
+
+void ReportDriverFailure(const std::string& failure)
+{
+    ADD_FAILURE() << failure;
+}
+
+std::string ProgramDirectory()
+{
+    char path[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string text = path;
+    return text.substr(0, text.rfind('\\'));
+}
+
+std::string WindowsDirectory()
+{
+    char path[MAX_PATH] = "";
+    GetWindowsDirectoryA(path, MAX_PATH);
+    return path;
+}
+
+int FileExists(const std::string& path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Removes a file or a whole directory tree; a missing one is fine.
+void RemoveTree(const std::string& path)
+{
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return;
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(path.c_str());
+        return;
+    }
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = found.cFileName;
+            if (name != "." && name != "..") RemoveTree(path + "\\" + name);
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(path.c_str());
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, nullptr);
+    CloseHandle(file);
+    ASSERT_EQ(written, bytes.size()) << path;
+}
+
+// The whole content of a file, or "<missing>" when it cannot be opened.
+std::string ReadBytes(const std::string& path)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return "<missing>";
+    std::string bytes;
+    char chunk[4096];
+    DWORD got = 0;
+    while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) bytes.append(chunk, got);
+    CloseHandle(file);
+    return bytes;
+}
+
+// The names of the files in a directory, without "." and "..".
+std::vector<std::string> ListDirectory(const std::string& path)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        std::string name = found.cFileName;
+        if (name != "." && name != "..") names.push_back(name);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
+}
+
+// One registry value as it is stored: whether it is there, its type and its bytes.
+struct StoredValue {
+    bool keyExists;
+    bool valueExists;
+    DWORD type;
+    std::string data;
+};
+
+StoredValue ReadStoredValue(HKEY root, const char* path, const char* name)
+{
+    StoredValue value = {false, false, 0, ""};
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return value;
+    value.keyExists = true;
+    char data[1024];
+    DWORD size = sizeof data;
+    if (RegQueryValueExA(key, name, nullptr, &value.type, (BYTE*)data, &size) == ERROR_SUCCESS) {
+        value.valueExists = true;
+        value.data.assign(data, size);
+    }
+    RegCloseKey(key);
+    return value;
+}
+
+void DeleteKeyIfPresent(HKEY root, const char* path)
+{
+    RegDeleteKeyA(root, path);
+}
+
+void SetStringValue(HKEY root, const char* path, const char* text)
+{
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
+              ERROR_SUCCESS) << path;
+    RegSetValueExA(key, nullptr, 0, REG_SZ, (const BYTE*)text, (DWORD)strlen(text) + 1);
+    RegCloseKey(key);
+}
+
+// The default value of a key under HKEY_CLASSES_ROOT, kept so that a test can put it back.
+struct SavedClassValue {
+    std::string path;
+    StoredValue stored;
+};
+
+SavedClassValue SaveClassValue(const char* path)
+{
+    SavedClassValue saved = {path, ReadStoredValue(HKEY_CLASSES_ROOT, path, nullptr)};
+    return saved;
+}
+
+void RestoreClassValue(const SavedClassValue& saved)
+{
+    const char* path = saved.path.c_str();
+    if (!saved.stored.keyExists) {
+        RegDeleteKeyA(HKEY_CLASSES_ROOT, path);
+        return;
+    }
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, path, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
+    if (saved.stored.valueExists) {
+        RegSetValueExA(key, nullptr, 0, saved.stored.type, (const BYTE*)saved.stored.data.data(),
+                       (DWORD)saved.stored.data.size());
+    } else {
+        RegDeleteValueA(key, nullptr);
+    }
+    RegCloseKey(key);
+}
+
+// A string value as the program writes it: REG_SZ, the text's length as its size.
+StoredValue StringWithoutTerminator(const std::string& text)
+{
+    StoredValue value = {true, true, REG_SZ, text};
+    return value;
+}
+
+// A string value as read back after the program wrote it. Wine's RegSetValueExA stores the
+// terminating zero as well when the byte after the given data is zero, although the size
+// given leaves it out, so the size the program passed shows only without that one zero.
+StoredValue Written(HKEY root, const char* path, const char* name)
+{
+    StoredValue value = ReadStoredValue(root, path, name);
+    size_t size = value.data.size();
+    if (value.type == REG_SZ && size >= 2 && value.data[size - 1] == 0 &&
+        value.data[size - 2] != 0) {
+        value.data.resize(size - 1);
+    }
+    return value;
+}
+
+bool operator==(const StoredValue& left, const StoredValue& right)
+{
+    return left.keyExists == right.keyExists && left.valueExists == right.valueExists &&
+           (!left.valueExists || (left.type == right.type && left.data == right.data));
+}
+
+std::ostream& operator<<(std::ostream& out, const StoredValue& value)
+{
+    if (!value.keyExists) return out << "(no key)";
+    if (!value.valueExists) return out << "(no value)";
+    std::string shown;
+    for (char c : value.data) shown += c == 0 ? std::string("\\0") : std::string(1, c);
+    return out << "type " << value.type << ", " << value.data.size() << " bytes \"" << shown << "\"";
+}
+
+std::string ShellFolder(const char* name)
+{
+    StoredValue value = ReadStoredValue(HKEY_CURRENT_USER, kShellFolders, name);
+    std::string text = value.data.c_str();
+    return text;
+}
+
+// What a shell link file holds, loaded back through the shell's link object.
+struct LinkContents {
+    bool loaded;
+    std::string target;
+    std::string description;
+    std::string iconFile;
+    int iconIndex;
+    int showCommand;
+};
+
+LinkContents LoadLink(const std::string& path)
+{
+    LinkContents contents = {false, "", "", "", -1, -1};
+    IShellLinkA* link = nullptr;
+    IPersistFile* persist = nullptr;
+    wchar_t widePath[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, widePath, MAX_PATH);
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                   (void**)&link)) &&
+        SUCCEEDED(link->QueryInterface(IID_IPersistFile, (void**)&persist)) &&
+        SUCCEEDED(persist->Load(widePath, STGM_READ))) {
+        char text[MAX_PATH] = "";
+        contents.loaded = true;
+        if (SUCCEEDED(link->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH))) contents.target = text;
+        text[0] = 0;
+        if (SUCCEEDED(link->GetDescription(text, MAX_PATH))) contents.description = text;
+        text[0] = 0;
+        if (SUCCEEDED(link->GetIconLocation(text, MAX_PATH, &contents.iconIndex)))
+            contents.iconFile = text;
+        link->GetShowCmd(&contents.showCommand);
+    }
+    if (persist) persist->Release();
+    if (link) link->Release();
+    return contents;
+}
+
+// Checks a shortcut file against the target, description, icon file and index it must carry.
+void ExpectLink(const std::string& path, const std::string& target, const std::string& description,
+                const std::string& iconFile, int iconIndex)
+{
+    SCOPED_TRACE(path);
+    ASSERT_TRUE(FileExists(path));
+    LinkContents link = LoadLink(path);
+    ASSERT_TRUE(link.loaded);
+    EXPECT_EQ(lstrcmpiA(link.target.c_str(), target.c_str()), 0)
+        << "target " << link.target << ", expected " << target;
+    EXPECT_EQ(link.description, description);
+    EXPECT_EQ(lstrcmpiA(link.iconFile.c_str(), iconFile.c_str()), 0)
+        << "icon file " << link.iconFile << ", expected " << iconFile;
+    EXPECT_EQ(link.iconIndex, iconIndex);
+    EXPECT_EQ(link.showCommand, SW_SHOWNORMAL);
+}
+
+// How one installation is to be answered.
+struct RunPlan {
+    std::string scratchName;     // folder under the temporary directory
+    bool sampleMedium;           // the sample medium of demo/medium instead of a test script
+    std::string group;           // the test script's [Group] section, or "" for none
+    std::string registration;    // the test script's [Registration] section, or "" for none
+    int answerYes;               // the answer to the default-editor question
+    const char* editedSuffixes;  // text typed into the file types dialog, or nullptr
+    int dialogYes;               // the answer in the file types dialog
+};
+
+// What the program showed, in order, and how it ended.
+struct RunRecord {
+    std::string scratchDir;
+    std::string mediumDir;
+    std::string targetDir;
+    std::vector<std::string> shown;   // "box: caption | text" or "dialog: title | edit text"
+    DWORD exitCode;
+    bool finished;
+};
+
+std::string SetupScript(const RunPlan& plan)
+{
+    std::string script =
+        ";Setup script of an integration test\r\n"
+        "[Install]\r\n"
+        "Application=Quillor\r\n"
+        "Caption=Quillor Setup\r\n"
+        "Directory=C:\\Quillor\r\n"
+        "\r\n"
+        "[Files]\r\n"
+        "Quillor editor=Quillor.exe\r\n"
+        "Read me=README.TXT\r\n";
+    script += plan.group;
+    script += plan.registration;
+    return script;
+}
+
+bool IsRegistrationDialog(HWND window)
+{
+    return GetDlgItem(window, kRegistrationEditId) && GetDlgItem(window, IDYES) &&
+           GetDlgItem(window, IDNO);
+}
+
+struct DialogSearch {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK FindAnswerableDialog(HWND window, LPARAM param)
+{
+    DialogSearch* search = (DialogSearch*)param;
+    DWORD owner = 0;
+    char className[64] = "";
+    GetWindowThreadProcessId(window, &owner);
+    GetClassNameA(window, className, sizeof className);
+    if (owner != search->processId || !IsWindowVisible(window) ||
+        lstrcmpA(className, DIALOG_CLASS) != 0) {
+        return TRUE;
+    }
+    if (!IsMessageBoxWindow(window) && !IsRegistrationDialog(window)) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+// Waits for the program's next message box or file types dialog. Returns it, or 0 when the
+// program ended first.
+HWND WaitForNextQuestion(const DrivenProgram& program, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        DialogSearch search = {program.process.dwProcessId, nullptr};
+        EnumWindows(FindAnswerableDialog, (LPARAM)&search);
+        if (search.found) return search.found;
+        if (WaitForSingleObject(program.process.hProcess, kPollMs) == WAIT_OBJECT_0) return 0;
+        if (GetTickCount() - start >= timeoutMs) {
+            ADD_FAILURE() << "timeout waiting for a message box or the file types dialog\n"
+                          << DescribeScreen(program.process.dwProcessId);
+            return 0;
+        }
+    }
+}
+
+// Lays out a medium, runs SETUP.EXE on it into a fresh target directory and answers every
+// box: the question as planned, the file types dialog as planned, everything else with OK.
+// Copies the files of a directory tree into another, which exists.
+void CopyTree(const std::string& from, const std::string& to)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((from + "\\*").c_str(), &found);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE) << from;
+    do {
+        std::string name = found.cFileName;
+        if (name == "." || name == "..") continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            CreateDirectoryA((to + "\\" + name).c_str(), nullptr);
+            CopyTree(from + "\\" + name, to + "\\" + name);
+        } else {
+            EXPECT_TRUE(CopyFileA((from + "\\" + name).c_str(), (to + "\\" + name).c_str(),
+                                  FALSE)) << from << "\\" << name;
+        }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
+// The copy of demo/medium that the build keeps beside the programs.
+std::string SampleMediumSource()
+{
+    return ProgramDirectory() + "\\demo-medium";
+}
+
+// Lays out a medium in a fresh scratch folder: SETUP.EXE and Quillor.exe from the build, and
+// either the sample medium or a test script with a small README.TXT.
+void LayOutMedium(const RunPlan& plan, RunRecord* record)
+{
+    char temp[MAX_PATH] = "";
+    GetTempPathA(MAX_PATH, temp);
+    record->scratchDir = std::string(temp) + plan.scratchName;
+    record->mediumDir = record->scratchDir + "\\medium";
+    // A blank in the target directory, as in the usual "Program Files" proposals.
+    record->targetDir = record->scratchDir + "\\Quillor App";
+    RemoveTree(record->scratchDir);
+    ASSERT_TRUE(CreateDirectoryA(record->scratchDir.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA(record->mediumDir.c_str(), nullptr));
+    std::string build = ProgramDirectory();
+    ASSERT_TRUE(CopyFileA((build + "\\SETUP.EXE").c_str(),
+                          (record->mediumDir + "\\SETUP.EXE").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA((build + "\\Quillor.exe").c_str(),
+                          (record->mediumDir + "\\Quillor.exe").c_str(), FALSE));
+    if (plan.sampleMedium) {
+        CopyTree(SampleMediumSource(), record->mediumDir);
+    } else {
+        WriteBytes(record->mediumDir + "\\README.TXT", "Quillor, the test edition.\r\n");
+        WriteBytes(record->mediumDir + "\\SETUP.INF", SetupScript(plan));
+    }
+}
+
+// Runs SETUP.EXE on a laid-out medium into the record's target directory and answers every
+// box: the question and the file types dialog as planned, everything else with OK.
+void RunInstallation(const RunPlan& plan, RunRecord* record)
+{
+    record->shown.clear();
+    record->exitCode = 999;
+    record->finished = false;
+    LayOutMedium(plan, record);
+    if (::testing::Test::HasFatalFailure()) return;
+
+    SetDriverFailureReporter(ReportDriverFailure);
+    DrivenProgram program;
+    ASSERT_EQ(StartProgram((record->mediumDir + "\\SETUP.EXE").c_str(), record->mediumDir.c_str(),
+                           &program), 0);
+    HWND directory = WaitForWindow(program, DIALOG_CLASS, kCaption, kDirectoryInstallId);
+    if (directory) {
+        SetControlText(directory, kDirectoryEditId, record->targetDir.c_str());
+        PressButton(directory, kDirectoryInstallId);
+        for (HWND window = WaitForNextQuestion(program, kWindowWaitMs); window;
+             window = WaitForNextQuestion(program, kWindowWaitMs)) {
+            std::string title = ReadWindowTitle(window);
+            int button = IDOK;
+            if (IsRegistrationDialog(window)) {
+                record->shown.push_back("dialog: " + title + " | " +
+                                        ReadControlText(window, kRegistrationEditId));
+                if (plan.editedSuffixes)
+                    SetControlText(window, kRegistrationEditId, plan.editedSuffixes);
+                button = plan.dialogYes ? IDYES : IDNO;
+            } else {
+                std::string text = ReadControlText(window, kMessageTextId);
+                record->shown.push_back("box: " + title + " | " + text);
+                if (text == kQuestion) button = plan.answerYes ? IDYES : IDNO;
+            }
+            if (PressButton(window, button) != 0 || WaitForWindowGone(program, window) != 0) break;
+        }
+        record->finished = WaitForExit(program, &record->exitCode) == 0;
+    }
+    CloseProgram(&program);
+}
+
+std::string QuestionShown()
+{
+    return std::string("box: ") + kCaption + " | " + kQuestion;
+}
+
+std::string ReportShown()
+{
+    return std::string("box: ") + kCaption + " | " + kReportDone;
+}
+
+// The Programs and Desktop shell folders, made to exist first when the prefix lacks them.
+struct ShellPlaces {
+    std::string programs;
+    std::string desktop;
+    std::string group;
+};
+
+ShellPlaces FindShellPlaces()
+{
+    char path[MAX_PATH];
+    // Asking the shell for a folder also records it under Shell Folders.
+    if (ShellFolder("Programs").empty())
+        SHGetFolderPathA(nullptr, CSIDL_PROGRAMS | CSIDL_FLAG_CREATE, nullptr, 0, path);
+    if (ShellFolder("Desktop").empty())
+        SHGetFolderPathA(nullptr, CSIDL_DESKTOPDIRECTORY | CSIDL_FLAG_CREATE, nullptr, 0, path);
+    ShellPlaces places = {ShellFolder("Programs"), ShellFolder("Desktop"), ""};
+    places.group = places.programs + "\\Quillor";
+    return places;
+}
+
+// Removes what an installation of Quillor leaves in the shell folders and under HKLM.
+void RemoveEarlierInstallation(const ShellPlaces& places)
+{
+    RemoveTree(places.group);
+    RemoveTree(places.desktop + "\\Quillor.lnk");
+    RemoveTree(places.desktop + "\\Read me.lnk");
+    DeleteKeyIfPresent(HKEY_LOCAL_MACHINE, kAppPathKey);
+    DeleteKeyIfPresent(HKEY_LOCAL_MACHINE, kUninstallKey);
+}
+
+// The classes keys that an installation may change; each suite puts them back when done.
+const char* const kClassKeys[] = {kOpenCommandKey, kPrintCommandKey, ".txt", ".log", ".ini",
+                                  ".qz1", ".qz2"};
+
+// Runs one installation for a whole suite: its tests check the effects of that one run.
+class InstallationSuite : public ::testing::Test {
+protected:
+    static void RunSuite(const RunPlan& plan, void (*prepare)())
+    {
+        CoInitialize(nullptr);
+        places = FindShellPlaces();
+        saved.clear();
+        for (const char* path : kClassKeys) saved.push_back(SaveClassValue(path));
+        RemoveEarlierInstallation(places);
+        // The suffixes that a run may bind start out unbound.
+        RegDeleteKeyA(HKEY_CLASSES_ROOT, ".txt");
+        RegDeleteKeyA(HKEY_CLASSES_ROOT, ".qz1");
+        RegDeleteKeyA(HKEY_CLASSES_ROOT, ".qz2");
+        if (prepare) prepare();
+        before.clear();
+        for (const char* path : kClassKeys) before.push_back(SaveClassValue(path));
+        RunInstallation(plan, &record);
+    }
+
+    static void TearDownTestSuite()
+    {
+        for (const SavedClassValue& value : saved) RestoreClassValue(value);
+        RemoveEarlierInstallation(places);
+        RemoveTree(record.scratchDir);
+        CoUninitialize();
+    }
+
+    // The state of a classes key just before the run.
+    static StoredValue Before(const char* path)
+    {
+        for (const SavedClassValue& value : before) {
+            if (value.path == path) return value.stored;
+        }
+        return StoredValue{false, false, 0, ""};
+    }
+
+    static StoredValue Now(const char* path)
+    {
+        return ReadStoredValue(HKEY_CLASSES_ROOT, path, nullptr);
+    }
+
+    static StoredValue WrittenClass(const char* path)
+    {
+        return Written(HKEY_CLASSES_ROOT, path, nullptr);
+    }
+
+    void ExpectAppPathAndUninstallEntry()
+    {
+        EXPECT_EQ(Written(HKEY_LOCAL_MACHINE, kAppPathKey, nullptr),
+                  StringWithoutTerminator(record.targetDir + "\\Quillor.exe"));
+        // The name, then zero bytes up to the 128 bytes of its field.
+        EXPECT_EQ(Written(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName"),
+                  StringWithoutTerminator(std::string("Quillor") + std::string(121, '\0')));
+        EXPECT_EQ(Written(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"),
+                  StringWithoutTerminator(WindowsDirectory() + "\\Purgax.exe /" + record.targetDir));
+    }
+
+    void ExpectEditorCommands()
+    {
+        std::string editor = record.targetDir + "\\Quillor.exe";
+        EXPECT_EQ(WrittenClass(kOpenCommandKey), StringWithoutTerminator(editor + " \"%1\""));
+        EXPECT_EQ(WrittenClass(kPrintCommandKey), StringWithoutTerminator(editor + " /p \"%1\""));
+    }
+
+    void ExpectSuffixesUntouched()
+    {
+        for (const char* suffix : {".txt", ".log", ".ini", ".qz1", ".qz2"}) {
+            EXPECT_EQ(Now(suffix), Before(suffix)) << suffix;
+        }
+    }
+
+    void ExpectCleanEnd()
+    {
+        EXPECT_TRUE(record.finished);
+        EXPECT_EQ(record.exitCode, 0u);
+    }
+
+    static ShellPlaces places;
+    static RunRecord record;
+    static std::vector<SavedClassValue> saved;
+    static std::vector<SavedClassValue> before;
+};
+
+ShellPlaces InstallationSuite::places;
+RunRecord InstallationSuite::record;
+std::vector<SavedClassValue> InstallationSuite::saved;
+std::vector<SavedClassValue> InstallationSuite::before;
+
+std::string ProcessImage(HANDLE process)
+{
+    char path[MAX_PATH] = "";
+    DWORD size = MAX_PATH;
+    if (!process || !QueryFullProcessImageNameA(process, 0, path, &size)) return "";
+    return path;
+}
+
+// A visible top-level window of the process whose title contains a text.
+struct TitleSearch {
+    DWORD processId;
+    const char* part;
+    HWND found;
+};
+
+BOOL CALLBACK FindWindowByTitlePart(HWND window, LPARAM param)
+{
+    TitleSearch* search = (TitleSearch*)param;
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->processId) return TRUE;
+    if (!IsWindowVisible(window)) return TRUE;
+    if (ReadWindowTitle(window).find(search->part) == std::string::npos) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+// Opens a text file through the shell's "open" verb, as a double click in the explorer does,
+// and waits for the editor's window whose title names the file. Returns the window (0 after a
+// failure) and the started process, which the caller closes.
+HWND OpenThroughShell(const std::string& file, const char* namePart, HANDLE* process)
+{
+    SHELLEXECUTEINFOA execute;
+    ZeroMemory(&execute, sizeof execute);
+    execute.cbSize = sizeof execute;
+    execute.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    execute.lpVerb = "open";
+    execute.lpFile = file.c_str();
+    execute.nShow = SW_SHOWNORMAL;
+    *process = nullptr;
+    if (!ShellExecuteExA(&execute)) {
+        ADD_FAILURE() << "ShellExecuteEx open " << file << " failed, error " << GetLastError();
+        return 0;
+    }
+    *process = execute.hProcess;
+    if (!execute.hProcess) {
+        ADD_FAILURE() << "the shell started no process for " << file;
+        return 0;
+    }
+    DWORD processId = GetProcessId(execute.hProcess);
+    DWORD start = GetTickCount();
+    for (;;) {
+        TitleSearch search = {processId, namePart, nullptr};
+        EnumWindows(FindWindowByTitlePart, (LPARAM)&search);
+        if (search.found) return search.found;
+        if (GetTickCount() - start >= kEditorWaitMs) {
+            ADD_FAILURE() << "no window titled with \"" << namePart << "\" after opening " << file
+                          << "\n" << DescribeScreen(processId);
+            TerminateProcess(execute.hProcess, 99);
+            CloseHandle(execute.hProcess);
+            *process = nullptr;
+            return 0;
+        }
+        Sleep(kPollMs);
+    }
+}
+
+// Asks an editor window to close and waits for its process to end. Returns its exit code.
+DWORD CloseEditor(HWND window, HANDLE process)
+{
+    DWORD exitCode = 999;
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    if (process) {
+        EXPECT_EQ(WaitForSingleObject(process, kEditorWaitMs), WAIT_OBJECT_0)
+            << "the editor did not end after WM_CLOSE";
+        GetExitCodeProcess(process, &exitCode);
+        if (exitCode == STILL_ACTIVE) TerminateProcess(process, 99);
+        CloseHandle(process);
+    }
+    return exitCode;
+}
+
+// Yes to the question, then the file types dialog with the script's list edited.
+class YesWithEditedSuffixes : public InstallationSuite {
+protected:
+    static void SetUpTestSuite()
+    {
+        RunPlan plan = {"quillor-e2e-yes-edited", false, kWorkedGroup,
+                        "[Registration]\r\nSuffixes=txt log ini\r\n", 1, " txt  qz1\tqz2 ", 1};
+        RunSuite(plan, nullptr);
+    }
+};
+
+TEST_F(YesWithEditedSuffixes, AsksThenOffersTheScriptSuffixesThenReportsSuccess)
+{
+    std::vector<std::string> expected = {QuestionShown(),
+                                         std::string("dialog: ") + kCaption + " | txt log ini",
+                                         ReportShown()};
+    EXPECT_EQ(record.shown, expected);
+    ExpectCleanEnd();
+}
+
+TEST_F(YesWithEditedSuffixes, CreatesTheGroupShortcutsOfTheScript)
+{
+    std::vector<std::string> names = ListDirectory(places.group);
+    EXPECT_EQ(names.size(), 2u);
+    ExpectLink(places.group + "\\Quillor.lnk", record.targetDir + "\\Quillor.exe",
+               "Quillor text editor", record.targetDir + "\\Quillor.exe", 0);
+    ExpectLink(places.group + "\\Read me.lnk", record.targetDir + "\\README.TXT",
+               "Notes on this version", "C:\\WINDOWS\\NOTEPAD.EXE", 0);
+}
+
+TEST_F(YesWithEditedSuffixes, PutsOnlyTheFirstShortcutOnTheDesktop)
+{
+    ExpectLink(places.desktop + "\\Quillor.lnk", record.targetDir + "\\Quillor.exe",
+               "Quillor text editor", record.targetDir + "\\Quillor.exe", 0);
+    EXPECT_FALSE(FileExists(places.desktop + "\\Read me.lnk"));
+}
+
+TEST_F(YesWithEditedSuffixes, WritesAppPathAndUninstallEntry)
+{
+    ExpectAppPathAndUninstallEntry();
+}
+
+TEST_F(YesWithEditedSuffixes, PointsTextFileCommandsAtQuillor)
+{
+    ExpectEditorCommands();
+}
+
+TEST_F(YesWithEditedSuffixes, BindsTheEditedSuffixesOnly)
+{
+    for (const char* suffix : {".txt", ".qz1", ".qz2"}) {
+        EXPECT_EQ(WrittenClass(suffix), StringWithoutTerminator("txtfile")) << suffix;
+    }
+    for (const char* suffix : {".log", ".ini"}) {
+        EXPECT_EQ(Now(suffix), Before(suffix)) << suffix;
+    }
+}
+
+TEST_F(YesWithEditedSuffixes, OpeningATextFileStartsQuillorOnIt)
+{
+    std::string file = record.scratchDir + "\\greeting note.txt";
+    WriteBytes(file, "Hello, Quillor.\r\n");
+    HANDLE process = nullptr;
+    HWND window = OpenThroughShell(file, "greeting note.txt", &process);
+    ASSERT_NE(window, (HWND)0);
+    char className[64] = "";
+    GetClassNameA(window, className, sizeof className);
+    EXPECT_STREQ(className, "Quillor");
+    EXPECT_EQ(ReadWindowTitle(window), "Quillor - " + file);
+    std::string image = ProcessImage(process);
+    EXPECT_EQ(lstrcmpiA(image.c_str(), (record.targetDir + "\\Quillor.exe").c_str()), 0)
+        << image;
+    EXPECT_EQ(CloseEditor(window, process), 0u);
+}
+
+// Yes to the question with a script that has no [Registration] section.
+class YesWithoutRegistration : public InstallationSuite {
+protected:
+    static void SetUpTestSuite()
+    {
+        RunPlan plan = {"quillor-e2e-yes-plain", false, kWorkedGroup, "", 1, nullptr, 0};
+        RunSuite(plan, nullptr);
+    }
+};
+
+TEST_F(YesWithoutRegistration, ShowsNoFileTypesDialog)
+{
+    std::vector<std::string> expected = {QuestionShown(), ReportShown()};
+    EXPECT_EQ(record.shown, expected);
+    ExpectCleanEnd();
+}
+
+TEST_F(YesWithoutRegistration, StillPointsTextFileCommandsAtQuillor)
+{
+    ExpectEditorCommands();
+}
+
+TEST_F(YesWithoutRegistration, BindsNoSuffix)
+{
+    ExpectSuffixesUntouched();
+}
+
+TEST_F(YesWithoutRegistration, WritesAppPathAndUninstallEntry)
+{
+    ExpectAppPathAndUninstallEntry();
+}
+
+// Yes to the question, then No in the file types dialog after editing its list.
+class YesThenNoInFileTypes : public InstallationSuite {
+protected:
+    static void SetUpTestSuite()
+    {
+        RunPlan plan = {"quillor-e2e-yes-then-no", false, kWorkedGroup,
+                        "[Registration]\r\nSuffixes=txt log ini\r\n", 1, "qz1 qz2", 0};
+        RunSuite(plan, nullptr);
+    }
+};
+
+TEST_F(YesThenNoInFileTypes, WritesTheCommandsButBindsNoSuffix)
+{
+    std::vector<std::string> expected = {QuestionShown(),
+                                         std::string("dialog: ") + kCaption + " | txt log ini",
+                                         ReportShown()};
+    EXPECT_EQ(record.shown, expected);
+    ExpectEditorCommands();
+    ExpectSuffixesUntouched();
+    ExpectCleanEnd();
+}
+
+// No to the question while the text-file commands end in a bare %1.
+class NoWithBareArguments : public InstallationSuite {
+protected:
+    static void SetUpTestSuite()
+    {
+        RunPlan plan = {"quillor-e2e-no-bare", false, kWorkedGroup,
+                        "[Registration]\r\nSuffixes=txt log ini\r\n", 0, nullptr, 0};
+        RunSuite(plan, Prepare);
+    }
+
+    static void Prepare()
+    {
+        SetStringValue(HKEY_CLASSES_ROOT, kOpenCommandKey, "C:\\windows\\notepad.exe %1");
+        SetStringValue(HKEY_CLASSES_ROOT, kPrintCommandKey, "C:\\windows\\notepad.exe /p %1");
+        // In the 32-bit view .txt has no key of its own.
+        SetStringValue(HKEY_CLASSES_ROOT, ".txt", "txtfile");
+    }
+};
+
+TEST_F(NoWithBareArguments, ShowsNoFileTypesDialog)
+{
+    std::vector<std::string> expected = {QuestionShown(), ReportShown()};
+    EXPECT_EQ(record.shown, expected);
+    ExpectCleanEnd();
+}
+
+TEST_F(NoWithBareArguments, QuotesTheFinalArgumentOfBothCommands)
+{
+    EXPECT_EQ(WrittenClass(kOpenCommandKey),
+              StringWithoutTerminator("C:\\windows\\notepad.exe \"%1\""));
+    EXPECT_EQ(WrittenClass(kPrintCommandKey),
+              StringWithoutTerminator("C:\\windows\\notepad.exe /p \"%1\""));
+}
+
+TEST_F(NoWithBareArguments, BindsNoSuffix)
+{
+    ExpectSuffixesUntouched();
+}
+
+TEST_F(NoWithBareArguments, WritesAppPathAndUninstallEntry)
+{
+    ExpectAppPathAndUninstallEntry();
+}
+
+TEST_F(NoWithBareArguments, ThePreviousCommandStillOpensTextFiles)
+{
+    std::string file = record.scratchDir + "\\kept note.txt";
+    WriteBytes(file, "Still opened by the previous editor.\r\n");
+    HANDLE process = nullptr;
+    HWND window = OpenThroughShell(file, "kept note.txt", &process);
+    ASSERT_NE(window, (HWND)0);
+    char className[64] = "";
+    GetClassNameA(window, className, sizeof className);
+    EXPECT_STRNE(className, "Quillor");
+    std::string image = ProcessImage(process);
+    CloseEditor(window, process);
+    const std::string notepad = "\\notepad.exe";
+    ASSERT_GT(image.size(), notepad.size());
+    EXPECT_EQ(lstrcmpiA(image.c_str() + image.size() - notepad.size(), notepad.c_str()), 0) << image;
+}
+
+// No to the question while the commands end in something else than a bare %1.
+class NoWithOtherArguments : public InstallationSuite {
+protected:
+    static void SetUpTestSuite()
+    {
+        RunPlan plan = {"quillor-e2e-no-other", false, kWorkedGroup, "", 0, nullptr, 0};
+        RunSuite(plan, Prepare);
+    }
+
+    static void Prepare()
+    {
+        // Already quoted, as a second run finds it; and shorter than "%1".
+        SetStringValue(HKEY_CLASSES_ROOT, kOpenCommandKey, "C:\\windows\\notepad.exe \"%1\"");
+        SetStringValue(HKEY_CLASSES_ROOT, kPrintCommandKey, "1");
+    }
+};
+
+TEST_F(NoWithOtherArguments, LeavesBothCommandsAlone)
+{
+    EXPECT_EQ(Now(kOpenCommandKey), Before(kOpenCommandKey));
+    EXPECT_EQ(Now(kPrintCommandKey), Before(kPrintCommandKey));
+    EXPECT_EQ(Now(kOpenCommandKey).data.c_str(), std::string("C:\\windows\\notepad.exe \"%1\""));
+    ExpectCleanEnd();
+}
+
+// A [Group] section whose first line is a comment.
+class GroupStartingWithComment : public InstallationSuite {
+protected:
+    static void SetUpTestSuite()
+    {
+        RunPlan plan = {"quillor-e2e-group-comment", false,
+                        "[Group]\r\n"
+                        ";Quillor.lnk=Quillor.exe,Quillor text editor,%Quillor.exe,0\r\n"
+                        "Read me.lnk=README.TXT,Notes on this version,%Quillor.exe,0\r\n",
+                        "", 0, nullptr, 0};
+        RunSuite(plan, nullptr);
+    }
+};
+
+TEST_F(GroupStartingWithComment, CreatesTheFolderWithoutShortcuts)
+{
+    DWORD attributes = GetFileAttributesA(places.group.c_str());
+    ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES) << places.group;
+    EXPECT_TRUE(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_TRUE(ListDirectory(places.group).empty());
+    EXPECT_FALSE(FileExists(places.desktop + "\\Quillor.lnk"));
+    EXPECT_FALSE(FileExists(places.desktop + "\\Read me.lnk"));
+    std::vector<std::string> expected = {QuestionShown(), ReportShown()};
+    EXPECT_EQ(record.shown, expected);
+    ExpectCleanEnd();
+}
+
+// A script without a [Group] section.
+class WithoutGroup : public InstallationSuite {
+protected:
+    static void SetUpTestSuite()
+    {
+        RunPlan plan = {"quillor-e2e-no-group", false, "", "", 0, nullptr, 0};
+        RunSuite(plan, nullptr);
+    }
+};
+
+TEST_F(WithoutGroup, MakesNeitherFolderNorShortcutAndShowsNoMessage)
+{
+    EXPECT_FALSE(FileExists(places.group));
+    EXPECT_FALSE(FileExists(places.desktop + "\\Quillor.lnk"));
+    std::vector<std::string> expected = {QuestionShown(), ReportShown()};
+    EXPECT_EQ(record.shown, expected);
+    ExpectCleanEnd();
+}
+
+TEST_F(WithoutGroup, StillWritesAppPathAndUninstallEntry)
+{
+    ExpectAppPathAndUninstallEntry();
+}
+
+// The sample medium of demo/medium, answered Yes and Yes with its own list of suffixes.
+class SampleMedium : public InstallationSuite {
+protected:
+    static void SetUpTestSuite()
+    {
+        RemoveTree(WindowsDirectory() + "\\QUILLOR.INI");
+        RunPlan plan = {"quillor-e2e-sample", true, "", "", 1, nullptr, 1};
+        RunSuite(plan, nullptr);
+    }
+
+    static void TearDownTestSuite()
+    {
+        InstallationSuite::TearDownTestSuite();
+        RemoveTree(WindowsDirectory() + "\\QUILLOR.INI");
+    }
+};
+
+TEST_F(SampleMedium, AsksThenOffersItsSuffixesThenReportsSuccess)
+{
+    std::vector<std::string> expected = {QuestionShown(),
+                                         std::string("dialog: ") + kCaption + " | txt log ini",
+                                         ReportShown()};
+    EXPECT_EQ(record.shown, expected);
+    ExpectCleanEnd();
+}
+
+TEST_F(SampleMedium, CopiesEveryFileToItsPlace)
+{
+    struct Placed {
+        std::string source;
+        std::string destination;
+    };
+    const std::string& from = record.mediumDir;
+    const std::string& to = record.targetDir;
+    const Placed placed[] = {
+        {from + "\\Quillor.exe", to + "\\Quillor.exe"},
+        {from + "\\README.TXT", to + "\\README.TXT"},
+        {from + "\\SAMPLES\\HELLO.TXT", to + "\\SAMPLES\\HELLO.TXT"},
+        {from + "\\CHANGES.TXT", to + "\\HISTORY.TXT"},
+        {from + "\\QUILLOR.INI", WindowsDirectory() + "\\QUILLOR.INI"},
+    };
+    for (const Placed& file : placed) {
+        std::string source = ReadBytes(file.source);
+        ASSERT_NE(source, "<missing>") << file.source;
+        EXPECT_EQ(ReadBytes(file.destination), source) << file.destination;
+    }
+}
+
+TEST_F(SampleMedium, CreatesItsShortcuts)
+{
+    std::string editor = record.targetDir + "\\Quillor.exe";
+    ExpectLink(places.group + "\\Quillor.lnk", editor, "Quillor text editor", editor, 0);
+    ExpectLink(places.group + "\\Read me.lnk", record.targetDir + "\\README.TXT",
+               "Notes on this version", editor, 0);
+    ExpectLink(places.desktop + "\\Quillor.lnk", editor, "Quillor text editor", editor, 0);
+}
+
+TEST_F(SampleMedium, RegistersQuillorForItsSuffixes)
+{
+    ExpectAppPathAndUninstallEntry();
+    ExpectEditorCommands();
+    for (const char* suffix : {".txt", ".log", ".ini"}) {
+        EXPECT_EQ(WrittenClass(suffix), StringWithoutTerminator("txtfile")) << suffix;
+    }
+}
+
+TEST_F(SampleMedium, TheInstalledEditorOpensTheSampleText)
+{
+    std::string file = record.targetDir + "\\SAMPLES\\HELLO.TXT";
+    HANDLE process = nullptr;
+    HWND window = OpenThroughShell(file, "HELLO.TXT", &process);
+    ASSERT_NE(window, (HWND)0);
+    EXPECT_EQ(ReadWindowTitle(window), "Quillor - " + file);
+    EXPECT_EQ(CloseEditor(window, process), 0u);
+}
+
+// Starts the built editor with a command line; the caller closes the program.
+void StartEditor(const std::string& arguments, DrivenProgram* program)
+{
+    std::string exe = ProgramDirectory() + "\\Quillor.exe";
+    std::string commandLine = "\"" + exe + "\" " + arguments;
+    STARTUPINFOA startup;
+    ZeroMemory(&startup, sizeof startup);
+    startup.cb = sizeof startup;
+    ZeroMemory(program, sizeof *program);
+    ASSERT_TRUE(CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                               nullptr, &startup, &program->process)) << commandLine;
+}
+
+// The editor itself, driven through its command line, its menu commands and its window.
+class QuillorEditor : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        SetDriverFailureReporter(ReportDriverFailure);
+        ZeroMemory(&program, sizeof program);
+        char temp[MAX_PATH] = "";
+        GetTempPathA(MAX_PATH, temp);
+        scratchDir = std::string(temp) + "quillor-e2e-editor";
+        RemoveTree(scratchDir);
+        ASSERT_TRUE(CreateDirectoryA(scratchDir.c_str(), nullptr));
+    }
+
+    void TearDown() override
+    {
+        CloseProgram(&program);
+        RemoveTree(scratchDir);
+    }
+
+    DrivenProgram program;
+    std::string scratchDir;
+};
+
+TEST_F(QuillorEditor, PrintFormEndsWithStatusZeroAndNoMessage)
+{
+    std::string file = scratchDir + "\\to print.txt";
+    WriteBytes(file, "One line to print.\r\n");
+    StartEditor("/p \"" + file + "\"", &program);
+    DWORD exitCode = 999;
+    ASSERT_EQ(WaitForExit(program, &exitCode), 0);
+    EXPECT_EQ(exitCode, 0u);
+}
+
+TEST_F(QuillorEditor, SaveWritesTheEditedTextBackToTheOpenedFile)
+{
+    std::string file = scratchDir + "\\draft note.txt";
+    WriteBytes(file, "first draft\n");
+    StartEditor("\"" + file + "\"", &program);
+    HWND window = WaitForWindow(program, "Quillor", ("Quillor - " + file).c_str(), 0);
+    ASSERT_NE(window, (HWND)0);
+    HWND edit = FindWindowExA(window, nullptr, "Edit", nullptr);
+    ASSERT_NE(edit, (HWND)0);
+    // A bare line feed in the file shows as a line break, so the text reads back with CR LF.
+    char text[64] = "";
+    SendMessageA(edit, WM_GETTEXT, sizeof text, (LPARAM)text);
+    EXPECT_STREQ(text, "first draft\r\n");
+
+    SendMessageA(edit, WM_SETTEXT, 0, (LPARAM) "second draft\r\nwith two lines");
+    PostMessageA(window, WM_COMMAND, 102, 0);   // File > Save
+    std::string saved;
+    DWORD start = GetTickCount();
+    do {
+        saved = ReadBytes(file);
+        if (saved == "second draft\r\nwith two lines") break;
+        Sleep(kPollMs);
+    } while (GetTickCount() - start < kEditorWaitMs);
+    EXPECT_EQ(saved, "second draft\r\nwith two lines");
+
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    DWORD exitCode = 999;
+    ASSERT_EQ(WaitForExit(program, &exitCode), 0);
+    EXPECT_EQ(exitCode, 0u);
+}
+
+}  // namespace

@@ -1,0 +1,489 @@
+// Tests of the target directory and file types dialogs and of the path completion.
+#include <gtest/gtest.h>
+
+#include <string.h>
+
+#include <string>
+
+#include "dialogs/target_path.h"
+
+namespace {
+
+const int kTargetCapacity = 128;
+
+struct CompletionRow {
+    const char* text;
+    const char* currentDirectory;
+    int drive;
+    const char* expected;
+};
+
+const CompletionRow kCompletionRows[] = {
+    {"D:Apps\\Ed", "C:\\Temp", 3, "D:\\Apps\\Ed"},
+    {"D:\\Apps", "C:\\Temp", 3, "D:\\Apps"},
+    {"D:", "C:\\Temp", 3, "D:\\"},
+    {"C:\\Program Files\\Quillor\\", "C:\\Temp", 3, "C:\\Program Files\\Quillor\\"},
+    {"\\Apps", "C:\\Temp", 3, "C:\\Apps"},
+    {"\\", "C:\\Temp", 3, "C:\\"},
+    {"\\\\srv\\share", "C:\\Temp", 3, "C:\\\\srv\\share"},
+    {"Apps", "C:\\Temp", 3, "C:\\Temp\\Apps"},
+    {"Apps", "C:\\", 3, "C:\\Apps"},
+    {"Apps\\Ed\\", "D:\\Work", 4, "D:\\Work\\Apps\\Ed\\"},
+    {"", "C:\\Temp", 3, "C:\\Temp\\"},
+    {"a", "C:\\Temp", 3, "C:\\Temp\\a"},
+    // Nothing is trimmed, resolved or changed in case.
+    {" d:/x/../y ", "C:\\Temp", 3, "C:\\Temp\\ d:/x/../y "},
+    {"d:x", "C:\\Temp", 3, "d:\\x"},
+    {"\\Apps", "a:\\", 1, "A:\\Apps"},
+    // A current directory on a network name has no drive letter to put before a root.
+    {"\\Apps", "\\\\srv\\share\\dir", 0, "\\Apps"},
+    {"Apps", "\\\\srv\\share\\dir", 0, "\\\\srv\\share\\dir\\Apps"},
+    // An unknown current directory leaves the text relative.
+    {"Apps", "", 3, "Apps"},
+};
+
+}  // namespace
+
+TEST(CompleteTargetPath, CompletesDriveRootAndRelativeForms)
+{
+    for (const CompletionRow& row : kCompletionRows) {
+        char target[kTargetCapacity];
+        memset(target, 'x', sizeof target);
+        CompleteTargetPath(row.text, row.currentDirectory, row.drive, target, kTargetCapacity);
+        EXPECT_STREQ(row.expected, target)
+            << "text \"" << row.text << "\" in \"" << row.currentDirectory << "\"";
+    }
+}
+
+TEST(CompleteTargetPath, CutsAnOverlongResultAt127Characters)
+{
+    std::string text(200, 'q');
+    char target[kTargetCapacity];
+    CompleteTargetPath(text.c_str(), "C:\\Temp", 3, target, kTargetCapacity);
+    EXPECT_EQ(127u, strlen(target));
+    EXPECT_EQ("C:\\Temp\\" + std::string(119, 'q'), std::string(target));
+
+    std::string drive = "E:" + std::string(200, 'r');
+    CompleteTargetPath(drive.c_str(), "C:\\Temp", 3, target, kTargetCapacity);
+    EXPECT_EQ("E:\\" + std::string(124, 'r'), std::string(target));
+
+    std::string longDirectory = "C:\\" + std::string(150, 'd');
+    CompleteTargetPath("Apps", longDirectory.c_str(), 3, target, kTargetCapacity);
+    EXPECT_EQ(longDirectory.substr(0, 127), std::string(target));
+}
+
+#ifdef _WIN32
+
+#include <windows.h>
+
+#include <atomic>
+#include <thread>
+
+#include "dialogs/directory_dialog.h"
+#include "dialogs/registration_dialog.h"
+#include "resources/resource_ids.h"
+#include "setup/setup_state.h"
+
+namespace {
+
+const DWORD kWaitMs = 10000;
+const DWORD kPollMs = 10;
+const char kCaption[] = "Quillor 1.0 setup";
+const char kProgramFilesKey[] = "Software\\Microsoft\\Windows\\CurrentVersion";
+const char kProgramFilesValue[] = "ProgramFilesDir";
+
+// How the driving thread ends the dialog.
+enum EndBy { kPressButton, kPressKey, kCloseBox };
+
+// One session with a dialog: what to do to it, and what was seen in it.
+struct DialogSession {
+    int editId = 0;
+    bool setEdit = false;
+    std::string editText;
+    EndBy endBy = kPressButton;
+    int button = 0;
+    WPARAM key = 0;
+
+    std::atomic<bool> finished{false};
+    bool found = false;
+    std::string title;
+    std::string shownEdit;
+    std::string prompt;
+    std::string sizeLine;
+    std::string onScreen;
+};
+
+struct DialogSearch {
+    HWND dialog;
+    std::string* listing;  // every window seen, when set
+    bool cancelAll;        // ends every dialog of the thread, when set
+};
+
+// The title as the window stores it, read without sending a message: the driving thread
+// must never wait on a test thread that is not serving its queue.
+std::string StoredTitle(HWND window)
+{
+    WCHAR wide[256] = L"";
+    InternalGetWindowText(window, wide, 256);
+    char title[256] = "";
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, title, sizeof title, nullptr, nullptr);
+    return title;
+}
+
+BOOL CALLBACK FindDialog(HWND window, LPARAM parameter)
+{
+    DialogSearch* search = reinterpret_cast<DialogSearch*>(parameter);
+    char className[64] = "";
+    GetClassNameA(window, className, sizeof className);
+    std::string title = StoredTitle(window);
+    bool isDialog = strcmp(className, "#32770") == 0;
+    if (search->listing)
+        *search->listing += std::string("[") + className + " \"" + title + "\"] ";
+    if (search->cancelAll && isDialog)
+        PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+    if (isDialog && title == kCaption && IsWindowVisible(window) && search->dialog == nullptr)
+        search->dialog = window;
+    return search->dialog == nullptr || search->listing != nullptr;
+}
+
+std::string ItemText(HWND dialog, int id)
+{
+    char text[512] = "";
+    GetDlgItemTextA(dialog, id, text, sizeof text);
+    return text;
+}
+
+// Runs on a second thread: waits (bounded) for the dialog of the thread `owner`, reads it,
+// edits it and ends it as the session says. On a timeout it cancels every dialog of the
+// thread, so that the modal call returns and the test fails instead of hanging.
+void DriveDialog(DWORD owner, DialogSession* session)
+{
+    DialogSearch search = {nullptr, nullptr, false};
+    DWORD start = GetTickCount();
+    while (search.dialog == nullptr && GetTickCount() - start < kWaitMs) {
+        EnumThreadWindows(owner, FindDialog, reinterpret_cast<LPARAM>(&search));
+        if (search.dialog == nullptr)
+            Sleep(kPollMs);
+    }
+    if (search.dialog == nullptr) {
+        DialogSearch listing = {nullptr, &session->onScreen, true};
+        EnumThreadWindows(owner, FindDialog, reinterpret_cast<LPARAM>(&listing));
+        session->finished = true;
+        return;
+    }
+    // The modal loop of the dialog serves these requests on the test thread.
+    HWND dialog = search.dialog;
+    session->found = true;
+    session->title = StoredTitle(dialog);
+    session->shownEdit = ItemText(dialog, session->editId);
+    session->prompt = ItemText(dialog, IDC_DIRECTORY_PROMPT);
+    session->sizeLine = ItemText(dialog, IDC_DIRECTORY_SIZE);
+    if (session->setEdit)
+        SetDlgItemTextA(dialog, session->editId, session->editText.c_str());
+    switch (session->endBy) {
+    case kPressButton:
+        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(session->button, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, session->button)));
+        break;
+    case kPressKey:
+        PostMessageA(GetDlgItem(dialog, session->editId), WM_KEYDOWN, session->key, 0);
+        break;
+    case kCloseBox:
+        PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+        break;
+    }
+    session->finished = true;
+}
+
+// Joins the driver while serving the messages that other threads send to this one.
+void JoinServing(std::thread* driver, const DialogSession& session)
+{
+    MSG message;
+    while (!session.finished) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, kPollMs, QS_SENDMESSAGE);
+        PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+    driver->join();
+}
+
+const char kOwnerClass[] = "H3DialogTestOwner";
+
+HWND CreateOwnerWindow(void)
+{
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = kOwnerClass;
+    RegisterClassA(&windowClass);
+    return CreateWindowA(kOwnerClass, "owner", WS_POPUP, 0, 0, 800, 600, nullptr, nullptr,
+                         GetModuleHandleA(nullptr), nullptr);
+}
+
+// The registry value as a 32-bit program sees it; false when absent.
+bool ReadProgramFilesDir(std::string* value)
+{
+    char data[512] = "";
+    DWORD size = sizeof data - 1;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProgramFilesKey, 0, KEY_QUERY_VALUE, &key) != 0)
+        return false;
+    LONG result = RegQueryValueExA(key, kProgramFilesValue, nullptr, nullptr,
+                                   reinterpret_cast<BYTE*>(data), &size);
+    RegCloseKey(key);
+    *value = data;
+    return result == 0;
+}
+
+std::string CurrentDirectory(void)
+{
+    char directory[MAX_PATH] = "";
+    GetCurrentDirectoryA(MAX_PATH, directory);
+    return directory;
+}
+
+class DialogTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        memset(&setupState, 0, sizeof setupState);
+        setupState.instance = GetModuleHandleA(nullptr);
+        LoadStringA(setupState.instance, IDS_DIRECTORY_PROMPT, setupState.directoryPrompt,
+                    kTextCapacity);
+        LoadStringA(setupState.instance, IDS_SIZE_FORMAT, setupState.sizeFormat, kTextCapacity);
+        lstrcpyA(setupState.caption, kCaption);
+        lstrcpyA(setupState.applicationName, "Quillor");
+        lstrcpyA(setupState.targetDir, "C:\\EDIT");
+        setupState.mainWindow = CreateOwnerWindow();
+        ASSERT_NE(nullptr, setupState.mainWindow);
+        ASSERT_TRUE(ReadProgramFilesDir(&programFiles));
+        proposal = programFiles + "\\Quillor";
+    }
+
+    void TearDown() override
+    {
+        DestroyWindow(setupState.mainWindow);
+        memset(&setupState, 0, sizeof setupState);
+    }
+
+    INT_PTR RunDirectory(DialogSession* session)
+    {
+        session->editId = IDC_DIRECTORY_EDIT;
+        std::thread driver(DriveDialog, GetCurrentThreadId(), session);
+        INT_PTR result = RunDirectoryDialog();
+        JoinServing(&driver, *session);
+        EXPECT_TRUE(session->found) << "no dialog; on screen: " << session->onScreen;
+        return result;
+    }
+
+    INT_PTR RunRegistration(DialogSession* session)
+    {
+        session->editId = IDC_REGISTRATION_EDIT;
+        std::thread driver(DriveDialog, GetCurrentThreadId(), session);
+        INT_PTR result = DialogBoxParamA(setupState.instance, "Registration",
+                                         setupState.mainWindow, RegistrationDialogProc, 0);
+        JoinServing(&driver, *session);
+        EXPECT_TRUE(session->found) << "no dialog; on screen: " << session->onScreen;
+        return result;
+    }
+
+    std::string programFiles;
+    std::string proposal;
+};
+
+TEST_F(DialogTest, DirectoryProposesTheProgramFilesDirectoryAndInstallKeepsIt)
+{
+    setupState.totalBytes = 5000;
+    DialogSession session;
+    session.button = IDC_DIRECTORY_INSTALL;
+    EXPECT_EQ(IDC_DIRECTORY_INSTALL, RunDirectory(&session));
+    EXPECT_EQ(proposal, session.shownEdit);
+    EXPECT_EQ("Install Quillor to directory:", session.prompt);
+    EXPECT_EQ("This installation requires 5 Kb.", session.sizeLine);
+    EXPECT_EQ(proposal, std::string(setupState.targetDir));
+}
+
+TEST_F(DialogTest, DirectorySizeLineRoundsUpToKilobytes)
+{
+    const struct {
+        long long totalBytes;
+        const char* expected;
+    } rows[] = {
+        {0, "This installation requires 0 Kb."},
+        {1, "This installation requires 1 Kb."},
+        {1024, "This installation requires 1 Kb."},
+        {1025, "This installation requires 2 Kb."},
+        {3221225472LL, "This installation requires 3145728 Kb."},  // 3 GiB
+    };
+    for (const auto& row : rows) {
+        setupState.totalBytes = row.totalBytes;
+        DialogSession session;
+        session.endBy = kPressKey;
+        session.key = VK_ESCAPE;
+        EXPECT_EQ(IDC_DIRECTORY_CANCEL, RunDirectory(&session));
+        EXPECT_EQ(row.expected, session.sizeLine);
+    }
+}
+
+TEST_F(DialogTest, DirectoryInstallCompletesARelativeText)
+{
+    DialogSession session;
+    session.setEdit = true;
+    session.editText = "Apps\\Ed";
+    session.button = IDC_DIRECTORY_INSTALL;
+    EXPECT_EQ(IDC_DIRECTORY_INSTALL, RunDirectory(&session));
+    std::string current = CurrentDirectory();
+    if (current.back() != '\\')
+        current += "\\";
+    EXPECT_EQ(current + "Apps\\Ed", std::string(setupState.targetDir));
+}
+
+TEST_F(DialogTest, DirectoryEnterConfirmsTheEditedText)
+{
+    DialogSession session;
+    session.setEdit = true;
+    session.editText = "\\Apps";
+    session.endBy = kPressKey;
+    session.key = VK_RETURN;
+    EXPECT_EQ(IDC_DIRECTORY_INSTALL, RunDirectory(&session));
+    EXPECT_EQ(CurrentDirectory().substr(0, 2) + "\\Apps", std::string(setupState.targetDir));
+}
+
+TEST_F(DialogTest, DirectoryDriveLetterAloneGivesTheRoot)
+{
+    DialogSession session;
+    session.setEdit = true;
+    session.editText = "D:";
+    session.button = IDC_DIRECTORY_INSTALL;
+    EXPECT_EQ(IDC_DIRECTORY_INSTALL, RunDirectory(&session));
+    EXPECT_STREQ("D:\\", setupState.targetDir);
+}
+
+TEST_F(DialogTest, DirectoryCutsA200CharacterText)
+{
+    DialogSession session;
+    session.setEdit = true;
+    session.editText = "Z:\\" + std::string(197, 'w');
+    session.button = IDC_DIRECTORY_INSTALL;
+    EXPECT_EQ(IDC_DIRECTORY_INSTALL, RunDirectory(&session));
+    EXPECT_EQ(session.editText.substr(0, 127), std::string(setupState.targetDir));
+}
+
+TEST_F(DialogTest, DirectoryCancelButtonEscapeAndCloseBoxKeepTheProposal)
+{
+    DialogSession button;
+    button.setEdit = true;
+    button.editText = "D:\\Elsewhere";
+    button.button = IDC_DIRECTORY_CANCEL;
+    EXPECT_EQ(IDC_DIRECTORY_CANCEL, RunDirectory(&button));
+    EXPECT_EQ(proposal, std::string(setupState.targetDir));
+
+    DialogSession escape;
+    escape.endBy = kPressKey;
+    escape.key = VK_ESCAPE;
+    EXPECT_EQ(IDC_DIRECTORY_CANCEL, RunDirectory(&escape));
+
+    DialogSession close;
+    close.endBy = kCloseBox;
+    EXPECT_EQ(IDC_DIRECTORY_CANCEL, RunDirectory(&close));
+    EXPECT_EQ(proposal, std::string(setupState.targetDir));
+}
+
+// Removes the program files value for one test and puts it back afterwards.
+class DirectoryWithoutRegistryValueTest : public DialogTest {
+protected:
+    void SetUp() override
+    {
+        DialogTest::SetUp();
+        HKEY key;
+        ASSERT_EQ(0, RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProgramFilesKey, 0, KEY_SET_VALUE, &key));
+        LONG removed = RegDeleteValueA(key, kProgramFilesValue);
+        RegCloseKey(key);
+        ASSERT_EQ(0, removed);
+    }
+
+    void TearDown() override
+    {
+        HKEY key;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProgramFilesKey, 0, KEY_SET_VALUE, &key) == 0) {
+            RegSetValueExA(key, kProgramFilesValue, 0, REG_SZ,
+                           reinterpret_cast<const BYTE*>(programFiles.c_str()),
+                           static_cast<DWORD>(programFiles.size() + 1));
+            RegCloseKey(key);
+        }
+        std::string restored;
+        EXPECT_TRUE(ReadProgramFilesDir(&restored));
+        EXPECT_EQ(programFiles, restored);
+        DialogTest::TearDown();
+    }
+};
+
+TEST_F(DirectoryWithoutRegistryValueTest, ProposesTheScriptsDirectory)
+{
+    DialogSession session;
+    session.button = IDC_DIRECTORY_INSTALL;
+    EXPECT_EQ(IDC_DIRECTORY_INSTALL, RunDirectory(&session));
+    EXPECT_EQ("C:\\EDIT", session.shownEdit);
+    EXPECT_STREQ("C:\\EDIT", setupState.targetDir);
+}
+
+TEST_F(DialogTest, RegistrationYesTakesTheEditedList)
+{
+    lstrcpyA(setupState.suffixList, "txt,ini,log");
+    DialogSession session;
+    session.setEdit = true;
+    session.editText = "txt,cfg";
+    session.button = IDYES;
+    EXPECT_EQ(IDYES, RunRegistration(&session));
+    EXPECT_EQ("txt,ini,log", session.shownEdit);
+    EXPECT_STREQ("txt,cfg", setupState.suffixList);
+}
+
+TEST_F(DialogTest, RegistrationNoEscapeAndCloseBoxKeepTheList)
+{
+    lstrcpyA(setupState.suffixList, "txt,ini");
+    DialogSession no;
+    no.setEdit = true;
+    no.editText = "discarded";
+    no.button = IDNO;
+    EXPECT_EQ(IDNO, RunRegistration(&no));
+    EXPECT_STREQ("txt,ini", setupState.suffixList);
+
+    DialogSession escape;
+    escape.setEdit = true;
+    escape.editText = "discarded";
+    escape.endBy = kPressKey;
+    escape.key = VK_ESCAPE;
+    EXPECT_EQ(IDNO, RunRegistration(&escape));
+    EXPECT_STREQ("txt,ini", setupState.suffixList);
+
+    DialogSession close;
+    close.endBy = kCloseBox;
+    EXPECT_EQ(IDNO, RunRegistration(&close));
+    EXPECT_STREQ("txt,ini", setupState.suffixList);
+}
+
+TEST_F(DialogTest, RegistrationEnterChoosesYesFromAnEmptyList)
+{
+    DialogSession session;
+    session.setEdit = true;
+    session.editText = "md";
+    session.endBy = kPressKey;
+    session.key = VK_RETURN;
+    EXPECT_EQ(IDYES, RunRegistration(&session));
+    EXPECT_EQ("", session.shownEdit);
+    EXPECT_STREQ("md", setupState.suffixList);
+}
+
+TEST_F(DialogTest, RegistrationTakesAtMost127Characters)
+{
+    DialogSession session;
+    session.setEdit = true;
+    session.editText = std::string(130, 's');
+    session.button = IDYES;
+    EXPECT_EQ(IDYES, RunRegistration(&session));
+    EXPECT_EQ(std::string(127, 's'), std::string(setupState.suffixList));
+}
+
+}  // namespace
+
+#endif  // _WIN32

@@ -1,0 +1,1129 @@
+// Tests of the registry key paths, the shortcuts and the application registration.
+#include <gtest/gtest.h>
+
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+#include "system/group_fields.h"
+#include "system/suffix_walk.h"
+
+struct GroupValueRow {
+    const char* value;
+    const char* targetPath;
+    const char* description;
+    const char* iconFile;
+    int iconIndex;
+};
+
+TEST(SplitGroupValue, Table)
+{
+    const char* targetDir = "C:\\Program Files\\Quillor";
+    const GroupValueRow rows[] = {
+        {"Quillor.exe,Quillor text editor,%Quillor.exe,0", "C:\\Program Files\\Quillor\\Quillor.exe",
+         "Quillor text editor", "C:\\Program Files\\Quillor\\Quillor.exe", 0},
+        {"README.TXT,Notes on this version,C:\\WINDOWS\\NOTEPAD.EXE,0",
+         "C:\\Program Files\\Quillor\\README.TXT", "Notes on this version",
+         "C:\\WINDOWS\\NOTEPAD.EXE", 0},
+        // An entry without "=" has an empty value.
+        {"", "C:\\Program Files\\Quillor\\", "", "", 0},
+        {"bin\\a.exe,Text,%bin\\a.exe,2", "C:\\Program Files\\Quillor\\bin\\a.exe", "Text",
+         "C:\\Program Files\\Quillor\\bin\\a.exe", 2},
+        {"a.exe,Text,,", "C:\\Program Files\\Quillor\\a.exe", "Text", "", 0},
+        {"a.exe, Text,%a.exe,1", "C:\\Program Files\\Quillor\\a.exe", " Text",
+         "C:\\Program Files\\Quillor\\a.exe", 1},
+        // The target is always below targetDir and its '%' is an ordinary character, as is a
+        // '%' in the description.
+        {"C:\\abs.exe,Text%,x.ico", "C:\\Program Files\\Quillor\\C:\\abs.exe", "Text%", "x.ico", 0},
+        {"%a.exe,d,i.ico,5", "C:\\Program Files\\Quillor\\%a.exe", "d", "i.ico", 5},
+        {"a.exe,d,i.ico,  -7z", "C:\\Program Files\\Quillor\\a.exe", "d", "i.ico", -7},
+        {"a.exe,d,i.ico,3,extra", "C:\\Program Files\\Quillor\\a.exe", "d", "i.ico", 3},
+        {"a.exe,d,i.ico, x", "C:\\Program Files\\Quillor\\a.exe", "d", "i.ico", 0},
+        {"a.exe,d,% i.ico ,1", "C:\\Program Files\\Quillor\\a.exe", "d",
+         "C:\\Program Files\\Quillor\\ i.ico ", 1},
+        {"a.exe", "C:\\Program Files\\Quillor\\a.exe", "", "", 0},
+        {",,%", "C:\\Program Files\\Quillor\\", "", "C:\\Program Files\\Quillor\\", 0},
+    };
+    for (const GroupValueRow& row : rows) {
+        ShortcutFields fields;
+        memset(&fields, 'x', sizeof fields);
+        SplitGroupValue(row.value, targetDir, &fields);
+        EXPECT_STREQ(row.targetPath, fields.targetPath) << row.value;
+        EXPECT_STREQ(row.description, fields.description) << row.value;
+        EXPECT_STREQ(row.iconFile, fields.iconFile) << row.value;
+        EXPECT_EQ(row.iconIndex, fields.iconIndex) << row.value;
+    }
+}
+
+TEST(SplitGroupValue, LongFieldsAreCutTo259Characters)
+{
+    std::string targetDir(127, 'd');
+    std::string field(300, 'f');
+    std::string value = field + "," + field + ",%" + field + ",4";
+    ShortcutFields fields;
+    SplitGroupValue(value.c_str(), targetDir.c_str(), &fields);
+    std::string under = targetDir + "\\" + std::string(259 - 128, 'f');
+    EXPECT_EQ(under, fields.targetPath);
+    EXPECT_EQ(std::string(259, 'f'), fields.description);
+    EXPECT_EQ(under, fields.iconFile);
+    EXPECT_EQ(4, fields.iconIndex);
+}
+
+static std::vector<std::string> SuffixKeys(const char* list, int capacity)
+{
+    std::vector<std::string> keys;
+    const char* cursor = list;
+    char key[300];
+    for (int guard = 0; guard < 100; guard++) {
+        memset(key, 'x', sizeof key);
+        int length = NextSuffixKey(&cursor, key, capacity);
+        if (length == 0)
+            break;
+        EXPECT_EQ(static_cast<size_t>(length) + 1, strlen(key)) << list;
+        keys.push_back(key);
+    }
+    return keys;
+}
+
+struct SuffixRow {
+    const char* list;
+    std::vector<std::string> keys;
+};
+
+TEST(NextSuffixKey, Table)
+{
+    const SuffixRow rows[] = {
+        {"txt  log\tini", {".txt", ".log", ".ini"}},
+        {"   \t  ", {}},
+        {"", {}},
+        {"\t txt \t", {".txt"}},
+        {".txt", {"..txt"}},
+        {"a", {".a"}},
+        {"txt,log ini", {".txt,log", ".ini"}},
+    };
+    for (const SuffixRow& row : rows)
+        EXPECT_EQ(row.keys, SuffixKeys(row.list, 300)) << '"' << row.list << '"';
+}
+
+TEST(NextSuffixKey, LongRunIsCutAndSkippedWhole)
+{
+    std::vector<std::string> expected = {".ab", ".x"};
+    EXPECT_EQ(expected, SuffixKeys("abcdef x", 4));
+
+    const char* cursor = "txt";
+    char key[1] = {'x'};
+    EXPECT_EQ(0, NextSuffixKey(&cursor, key, 1));
+    EXPECT_EQ('\0', key[0]);
+}
+
+struct QuoteRow {
+    const char* command;
+    int capacity;
+    int quoted;
+    const char* expected;
+};
+
+TEST(QuoteFinalArgument, Table)
+{
+    const QuoteRow rows[] = {
+        {"C:\\WINDOWS\\NOTEPAD.EXE %1", 262, 1, "C:\\WINDOWS\\NOTEPAD.EXE \"%1\""},
+        {"%1", 262, 1, "\"%1\""},
+        {"x \"%1\"", 262, 0, "x \"%1\""},
+        {"x %1 ", 262, 0, "x %1 "},
+        {"x %2", 262, 0, "x %2"},
+        {"x %1%1", 262, 1, "x %1\"%1\""},
+        {"1", 262, 0, "1"},
+        {"", 262, 0, ""},
+        {"ab%1", 6, 0, "ab%1"},   // no room for the two more characters and the terminator
+        {"ab%1", 7, 1, "ab\"%1\""},
+    };
+    for (const QuoteRow& row : rows) {
+        char command[300];
+        memset(command, 'z', sizeof command);
+        strcpy(command, row.command);
+        EXPECT_EQ(row.quoted, QuoteFinalArgument(command, row.capacity)) << row.command;
+        EXPECT_STREQ(row.expected, command) << row.command;
+        EXPECT_EQ('z', command[row.capacity]) << row.command;
+    }
+}
+
+TEST(QuoteFinalArgument, LongestReadCommandFitsTheCommandBuffer)
+{
+    char command[262];
+    std::string text = std::string(257, 'c') + "%1";
+    strcpy(command, text.c_str());
+    EXPECT_EQ(1, QuoteFinalArgument(command, sizeof command));
+    EXPECT_EQ(std::string(257, 'c') + "\"%1\"", command);
+}
+
+#ifdef _WIN32
+#include <windows.h>
+#include <shlobj.h>
+
+#include <atomic>
+#include <thread>
+
+#include "setup/private_messages.h"
+#include "setup/setup_state.h"
+#include "system/key_paths.h"
+#include "system/registration.h"
+#include "system/shortcuts.h"
+
+namespace {
+
+std::string ScratchName()
+{
+    return "QuillorSetupTests-system-" + std::to_string(GetCurrentProcessId());
+}
+
+// Raw value read through the platform, in this process's registry view.
+struct RawValue {
+    LONG status;
+    DWORD type;
+    std::string data;
+};
+
+RawValue QueryRaw(HKEY root, const std::string& path, const char* name)
+{
+    RawValue raw = {0, 0, ""};
+    HKEY key;
+    raw.status = RegOpenKeyExA(root, path.c_str(), 0, KEY_QUERY_VALUE, &key);
+    if (raw.status != ERROR_SUCCESS)
+        return raw;
+    char data[1024];
+    DWORD size = sizeof data;
+    raw.status = RegQueryValueExA(key, name, nullptr, &raw.type, reinterpret_cast<BYTE*>(data),
+                                  &size);
+    if (raw.status == ERROR_SUCCESS)
+        raw.data.assign(data, size);
+    RegCloseKey(key);
+    return raw;
+}
+
+// Restores a value (or its absence) as it was when saved.
+void RestoreRaw(HKEY root, const std::string& path, const char* name, const RawValue& saved)
+{
+    HKEY key;
+    if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+        return;
+    if (saved.status == ERROR_SUCCESS)
+        RegSetValueExA(key, name, 0, saved.type, reinterpret_cast<const BYTE*>(saved.data.data()),
+                       static_cast<DWORD>(saved.data.size()));
+    else
+        RegDeleteValueA(key, name);
+    RegCloseKey(key);
+}
+
+int SubkeyCount(HKEY root, const std::string& path)
+{
+    HKEY key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return -1;
+    DWORD count = 0;
+    RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr, nullptr,
+                     nullptr, nullptr, nullptr);
+    RegCloseKey(key);
+    return static_cast<int>(count);
+}
+
+// The handle value that the next open gets: it grows when handles leak.
+HKEY NextHandleValue()
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return nullptr;
+    RegCloseKey(key);
+    return key;
+}
+
+class KeyPaths : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        scratch = "Software\\" + ScratchName();
+        RegDeleteTreeA(HKEY_CURRENT_USER, scratch.c_str());
+        RegDeleteKeyA(HKEY_CURRENT_USER, scratch.c_str());
+    }
+    void TearDown() override
+    {
+        RegDeleteTreeA(HKEY_CURRENT_USER, scratch.c_str());
+        RegDeleteKeyA(HKEY_CURRENT_USER, scratch.c_str());
+        EXPECT_EQ(0, KeyChainLength());
+    }
+    LONG Write(const std::string& path, const char* name, const char* text)
+    {
+        return WriteKeyPathValue(HKEY_CURRENT_USER, path.c_str(), name, REG_SZ, text,
+                                 static_cast<DWORD>(strlen(text)));
+    }
+    std::string scratch;
+};
+
+TEST_F(KeyPaths, WriteCreatesEveryMissingKeyAndReadsBack)
+{
+    std::string path = scratch + "\\one\\two\\three";
+    ASSERT_EQ(0, Write(path, "Name", "hello"));
+    EXPECT_EQ(0, KeyChainLength());
+    EXPECT_EQ(1, SubkeyCount(HKEY_CURRENT_USER, scratch));
+    EXPECT_EQ(1, SubkeyCount(HKEY_CURRENT_USER, scratch + "\\one"));
+    EXPECT_EQ(1, SubkeyCount(HKEY_CURRENT_USER, scratch + "\\one\\two"));
+
+    RawValue raw = QueryRaw(HKEY_CURRENT_USER, path, "Name");
+    ASSERT_EQ(ERROR_SUCCESS, raw.status);
+    EXPECT_EQ(static_cast<DWORD>(REG_SZ), raw.type);
+    EXPECT_EQ("hello", std::string(raw.data.c_str()));
+
+    char buffer[128];
+    memset(buffer, 'x', sizeof buffer);
+    ASSERT_EQ(0, ReadKeyPathValue(HKEY_CURRENT_USER, path.c_str(), "Name", REG_SZ, buffer,
+                                  sizeof buffer));
+    EXPECT_STREQ("hello", buffer);
+    EXPECT_EQ('x', buffer[sizeof buffer - 1]);   // only the data and its terminator are copied
+}
+
+TEST_F(KeyPaths, EmptyPathAddressesTheRootKey)
+{
+    std::string name = ScratchName();
+    ASSERT_EQ(0, WriteKeyPathValue(HKEY_CURRENT_USER, "", name.c_str(), REG_SZ, "root", 4));
+    RawValue raw = QueryRaw(HKEY_CURRENT_USER, "", name.c_str());
+    char buffer[16] = "";
+    LONG nullPath = ReadKeyPathValue(HKEY_CURRENT_USER, nullptr, name.c_str(), REG_SZ, buffer,
+                                     sizeof buffer);
+    RegDeleteValueA(HKEY_CURRENT_USER, name.c_str());
+    ASSERT_EQ(ERROR_SUCCESS, raw.status);
+    EXPECT_EQ("root", std::string(raw.data.c_str()));
+    EXPECT_EQ(0, nullPath);
+    EXPECT_STREQ("root", buffer);
+}
+
+TEST_F(KeyPaths, EmptyAndNullNamesAddressTheDefaultValue)
+{
+    std::string path = scratch + "\\d";
+    ASSERT_EQ(0, Write(path, "", "by empty"));
+    char buffer[32] = "";
+    ASSERT_EQ(0, ReadKeyPathValue(HKEY_CURRENT_USER, path.c_str(), nullptr, REG_SZ, buffer,
+                                  sizeof buffer));
+    EXPECT_STREQ("by empty", buffer);
+    ASSERT_EQ(0, WriteKeyPathValue(HKEY_CURRENT_USER, path.c_str(), nullptr, REG_SZ, "by null", 7));
+    ASSERT_EQ(0, ReadKeyPathValue(HKEY_CURRENT_USER, path.c_str(), "", REG_SZ, buffer,
+                                  sizeof buffer));
+    EXPECT_STREQ("by null", buffer);
+}
+
+TEST_F(KeyPaths, TrailingBackslashNamesTheSameKey)
+{
+    ASSERT_EQ(0, Write(scratch + "\\k\\", "V", "trailing"));
+    EXPECT_EQ(0, SubkeyCount(HKEY_CURRENT_USER, scratch + "\\k"));
+    char buffer[32] = "";
+    ASSERT_EQ(0, ReadKeyPathValue(HKEY_CURRENT_USER, (scratch + "\\k").c_str(), "V", REG_SZ,
+                                  buffer, sizeof buffer));
+    EXPECT_STREQ("trailing", buffer);
+}
+
+TEST_F(KeyPaths, DoubledAndLeadingBackslashesReopenTheSameKey)
+{
+    ASSERT_EQ(0, Write(scratch + "\\\\k", "V", "doubled"));
+    EXPECT_EQ(1, SubkeyCount(HKEY_CURRENT_USER, scratch));
+    EXPECT_EQ(0, SubkeyCount(HKEY_CURRENT_USER, scratch + "\\k"));
+    char buffer[32] = "";
+    ASSERT_EQ(0, ReadKeyPathValue(HKEY_CURRENT_USER, ("\\" + scratch + "\\k").c_str(), "V",
+                                  REG_SZ, buffer, sizeof buffer));
+    EXPECT_STREQ("doubled", buffer);
+}
+
+TEST_F(KeyPaths, MissingValueOrKeyFailsAndLeavesTheBuffer)
+{
+    ASSERT_EQ(0, Write(scratch + "\\k", "V", "x"));
+    const std::string paths[] = {scratch + "\\k", scratch + "\\missing\\deeper"};
+    for (const std::string& path : paths) {
+        char buffer[16];
+        memset(buffer, 'u', sizeof buffer);
+        EXPECT_NE(0, ReadKeyPathValue(HKEY_CURRENT_USER, path.c_str(), "Missing", REG_SZ, buffer,
+                                      sizeof buffer))
+            << path;
+        EXPECT_EQ(std::string(16, 'u'), std::string(buffer, 16)) << path;
+        EXPECT_EQ(0, KeyChainLength());
+    }
+    EXPECT_EQ(-1, SubkeyCount(HKEY_CURRENT_USER, scratch + "\\missing"));
+}
+
+TEST_F(KeyPaths, TooLargeValueFailsAndLeavesTheBuffer)
+{
+    std::string path = scratch + "\\k";
+    ASSERT_EQ(0, Write(path, "V", "0123456789abcdefghij"));
+    char buffer[10];
+    memset(buffer, 'u', sizeof buffer);
+    EXPECT_NE(0, ReadKeyPathValue(HKEY_CURRENT_USER, path.c_str(), "V", REG_SZ, buffer,
+                                  sizeof buffer));
+    EXPECT_EQ(std::string(10, 'u'), std::string(buffer, 10));
+}
+
+TEST_F(KeyPaths, ValueFillingTheCapacityWithoutTerminatorDoesNotFit)
+{
+    std::string path = scratch + "\\k";
+    ASSERT_EQ(0, WriteKeyPathValue(HKEY_CURRENT_USER, path.c_str(), "Bare", REG_SZ, "abcdefgh", 8));
+    ASSERT_EQ(0, WriteKeyPathValue(HKEY_CURRENT_USER, path.c_str(), "Ended", REG_SZ, "abcdefg", 8));
+
+    char buffer[9];
+    memset(buffer, 'u', sizeof buffer);
+    EXPECT_NE(0, ReadKeyPathValue(HKEY_CURRENT_USER, path.c_str(), "Bare", REG_SZ, buffer, 8));
+    EXPECT_EQ(std::string(9, 'u'), std::string(buffer, 9));
+
+    ASSERT_EQ(0, ReadKeyPathValue(HKEY_CURRENT_USER, path.c_str(), "Bare", REG_SZ, buffer, 9));
+    EXPECT_STREQ("abcdefgh", buffer);
+
+    memset(buffer, 'u', sizeof buffer);
+    ASSERT_EQ(0, ReadKeyPathValue(HKEY_CURRENT_USER, path.c_str(), "Ended", REG_SZ, buffer, 8));
+    EXPECT_STREQ("abcdefg", buffer);
+    EXPECT_EQ('u', buffer[8]);
+
+    EXPECT_NE(0, ReadKeyPathValue(HKEY_CURRENT_USER, path.c_str(), "Ended", REG_SZ, buffer, 0));
+}
+
+TEST_F(KeyPaths, WholeFieldSizeIsStoredAsGiven)
+{
+    char name[128] = "Quillor";
+    std::string path = scratch + "\\Uninstall\\Quillor";
+    ASSERT_EQ(0, WriteKeyPathValue(HKEY_CURRENT_USER, path.c_str(), "DisplayName", REG_SZ, name,
+                                   sizeof name));
+    RawValue raw = QueryRaw(HKEY_CURRENT_USER, path, "DisplayName");
+    ASSERT_EQ(ERROR_SUCCESS, raw.status);
+    EXPECT_EQ(std::string(name, sizeof name), raw.data);
+}
+
+TEST_F(KeyPaths, OverlongComponentFailsCleanly)
+{
+    // The registry takes names of at most 255 characters, so a component cut to its first
+    // 260 characters still fails; the walk stops there and closes what it opened.
+    std::string fits(255, 'k');
+    ASSERT_EQ(0, Write(scratch + "\\" + fits, "V", "fits"));
+    char buffer[16] = "";
+    ASSERT_EQ(0, ReadKeyPathValue(HKEY_CURRENT_USER, (scratch + "\\" + fits).c_str(), "V",
+                                  REG_SZ, buffer, sizeof buffer));
+    EXPECT_STREQ("fits", buffer);
+
+    EXPECT_NE(0, Write(scratch + "\\" + std::string(400, 'k') + "\\below", "V", "x"));
+    EXPECT_EQ(0, KeyChainLength());
+    EXPECT_EQ(1, SubkeyCount(HKEY_CURRENT_USER, scratch));
+}
+
+TEST_F(KeyPaths, NoHandleStaysOpenAfterManyOperations)
+{
+    std::string path = scratch + "\\a\\b\\c";
+    ASSERT_EQ(0, Write(path, "V", "value"));
+    HKEY before = NextHandleValue();
+    char buffer[8];
+    for (int i = 0; i < 200; i++) {
+        EXPECT_EQ(0, Write(path, "V", "value"));
+        EXPECT_EQ(0, ReadKeyPathValue(HKEY_CURRENT_USER, path.c_str(), "V", REG_SZ, buffer,
+                                      sizeof buffer));
+        EXPECT_NE(0, ReadKeyPathValue(HKEY_CURRENT_USER, path.c_str(), "None", REG_SZ, buffer,
+                                      sizeof buffer));
+        EXPECT_NE(0, ReadKeyPathValue(HKEY_CURRENT_USER, (path + "\\x\\y").c_str(), "V", REG_SZ,
+                                      buffer, sizeof buffer));
+        EXPECT_NE(0, ReadKeyPathValue(HKEY_CURRENT_USER, path.c_str(), "V", REG_SZ, buffer, 3));
+        ASSERT_EQ(0, KeyChainLength());
+    }
+    EXPECT_EQ(before, NextHandleValue());
+}
+
+// A temporary folder, removed with its contents at the end.
+class TempFolder {
+public:
+    TempFolder()
+    {
+        char base[MAX_PATH];
+        GetTempPathA(sizeof base, base);
+        path = std::string(base) + ScratchName() + "-" + std::to_string(GetTickCount());
+        CreateDirectoryA(path.c_str(), nullptr);
+    }
+    ~TempFolder() { Remove(path); }
+    std::string path;
+
+private:
+    static void Remove(const std::string& folder)
+    {
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            do {
+                std::string name = found.cFileName;
+                if (name == "." || name == "..")
+                    continue;
+                std::string full = folder + "\\" + name;
+                if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                    Remove(full);
+                else
+                    DeleteFileA(full.c_str());
+            } while (FindNextFileA(search, &found));
+            FindClose(search);
+        }
+        RemoveDirectoryA(folder.c_str());
+    }
+};
+
+bool FileExists(const std::string& path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+struct LinkContents {
+    HRESULT status;
+    std::string path;
+    std::string description;
+    std::string iconFile;
+    int iconIndex;
+    int showCommand;
+};
+
+LinkContents LoadLink(const std::string& linkPath)
+{
+    LinkContents contents = {E_FAIL, "", "", "", -1, -1};
+    CoInitialize(nullptr);
+    IShellLinkA* link = nullptr;
+    IPersistFile* file = nullptr;
+    HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                      IID_IShellLinkA, reinterpret_cast<void**>(&link));
+    if (SUCCEEDED(result))
+        result = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+    WCHAR wide[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, wide, MAX_PATH);
+    if (SUCCEEDED(result))
+        result = file->Load(wide, STGM_READ);
+    if (SUCCEEDED(result)) {
+        char text[MAX_PATH] = "";
+        link->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH);
+        contents.path = text;
+        text[0] = '\0';
+        link->GetDescription(text, MAX_PATH);
+        contents.description = text;
+        text[0] = '\0';
+        link->GetIconLocation(text, MAX_PATH, &contents.iconIndex);
+        contents.iconFile = text;
+        link->GetShowCmd(&contents.showCommand);
+    }
+    contents.status = result;
+    if (file != nullptr)
+        file->Release();
+    if (link != nullptr)
+        link->Release();
+    CoUninitialize();
+    return contents;
+}
+
+// Paths compare without regard to case: the shell may store a long form in another case.
+#define EXPECT_SAME_PATH(expected, actual) \
+    EXPECT_EQ(0, lstrcmpiA((expected).c_str(), (actual).c_str())) << (expected) << " / " << (actual)
+
+TEST(CreateShellShortcut, WritesALinkThatLoadsBack)
+{
+    TempFolder folder;
+    std::string target = folder.path + "\\Quillor.exe";
+    CloseHandle(CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    std::string icon = folder.path + "\\icons.dll";
+    std::string link = folder.path + "\\Quillor.lnk";
+
+    ASSERT_EQ(S_OK, CreateShellShortcut(target.c_str(), link.c_str(), "Quillor text editor",
+                                        icon.c_str(), 3));
+    LinkContents contents = LoadLink(link);
+    ASSERT_EQ(S_OK, contents.status);
+    EXPECT_SAME_PATH(target, contents.path);
+    EXPECT_EQ("Quillor text editor", contents.description);
+    EXPECT_SAME_PATH(icon, contents.iconFile);
+    EXPECT_EQ(3, contents.iconIndex);
+    EXPECT_EQ(SW_SHOWNORMAL, contents.showCommand);
+}
+
+TEST(CreateShellShortcut, UsesTheNameExactlyAndAnEmptyIconFile)
+{
+    TempFolder folder;
+    std::string target = folder.path + "\\README.TXT";
+    std::string link = folder.path + "\\Read me";
+    ASSERT_EQ(S_OK, CreateShellShortcut(target.c_str(), link.c_str(), "", "", 0));
+    EXPECT_TRUE(FileExists(link));
+    EXPECT_FALSE(FileExists(link + ".lnk"));
+    LinkContents contents = LoadLink(link);
+    ASSERT_EQ(S_OK, contents.status);
+    EXPECT_SAME_PATH(target, contents.path);
+    EXPECT_EQ("", contents.description);
+    EXPECT_EQ("", contents.iconFile);
+    EXPECT_EQ(0, contents.iconIndex);
+}
+
+TEST(CreateShellShortcut, FailuresAreNegativeAndWriteNothing)
+{
+    TempFolder folder;
+    std::string target = folder.path + "\\a.exe";
+    std::string inMissingFolder = folder.path + "\\missing\\a.lnk";
+    EXPECT_LT(CreateShellShortcut(target.c_str(), inMissingFolder.c_str(), "d", "", 0), 0);
+    EXPECT_FALSE(FileExists(inMissingFolder));
+
+    std::string tooLong = folder.path + "\\" + std::string(300, 'n') + ".lnk";
+    EXPECT_LT(CreateShellShortcut(target.c_str(), tooLong.c_str(), "d", "", 0), 0);
+
+    // COM stays usable afterwards: every failure path balanced its initialisation.
+    std::string link = folder.path + "\\after.lnk";
+    EXPECT_EQ(S_OK, CreateShellShortcut(target.c_str(), link.c_str(), "d", nullptr, 0));
+    EXPECT_EQ(S_OK, LoadLink(link).status);
+}
+
+// Finds a visible dialog or message box of this process by its title.
+struct WindowSearch {
+    const char* title;
+    int withControl;
+    int withoutControl;
+    HWND found;
+};
+
+// Titles are read with InternalGetWindowText, which sends no message: the thread that owns
+// the window may be waiting for this one.
+std::string TitleOf(HWND window)
+{
+    WCHAR title[256] = L"";
+    InternalGetWindowText(window, title, 256);
+    char narrow[512] = "";
+    WideCharToMultiByte(CP_ACP, 0, title, -1, narrow, sizeof narrow, nullptr, nullptr);
+    return narrow;
+}
+
+bool IsOwnDialog(HWND window)
+{
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    char className[64] = "";
+    GetClassNameA(window, className, sizeof className);
+    return process == GetCurrentProcessId() && IsWindowVisible(window)
+        && lstrcmpA(className, "#32770") == 0;
+}
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM parameter)
+{
+    WindowSearch* search = reinterpret_cast<WindowSearch*>(parameter);
+    if (IsOwnDialog(window) && TitleOf(window) == search->title
+        && GetDlgItem(window, search->withControl) != nullptr
+        && (search->withoutControl == 0 || GetDlgItem(window, search->withoutControl) == nullptr)) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK ListWindow(HWND window, LPARAM parameter)
+{
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process == GetCurrentProcessId() && IsWindowVisible(window)) {
+        char className[64] = "";
+        GetClassNameA(window, className, sizeof className);
+        *reinterpret_cast<std::string*>(parameter) +=
+            std::string(" [") + className + " \"" + TitleOf(window) + "\"]";
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK DismissWindow(HWND window, LPARAM)
+{
+    if (IsOwnDialog(window)) {
+        PostMessageA(window, WM_COMMAND, IDNO, 0);
+        PostMessageA(window, WM_COMMAND, IDOK, 0);
+    }
+    return TRUE;
+}
+
+std::string WindowsOnScreen()
+{
+    std::string list;
+    EnumWindows(ListWindow, reinterpret_cast<LPARAM>(&list));
+    return list;
+}
+
+// Answers, from another thread, the windows that the code under test opens: first a message
+// box (its text is kept), then optionally the file types dialog (its edit text is kept).
+struct Answerer {
+    std::string caption;
+    int boxAnswer = IDYES;
+    int expectDialog = 0;
+    int dialogAnswer = IDYES;
+    std::string dialogText;    // set into the edit field before answering, when not empty
+
+    std::string boxText;
+    std::string boxTitle;
+    std::string editText;
+    int boxSeen = 0;
+    int dialogSeen = 0;
+    std::string failure;
+    std::atomic<int> stop{0};
+    std::thread thread;
+
+    HWND WaitFor(int withControl, int withoutControl)
+    {
+        for (int i = 0; i < 1000 && !stop; i++) {
+            WindowSearch search = {caption.c_str(), withControl, withoutControl, nullptr};
+            EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+            if (search.found != nullptr)
+                return search.found;
+            Sleep(10);
+        }
+        return nullptr;
+    }
+    // After a failure, closes whatever boxes stay open so that the test ends instead of hanging.
+    void Dismiss()
+    {
+        while (!stop) {
+            EnumWindows(DismissWindow, 0);
+            Sleep(50);
+        }
+    }
+    void Run()
+    {
+        Answer();
+        if (!failure.empty())
+            Dismiss();
+    }
+    void Answer()
+    {
+        HWND box = WaitFor(0xFFFF, 257);
+        if (box == nullptr) {
+            failure = "no message box; on screen:" + WindowsOnScreen();
+            return;
+        }
+        char text[512] = "";
+        GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+        boxText = text;
+        boxSeen = 1;
+        PostMessageA(box, WM_COMMAND, MAKEWPARAM(boxAnswer, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(box, boxAnswer)));
+        if (!expectDialog)
+            return;
+        HWND dialog = WaitFor(257, 0);
+        if (dialog == nullptr) {
+            failure = "no file types dialog; on screen:" + WindowsOnScreen();
+            return;
+        }
+        GetDlgItemTextA(dialog, 257, text, sizeof text);
+        editText = text;
+        dialogSeen = 1;
+        if (!dialogText.empty())
+            SetDlgItemTextA(dialog, 257, dialogText.c_str());
+        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(dialogAnswer, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, dialogAnswer)));
+    }
+    void Start() { thread = std::thread([this] { Run(); }); }
+    void Finish()
+    {
+        stop = 1;
+        thread.join();
+    }
+};
+
+void SetText(char* field, int capacity, const std::string& text)
+{
+    lstrcpynA(field, text.c_str(), capacity);
+}
+
+// A window of this thread standing in for the main window.
+HWND CreateStandInWindow()
+{
+    return CreateWindowExA(0, "STATIC", "Install", WS_POPUP | WS_VISIBLE, 0, 0, 200, 100,
+                           nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+}
+
+int TakePostedMessage(HWND window, UINT message)
+{
+    MSG posted;
+    int count = 0;
+    while (PeekMessageA(&posted, window, message, message, PM_REMOVE))
+        count++;
+    return count;
+}
+
+const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+// Wine's shell rewrites the Shell Folders values from these when it first loads in a process.
+const char kUserShellFolders[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+
+class GroupShortcuts : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        savedPrograms = QueryRaw(HKEY_CURRENT_USER, kShellFolders, "Programs");
+        savedDesktop = QueryRaw(HKEY_CURRENT_USER, kShellFolders, "Desktop");
+        savedUserPrograms = QueryRaw(HKEY_CURRENT_USER, kUserShellFolders, "Programs");
+        savedUserDesktop = QueryRaw(HKEY_CURRENT_USER, kUserShellFolders, "Desktop");
+        programs = folder.path + "\\Programs";
+        desktop = folder.path + "\\Desktop";
+        CreateDirectoryA(programs.c_str(), nullptr);
+        CreateDirectoryA(desktop.c_str(), nullptr);
+        SetFolder("Programs", programs);
+        SetFolder("Desktop", desktop);
+
+        setupState = SetupState();
+        setupState.instance = GetModuleHandleA(nullptr);
+        setupState.mainWindow = CreateStandInWindow();
+        SetText(setupState.className, kNameCapacity, "Install");
+        SetText(setupState.groupSection, kNameCapacity, "Group");
+        SetText(setupState.applicationName, kTextCapacity, "Quillor");
+        SetText(setupState.targetDir, kTextCapacity, "C:\\Program Files\\Quillor");
+    }
+    void TearDown() override
+    {
+        RestoreRaw(HKEY_CURRENT_USER, kShellFolders, "Programs", savedPrograms);
+        RestoreRaw(HKEY_CURRENT_USER, kShellFolders, "Desktop", savedDesktop);
+        RestoreRaw(HKEY_CURRENT_USER, kUserShellFolders, "Programs", savedUserPrograms);
+        RestoreRaw(HKEY_CURRENT_USER, kUserShellFolders, "Desktop", savedUserDesktop);
+        DestroyWindow(setupState.mainWindow);
+        setupState = SetupState();
+    }
+    void SetFolder(const char* name, const std::string& path)
+    {
+        const char* const keys[] = {kShellFolders, kUserShellFolders};
+        for (const char* keyPath : keys) {
+            HKEY key;
+            ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, keyPath, 0, nullptr, 0,
+                                                     KEY_SET_VALUE, nullptr, &key, nullptr));
+            DWORD type = keyPath == kShellFolders ? REG_SZ : REG_EXPAND_SZ;
+            RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(path.c_str()),
+                           static_cast<DWORD>(path.size() + 1));
+            RegCloseKey(key);
+        }
+    }
+    void UseScript(const char* text)
+    {
+        script = text;
+        setupState.scriptText = script.c_str();
+    }
+    TempFolder folder;
+    std::string programs;
+    std::string desktop;
+    std::string script;
+    RawValue savedPrograms;
+    RawValue savedDesktop;
+    RawValue savedUserPrograms;
+    RawValue savedUserDesktop;
+};
+
+TEST_F(GroupShortcuts, MakesTheFolderAndTheLinksOfTheWorkedExample)
+{
+    UseScript("[Install]\r\nApplication=Quillor\r\n[Group]\r\n"
+              "Quillor.lnk=Quillor.exe,Quillor text editor,%Quillor.exe,0\r\n"
+              "Read me.lnk=README.TXT,Notes on this version,C:\\WINDOWS\\NOTEPAD.EXE,0\r\n"
+              "[Registration]\r\nSuffixes=txt\r\n");
+    EXPECT_EQ(0, CreateGroupShortcuts());
+    EXPECT_EQ(1, TakePostedMessage(setupState.mainWindow, UM_REGISTER));
+    EXPECT_EQ(nullptr, GetCapture());
+    EXPECT_EQ(0, setupState.errorCount);
+
+    std::string group = programs + "\\Quillor";
+    EXPECT_EQ(group, setupState.groupFolder);
+    EXPECT_EQ(desktop, setupState.desktopFolder);
+    std::string editor = "C:\\Program Files\\Quillor\\Quillor.exe";
+    const std::string editorLinks[] = {group + "\\Quillor.lnk", desktop + "\\Quillor.lnk"};
+    for (const std::string& path : editorLinks) {
+        LinkContents contents = LoadLink(path);
+        ASSERT_EQ(S_OK, contents.status) << path;
+        EXPECT_SAME_PATH(editor, contents.path);
+        EXPECT_EQ("Quillor text editor", contents.description);
+        EXPECT_SAME_PATH(editor, contents.iconFile);
+        EXPECT_EQ(0, contents.iconIndex);
+        EXPECT_EQ(SW_SHOWNORMAL, contents.showCommand);
+    }
+    LinkContents readMe = LoadLink(group + "\\Read me.lnk");
+    ASSERT_EQ(S_OK, readMe.status);
+    EXPECT_SAME_PATH(std::string("C:\\Program Files\\Quillor\\README.TXT"), readMe.path);
+    EXPECT_EQ("Notes on this version", readMe.description);
+    EXPECT_SAME_PATH(std::string("C:\\WINDOWS\\NOTEPAD.EXE"), readMe.iconFile);
+    EXPECT_FALSE(FileExists(desktop + "\\Read me.lnk"));
+}
+
+TEST_F(GroupShortcuts, ExistingFolderIsUsedAndAnEmptyLineEndsTheList)
+{
+    CreateDirectoryA((programs + "\\Quillor").c_str(), nullptr);
+    UseScript("[Group]\r\nfirst=a.exe,A,,1\r\n\r\nsecond=b.exe,B,,2\r\n");
+    EXPECT_EQ(0, CreateGroupShortcuts());
+    EXPECT_EQ(1, TakePostedMessage(setupState.mainWindow, UM_REGISTER));
+    EXPECT_TRUE(FileExists(programs + "\\Quillor\\first"));
+    EXPECT_TRUE(FileExists(desktop + "\\first"));
+    EXPECT_FALSE(FileExists(programs + "\\Quillor\\second"));
+    EXPECT_EQ(0, setupState.errorCount);
+}
+
+TEST_F(GroupShortcuts, HeaderOnlyMakesTheFolderAndNoLink)
+{
+    UseScript("[Group]\r\n[Registration]\r\n");
+    EXPECT_EQ(0, CreateGroupShortcuts());
+    EXPECT_EQ(1, TakePostedMessage(setupState.mainWindow, UM_REGISTER));
+    EXPECT_EQ(FILE_ATTRIBUTE_DIRECTORY,
+              GetFileAttributesA((programs + "\\Quillor").c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((desktop + "\\*.lnk").c_str(), &found);
+    EXPECT_EQ(INVALID_HANDLE_VALUE, search);
+    if (search != INVALID_HANDLE_VALUE)
+        FindClose(search);
+}
+
+TEST_F(GroupShortcuts, MissingGroupSectionOnlyPostsTheNextStep)
+{
+    UseScript("[Install]\r\nApplication=Quillor\r\n");
+    EXPECT_EQ(0, CreateGroupShortcuts());
+    EXPECT_EQ(1, TakePostedMessage(setupState.mainWindow, UM_REGISTER));
+    EXPECT_FALSE(FileExists(programs + "\\Quillor"));
+    EXPECT_EQ(0, setupState.errorCount);
+}
+
+TEST_F(GroupShortcuts, UnreadableProgramsFolderContinuesAtOnce)
+{
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, kShellFolders, 0, KEY_SET_VALUE,
+                                           &key));
+    RegDeleteValueA(key, "Programs");
+    RegCloseKey(key);
+    ASSERT_NE(ERROR_SUCCESS, QueryRaw(HKEY_CURRENT_USER, kShellFolders, "Programs").status);
+    UseScript("[Group]\r\nQuillor.lnk=Quillor.exe,Q,%Quillor.exe,0\r\n");
+    EXPECT_EQ(-1, CreateGroupShortcuts());
+    EXPECT_EQ(0, TakePostedMessage(setupState.mainWindow, UM_REGISTER));
+    EXPECT_EQ(nullptr, GetCapture());
+    EXPECT_EQ(0, setupState.errorCount);
+    EXPECT_FALSE(FileExists(desktop + "\\Quillor.lnk"));
+}
+
+TEST_F(GroupShortcuts, FolderThatCannotBeMadeIsReportedAndCounted)
+{
+    SetFolder("Programs", folder.path + "\\missing\\Programs");
+    UseScript("[Group]\r\nQuillor.lnk=Quillor.exe,Q,%Quillor.exe,0\r\n");
+    Answerer answerer;
+    answerer.caption = "Quillor";
+    answerer.boxAnswer = IDOK;
+    answerer.Start();
+    int result = CreateGroupShortcuts();
+    answerer.Finish();
+    EXPECT_EQ(0, result);
+    ASSERT_EQ("", answerer.failure);
+    std::string expected = "Cannot create \"" + folder.path + "\\missing\\Programs\\Quillor\" !";
+    EXPECT_EQ(expected, answerer.boxText);
+    EXPECT_EQ(1, setupState.errorCount);
+    EXPECT_EQ(1, TakePostedMessage(setupState.mainWindow, UM_REGISTER));
+    EXPECT_EQ(nullptr, GetCapture());
+    EXPECT_FALSE(FileExists(desktop + "\\Quillor.lnk"));
+}
+
+// The keys that RegisterApplication writes, saved before and restored after each test.
+const char kAppPaths[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Quillor.exe";
+const char kOpenCommand[] = "txtfile\\shell\\open\\command";
+const char kPrintCommand[] = "txtfile\\shell\\print\\command";
+const char* const kTestSuffixes[] = {".qxa", ".qxb", ".qxc", ".qxd"};
+
+class Registration : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        savedAppPath = QueryRaw(HKEY_LOCAL_MACHINE, kAppPaths, "");
+        appPathsExisted = SubkeyCount(HKEY_LOCAL_MACHINE, kAppPaths) >= 0;
+        savedOpen = QueryRaw(HKEY_CLASSES_ROOT, kOpenCommand, "");
+        savedPrint = QueryRaw(HKEY_CLASSES_ROOT, kPrintCommand, "");
+        uninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + ScratchName();
+        RemoveWrittenKeys();
+
+        setupState = SetupState();
+        setupState.instance = GetModuleHandleA(nullptr);
+        setupState.mainWindow = CreateStandInWindow();
+        SetText(setupState.className, kNameCapacity, "Install");
+        SetText(setupState.registrationSection, kNameCapacity, "Registration");
+        SetText(setupState.suffixesKey, kNameCapacity, "Suffixes");
+        SetText(setupState.applicationName, kTextCapacity, ScratchName());
+        SetText(setupState.caption, kTextCapacity, "Quillor Setup Test");
+        SetText(setupState.targetDir, kTextCapacity, "C:\\Program Files\\Quillor");
+        answerer.caption = setupState.caption;
+    }
+    void TearDown() override
+    {
+        RemoveWrittenKeys();
+        if (appPathsExisted)
+            RestoreRaw(HKEY_LOCAL_MACHINE, kAppPaths, "", savedAppPath);
+        RestoreRaw(HKEY_CLASSES_ROOT, kOpenCommand, "", savedOpen);
+        RestoreRaw(HKEY_CLASSES_ROOT, kPrintCommand, "", savedPrint);
+        DestroyWindow(setupState.mainWindow);
+        setupState = SetupState();
+    }
+    void RemoveWrittenKeys()
+    {
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, uninstallKey.c_str());
+        if (!appPathsExisted)
+            RegDeleteKeyA(HKEY_LOCAL_MACHINE, kAppPaths);
+        for (const char* suffix : kTestSuffixes)
+            RegDeleteKeyA(HKEY_CLASSES_ROOT, suffix);
+    }
+    void Run(const char* script)
+    {
+        scriptText = script;
+        setupState.scriptText = scriptText.c_str();
+        answerer.Start();
+        RegisterApplication();
+        answerer.Finish();
+        EXPECT_EQ("", answerer.failure);
+    }
+    void SetCommand(const char* path, const char* data, DWORD size)
+    {
+        HKEY key;
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CLASSES_ROOT, path, 0, nullptr, 0,
+                                                 KEY_SET_VALUE, nullptr, &key, nullptr));
+        RegSetValueExA(key, "", 0, REG_SZ, reinterpret_cast<const BYTE*>(data), size);
+        RegCloseKey(key);
+    }
+    std::string Text(HKEY root, const std::string& path, const char* name)
+    {
+        RawValue raw = QueryRaw(root, path, name);
+        if (raw.status != ERROR_SUCCESS)
+            return "(missing)";
+        return std::string(raw.data.c_str());
+    }
+
+    Answerer answerer;
+    std::string scriptText;
+    std::string uninstallKey;
+    RawValue savedAppPath;
+    RawValue savedOpen;
+    RawValue savedPrint;
+    bool appPathsExisted = false;
+};
+
+TEST_F(Registration, YesWritesEveryEntryAndBindsTheListedSuffixes)
+{
+    answerer.expectDialog = 1;
+    Run("[Install]\r\n[Registration]\r\nSuffixes=txt\r\n;Suffixes=no\r\n\r\n"
+        "Suffixes=qxa  qxb\tqxc\r\n[Other]\r\nSuffixes=qxd\r\n");
+
+    EXPECT_EQ("Would you like Quillor to be registered as your default text editor ?",
+              answerer.boxText);
+    EXPECT_EQ("qxa  qxb\tqxc", answerer.editText);
+    EXPECT_EQ("C:\\Program Files\\Quillor\\Quillor.exe", Text(HKEY_LOCAL_MACHINE, kAppPaths, ""));
+
+    RawValue displayName = QueryRaw(HKEY_LOCAL_MACHINE, uninstallKey, "DisplayName");
+    ASSERT_EQ(ERROR_SUCCESS, displayName.status);
+    EXPECT_EQ(static_cast<DWORD>(REG_SZ), displayName.type);
+    std::string name = ScratchName();
+    EXPECT_EQ(name + std::string(128 - name.size(), '\0'), displayName.data);
+
+    char windows[MAX_PATH];
+    GetWindowsDirectoryA(windows, MAX_PATH);
+    EXPECT_EQ(std::string(windows) + "\\Purgax.exe /C:\\Program Files\\Quillor",
+              Text(HKEY_LOCAL_MACHINE, uninstallKey, "UninstallString"));
+
+    EXPECT_EQ("C:\\Program Files\\Quillor\\Quillor.exe \"%1\"",
+              Text(HKEY_CLASSES_ROOT, kOpenCommand, ""));
+    EXPECT_EQ("C:\\Program Files\\Quillor\\Quillor.exe /p \"%1\"",
+              Text(HKEY_CLASSES_ROOT, kPrintCommand, ""));
+    for (const char* suffix : {".qxa", ".qxb", ".qxc"}) {
+        RawValue bound = QueryRaw(HKEY_CLASSES_ROOT, suffix, "");
+        ASSERT_EQ(ERROR_SUCCESS, bound.status) << suffix;
+        EXPECT_EQ(static_cast<DWORD>(REG_SZ), bound.type);
+        EXPECT_EQ("txtfile", std::string(bound.data.c_str()));
+    }
+    EXPECT_EQ(-1, SubkeyCount(HKEY_CLASSES_ROOT, ".qxd"));
+}
+
+TEST_F(Registration, TheDialogsEditedListIsBound)
+{
+    answerer.expectDialog = 1;
+    answerer.dialogText = " qxd ";
+    Run("[Registration]\r\nSuffixes=qxa\r\n");
+    EXPECT_EQ("qxa", answerer.editText);
+    EXPECT_STREQ(" qxd ", setupState.suffixList);
+    EXPECT_EQ("txtfile", Text(HKEY_CLASSES_ROOT, ".qxd", ""));
+    EXPECT_EQ(-1, SubkeyCount(HKEY_CLASSES_ROOT, ".qxa"));
+}
+
+TEST_F(Registration, NoInTheDialogBindsNothing)
+{
+    answerer.expectDialog = 1;
+    answerer.dialogAnswer = IDNO;
+    Run("[Registration]\r\nSuffixes=qxa qxb\r\n");
+    EXPECT_EQ(1, answerer.dialogSeen);
+    EXPECT_EQ(-1, SubkeyCount(HKEY_CLASSES_ROOT, ".qxa"));
+    EXPECT_EQ(-1, SubkeyCount(HKEY_CLASSES_ROOT, ".qxb"));
+    EXPECT_EQ("C:\\Program Files\\Quillor\\Quillor.exe \"%1\"",
+              Text(HKEY_CLASSES_ROOT, kOpenCommand, ""));
+}
+
+TEST_F(Registration, YesWithoutRegistrationSectionWritesTheCommandsWithoutDialog)
+{
+    answerer.expectDialog = 1;   // the watch waits for a dialog that must not come
+    scriptText = "[Install]\r\nSuffixes=qxa\r\n";
+    setupState.scriptText = scriptText.c_str();
+    answerer.Start();
+    RegisterApplication();
+    answerer.Finish();
+    EXPECT_EQ(1, answerer.boxSeen);
+    EXPECT_EQ(0, answerer.dialogSeen);
+    EXPECT_EQ("C:\\Program Files\\Quillor\\Quillor.exe \"%1\"",
+              Text(HKEY_CLASSES_ROOT, kOpenCommand, ""));
+    EXPECT_EQ("C:\\Program Files\\Quillor\\Quillor.exe /p \"%1\"",
+              Text(HKEY_CLASSES_ROOT, kPrintCommand, ""));
+    EXPECT_EQ(-1, SubkeyCount(HKEY_CLASSES_ROOT, ".qxa"));
+}
+
+TEST_F(Registration, PrefixLineAndLineWithoutEqualsCountAsTheSuffixesLine)
+{
+    answerer.expectDialog = 1;
+    Run("[Registration]\r\nSuffixesOld=qxa\r\n suffixes=qxb\r\n");
+    EXPECT_EQ("qxa", answerer.editText);
+    EXPECT_EQ("txtfile", Text(HKEY_CLASSES_ROOT, ".qxa", ""));
+
+    answerer.stop = 0;
+    answerer.editText = "(none)";
+    Run("[Registration]\r\nSuffixes=qxb\r\nSuffixes\r\n");
+    EXPECT_EQ("", answerer.editText);
+    EXPECT_EQ(-1, SubkeyCount(HKEY_CLASSES_ROOT, ".qxb"));
+}
+
+TEST_F(Registration, NoQuotesABareFinalArgumentOnce)
+{
+    SetCommand(kOpenCommand, "C:\\WINDOWS\\NOTEPAD.EXE %1", 25);
+    SetCommand(kPrintCommand, "C:\\WINDOWS\\NOTEPAD.EXE /p %1 ", 29);
+    answerer.boxAnswer = IDNO;
+    Run("[Registration]\r\nSuffixes=qxa\r\n");
+    EXPECT_EQ("C:\\WINDOWS\\NOTEPAD.EXE \"%1\"", Text(HKEY_CLASSES_ROOT, kOpenCommand, ""));
+    RawValue open = QueryRaw(HKEY_CLASSES_ROOT, kOpenCommand, "");
+    EXPECT_EQ(static_cast<DWORD>(REG_SZ), open.type);
+    EXPECT_EQ("C:\\WINDOWS\\NOTEPAD.EXE /p %1 ", Text(HKEY_CLASSES_ROOT, kPrintCommand, ""));
+    EXPECT_EQ(-1, SubkeyCount(HKEY_CLASSES_ROOT, ".qxa"));
+    // The uninstall entry is written whatever the answer.
+    EXPECT_EQ(ScratchName(), Text(HKEY_LOCAL_MACHINE, uninstallKey, "DisplayName"));
+
+    answerer.stop = 0;
+    Run("");
+    EXPECT_EQ("C:\\WINDOWS\\NOTEPAD.EXE \"%1\"", Text(HKEY_CLASSES_ROOT, kOpenCommand, ""));
+}
+
+TEST_F(Registration, NoLeavesShortAndOverlongCommandsAlone)
+{
+    SetCommand(kOpenCommand, "1", 1);
+    // 260 bytes without a terminator: it does not fit the command buffer and is not read past.
+    std::string overlong = std::string(258, 'a') + "%1";
+    SetCommand(kPrintCommand, overlong.data(), 260);
+    answerer.boxAnswer = IDNO;
+    Run("");
+    EXPECT_EQ("1", Text(HKEY_CLASSES_ROOT, kOpenCommand, ""));
+    EXPECT_EQ(overlong, Text(HKEY_CLASSES_ROOT, kPrintCommand, ""));
+}
+
+TEST_F(Registration, EmptyApplicationNameWritesOnTheUninstallKeyItself)
+{
+    const char uninstall[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+    RawValue savedName = QueryRaw(HKEY_LOCAL_MACHINE, uninstall, "DisplayName");
+    RawValue savedString = QueryRaw(HKEY_LOCAL_MACHINE, uninstall, "UninstallString");
+    setupState.applicationName[0] = '\0';
+    std::string wholeField(setupState.applicationName, kTextCapacity);
+    answerer.boxAnswer = IDNO;
+    Run("");
+    RawValue name = QueryRaw(HKEY_LOCAL_MACHINE, uninstall, "DisplayName");
+    std::string command = Text(HKEY_LOCAL_MACHINE, uninstall, "UninstallString");
+    RestoreRaw(HKEY_LOCAL_MACHINE, uninstall, "DisplayName", savedName);
+    RestoreRaw(HKEY_LOCAL_MACHINE, uninstall, "UninstallString", savedString);
+    ASSERT_EQ(ERROR_SUCCESS, name.status);
+    EXPECT_EQ(wholeField, name.data);
+    EXPECT_NE(std::string::npos, command.find("\\Purgax.exe /C:\\Program Files\\Quillor"));
+}
+
+}  // namespace
+#endif

@@ -1,0 +1,356 @@
+// Tests of infcheck: one script per trap, checked for the report line and the exit status.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "infcheck.h"
+
+namespace {
+
+struct Report {
+    int status;
+    std::string output;
+};
+
+Report Check(const std::string& script, const char* medium = nullptr)
+{
+    Report report;
+    report.status = CheckScript(script, "SETUP.INF", medium, &report.output);
+    return report;
+}
+
+// The report line that starts with prefix, or "" when there is none.
+std::string LineStartingWith(const std::string& output, const std::string& prefix)
+{
+    std::istringstream lines(output);
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (line.compare(0, prefix.size(), prefix) == 0)
+            return line;
+    }
+    return "";
+}
+
+// Whether the report holds a warning on the given line (0: none) that carries the tag.
+bool HasWarning(const std::string& output, int line, const std::string& tag)
+{
+    std::string prefix = line > 0 ? "SETUP.INF:" + std::to_string(line) + ": warning: "
+                                  : "SETUP.INF: warning: ";
+    std::istringstream lines(output);
+    std::string text;
+    std::string ending = "[" + tag + "]";
+    while (std::getline(lines, text)) {
+        if (text.compare(0, prefix.size(), prefix) == 0 && text.size() >= ending.size() &&
+            text.compare(text.size() - ending.size(), ending.size(), ending) == 0)
+            return true;
+    }
+    return false;
+}
+
+const char kInstall[] =
+    "[Install]\r\n"
+    "Application=Quillor\r\n"
+    "Caption=Quillor Setup\r\n"
+    "Directory=C:\\Quillor\r\n";
+const char kFiles[] =
+    "[Files]\r\n"
+    "Program=Quillor.exe\r\n"
+    "Notes=README.TXT\r\n";
+const char kGroup[] =
+    "[Group]\r\n"
+    "Quillor.lnk=Quillor.exe,Quillor text editor,%Quillor.exe,0\r\n";
+const char kRegistration[] =
+    "[Registration]\r\n"
+    "Suffixes=txt ini\r\n";
+
+std::string CleanScript()
+{
+    return std::string(kInstall) + kFiles + kGroup + kRegistration;
+}
+
+TEST(Infcheck, CleanScriptReportsEverythingAndExitsZero)
+{
+    Report report = Check(CleanScript());
+    EXPECT_EQ(kCheckClean, report.status) << report.output;
+    EXPECT_EQ(std::string::npos, report.output.find(": warning: ")) << report.output;
+    EXPECT_EQ("SETUP.INF:2: Application = 'Quillor'", LineStartingWith(report.output, "SETUP.INF:2:"));
+    EXPECT_EQ("SETUP.INF:6: file 'Program': 'Quillor.exe' -> <target>\\Quillor.exe",
+              LineStartingWith(report.output, "SETUP.INF:6:"));
+    EXPECT_EQ("SETUP.INF:9: shortcut <programs>\\Quillor\\Quillor.lnk",
+              LineStartingWith(report.output, "SETUP.INF:9:"));
+    EXPECT_EQ("    target <target>\\Quillor.exe",
+              LineStartingWith(report.output, "    target"));
+    EXPECT_EQ("    icon <target>\\Quillor.exe, index 0", LineStartingWith(report.output, "    icon"));
+    EXPECT_EQ("    also on the desktop: <desktop>\\Quillor.lnk",
+              LineStartingWith(report.output, "    also"));
+    EXPECT_EQ("    suffix .ini -> txtfile", LineStartingWith(report.output, "    suffix .ini"));
+    EXPECT_EQ("SETUP.INF: 4 settings, 2 files, 1 shortcuts, 2 suffixes; 0 warnings, 0 errors",
+              LineStartingWith(report.output, "SETUP.INF: 4 settings"));
+}
+
+struct TrapCase {
+    const char* name;
+    std::string script;
+    int status;
+    int line;          // line of the warning, 0 for a warning about the whole script
+    const char* tag;
+};
+
+void PrintTo(const TrapCase& row, std::ostream* stream)
+{
+    *stream << row.name;
+}
+
+class Trap : public testing::TestWithParam<TrapCase> {};
+
+TEST_P(Trap, IsWarnedOnItsLine)
+{
+    const TrapCase& row = GetParam();
+    Report report = Check(row.script);
+    EXPECT_EQ(row.status, report.status) << report.output;
+    EXPECT_TRUE(HasWarning(report.output, row.line, row.tag)) << report.output;
+}
+
+const std::string kAfterInstall = std::string(kFiles) + kGroup + kRegistration;
+
+INSTANTIATE_TEST_SUITE_P(
+    Infcheck, Trap,
+    testing::Values(
+        TrapCase{"PrefixKey", std::string(kInstall) + "BitmapFile=SETUP.BMP\r\n" + kAfterInstall,
+                 kCheckWarnings, 5, "key-prefix"},
+        TrapCase{"KeyInOtherCase", std::string(kInstall) + "bitmap=SETUP.BMP\r\n" + kAfterInstall,
+                 kCheckWarnings, 5, "key-case"},
+        TrapCase{"BlankBeforeKey",
+                 "[Install]\r\nApplication=Quillor\r\n Caption=Quillor Setup\r\n"
+                 "Directory=C:\\Q\r\n" + kAfterInstall,
+                 kCheckWarnings, 3, "key-blank"},
+        TrapCase{"UnknownKey", std::string(kInstall) + "Aplication=Quillor\r\n" + kAfterInstall,
+                 kCheckWarnings, 5, "key-unknown"},
+        TrapCase{"KeySetTwice", std::string(kInstall) + "Directory=D:\\Q\r\n" + kAfterInstall,
+                 kCheckWarnings, 5, "key-repeated"},
+        TrapCase{"KeyWithoutEquals", std::string(kInstall) + "Bitmap\r\n" + kAfterInstall,
+                 kCheckWarnings, 5, "key-no-value"},
+        TrapCase{"MissingCaption",
+                 "[Install]\r\nApplication=Quillor\r\nDirectory=C:\\Q\r\n" + kAfterInstall,
+                 kCheckWarnings, 0, "key-missing"},
+        TrapCase{"LongSetting",
+                 std::string(kInstall) + "Bitmap=" + std::string(130, 'B') + "\r\n" + kAfterInstall,
+                 kCheckWarnings, 5, "value-cut"},
+        TrapCase{"HeaderByPrefix",
+                 std::string("[Installation]\r\n") + (kInstall + 11) + kAfterInstall,
+                 kCheckWarnings, 1, "header-prefix"},
+        TrapCase{"HeaderInOtherCase", std::string(kInstall) + "[files]\r\nX=x\r\n" + kAfterInstall,
+                 kCheckWarnings, 5, "header-case"},
+        TrapCase{"BlankBeforeHeader", std::string(kInstall) + " [Files]\r\n" + kAfterInstall,
+                 kCheckWarnings, 5, "header-blank"},
+        TrapCase{"SecondSection", CleanScript() + "[Files]\r\nExtra=EXTRA.TXT\r\n",
+                 kCheckWarnings, 12, "section-repeated"},
+        TrapCase{"ByteOrderMark", "\xEF\xBB\xBF" + CleanScript(), kCheckUnusable, 1, "bom"},
+        TrapCase{"CarriageReturnsOnly",
+                 "[Install]\rApplication=Q\r[Files]\rProgram=Quillor.exe\r", kCheckUnusable, 1,
+                 "cr-break"},
+        TrapCase{"ZeroByte", CleanScript() + std::string(1, '\0') + "[Other]\r\n",
+                 kCheckWarnings, 12, "zero-byte"},
+        TrapCase{"LineBeforeAnySection", "Application=Quillor\r\n" + CleanScript(),
+                 kCheckWarnings, 1, "outside-section"},
+        TrapCase{"FileWithoutSource", std::string(kInstall) + "[Files]\r\nNotes=README.TXT;\r\n" +
+                                          kGroup + kRegistration,
+                 kCheckWarnings, 6, "source-empty"},
+        TrapCase{"FileOfBlanks", std::string(kInstall) + "[Files]\r\nProgram=Quillor.exe\r\n   \r\n" +
+                                     kGroup + kRegistration,
+                 kCheckWarnings, 7, "source-empty"},
+        TrapCase{"SameFileTwice",
+                 std::string(kInstall) + "[Files]\r\nProgram=Quillor.exe\r\n"
+                 "Again=QUILLOR.EXE;NEW.EXE\r\n" + kGroup + kRegistration,
+                 kCheckWarnings, 7, "dest-duplicate"},
+        TrapCase{"SameShortcutTwice",
+                 std::string(kInstall) + kFiles + kGroup +
+                     "quillor.LNK=README.TXT,Notes,,0\r\n" + kRegistration,
+                 kCheckWarnings, 10, "dest-duplicate"},
+        TrapCase{"PercentInTarget",
+                 std::string(kInstall) + kFiles + "[Group]\r\nQ.lnk=%Quillor.exe,Q,%Quillor.exe,0\r\n" +
+                     kRegistration,
+                 kCheckWarnings, 9, "group-percent"},
+        TrapCase{"ShortcutWithoutExtension",
+                 std::string(kInstall) + kFiles + "[Group]\r\nQuillor=Quillor.exe,Q,,0\r\n" +
+                     kRegistration,
+                 kCheckWarnings, 9, "lnk-extension"},
+        TrapCase{"ShortcutToAFileNotCopied",
+                 std::string(kInstall) + kFiles + "[Group]\r\nQ.lnk=Quill.exe,Q,,0\r\n" +
+                     kRegistration,
+                 kCheckWarnings, 9, "target-not-installed"},
+        TrapCase{"EmptyLineEndsGroup",
+                 std::string(kInstall) + kFiles + kGroup + "\r\nNotes.lnk=README.TXT,N,,0\r\n" +
+                     kRegistration,
+                 kCheckWarnings, 10, "group-ended"},
+        TrapCase{"CommentEndsGroup",
+                 std::string(kInstall) + kFiles + "[Group]\r\n;first\r\nQ.lnk=Quillor.exe,Q,,0\r\n" +
+                     kRegistration,
+                 kCheckWarnings, 9, "group-ended"},
+        TrapCase{"SuffixWithDot", std::string(kInstall) + kFiles + kGroup +
+                                      "[Registration]\r\nSuffixes=txt .ini\r\n",
+                 kCheckWarnings, 11, "suffix-dot"},
+        TrapCase{"SuffixesByComma", std::string(kInstall) + kFiles + kGroup +
+                                        "[Registration]\r\nSuffixes=txt,ini\r\n",
+                 kCheckWarnings, 11, "suffix-separator"},
+        TrapCase{"SuffixesInOtherCase", std::string(kInstall) + kFiles + kGroup +
+                                            "[Registration]\r\nsuffixes=txt\r\n",
+                 kCheckWarnings, 11, "key-case"}),
+    [](const testing::TestParamInfo<TrapCase>& info) { return std::string(info.param.name); });
+
+TEST(Infcheck, MissingInstallOrFilesMakesTheScriptUnusable)
+{
+    Report noInstall = Check(kAfterInstall);
+    EXPECT_EQ(kCheckUnusable, noInstall.status);
+    EXPECT_NE("", LineStartingWith(noInstall.output, "SETUP.INF: error: no section [Install]"));
+
+    Report noFiles = Check(std::string(kInstall) + kGroup + kRegistration);
+    EXPECT_EQ(kCheckUnusable, noFiles.status);
+    EXPECT_NE("", LineStartingWith(noFiles.output, "SETUP.INF: error: no section [Files]"));
+}
+
+TEST(Infcheck, MissingDirectoryIsOnlyANote)
+{
+    // The proposal comes from the program files folder; Directory only stands in without one.
+    Report report = Check("[Install]\r\nApplication=Quillor\r\nCaption=Quillor Setup\r\n" +
+                          kAfterInstall);
+    EXPECT_EQ(kCheckClean, report.status) << report.output;
+    EXPECT_NE("", LineStartingWith(report.output, "SETUP.INF: note: no Directory"));
+}
+
+TEST(Infcheck, PrefixKeyIsTakenAndNamesItsLine)
+{
+    Report report = Check(std::string(kInstall) + "BitmapFile=SETUP.BMP\r\n" + kAfterInstall);
+    EXPECT_EQ("SETUP.INF:5: Bitmap = 'SETUP.BMP' (from the line 'BitmapFile=SETUP.BMP')",
+              LineStartingWith(report.output, "SETUP.INF:5: Bitmap"));
+}
+
+TEST(Infcheck, KeyInOtherCaseOrAfterABlankSetsNothing)
+{
+    Report report = Check(std::string(kInstall) + "bitmap=A.BMP\r\n Bitmap=B.BMP\r\n" + kAfterInstall);
+    EXPECT_EQ("", LineStartingWith(report.output, "SETUP.INF:5: Bitmap ="));
+    EXPECT_EQ("", LineStartingWith(report.output, "SETUP.INF:6: Bitmap ="));
+    EXPECT_TRUE(HasWarning(report.output, 6, "key-blank")) << report.output;
+}
+
+TEST(Infcheck, LongFilesValueLosesItsSourceName)
+{
+    std::string destination = "HELP\\" + std::string(118, 'D') + ".HLP";
+    Report report = Check(std::string(kInstall) + "[Files]\r\nHelp=" + destination +
+                          ";HELP.HL_\r\n" + kGroup + kRegistration);
+    std::string line = LineStartingWith(report.output, "SETUP.INF:6: warning:");
+    EXPECT_NE(std::string::npos, line.find("the value is 136 characters")) << line;
+    EXPECT_NE(std::string::npos, line.find("so the source becomes '" + destination.substr(0, 127) +
+                                           "' instead of 'HELP.HL_'"))
+        << line;
+}
+
+TEST(Infcheck, FilesValueFormsGiveSourceAndDestination)
+{
+    Report report = Check(std::string(kInstall) +
+                          "[Files]\r\nHelp=HELP\\EDIT.HLP;EDIT.HL_\r\nLib=%EDLIB.DLL;DISK2\\EDLIB.DL_\r\n"
+                          "Odd=X;Y;Z\r\n" + kGroup + kRegistration);
+    EXPECT_EQ("SETUP.INF:6: file 'Help': 'EDIT.HL_' -> <target>\\HELP\\EDIT.HLP",
+              LineStartingWith(report.output, "SETUP.INF:6:"));
+    EXPECT_EQ("SETUP.INF:7: file 'Lib': 'DISK2\\EDLIB.DL_' -> <windows>\\EDLIB.DLL",
+              LineStartingWith(report.output, "SETUP.INF:7:"));
+    EXPECT_EQ("SETUP.INF:8: file 'Odd': 'Z' -> <target>\\X;Y",
+              LineStartingWith(report.output, "SETUP.INF:8:"));
+}
+
+TEST(Infcheck, EmptyLineInGroupDropsTheShortcutsAfterIt)
+{
+    Report report = Check(std::string(kInstall) + kFiles + kGroup +
+                          "\r\nNotes.lnk=README.TXT,N,,0\r\nMore.lnk=README.TXT,M,,0\r\n" +
+                          kRegistration);
+    EXPECT_EQ("", LineStartingWith(report.output, "SETUP.INF:11: shortcut"));
+    std::string warning = LineStartingWith(report.output, "SETUP.INF:10: warning:");
+    EXPECT_NE(std::string::npos, warning.find("an empty line ends the [Group] list: the shortcuts "
+                                              "on lines 11, 12 are never made"))
+        << warning;
+}
+
+TEST(Infcheck, PercentInTargetIsKeptAndPercentInIconIsTheTarget)
+{
+    Report report = Check(std::string(kInstall) + kFiles +
+                          "[Group]\r\nQ.lnk=%Quillor.exe,Q,%bin\\Q.ico,2\r\n" + kRegistration);
+    EXPECT_EQ("    target <target>\\%Quillor.exe", LineStartingWith(report.output, "    target"));
+    EXPECT_EQ("    icon <target>\\bin\\Q.ico, index 2", LineStartingWith(report.output, "    icon"));
+}
+
+TEST(Infcheck, CarriageReturnsOnlyMakeOneLine)
+{
+    Report report = Check("[Install]\rApplication=Q\r[Files]\rProgram=Quillor.exe\r");
+    EXPECT_EQ("SETUP.INF:1: [Install]", LineStartingWith(report.output, "SETUP.INF:1: [Install]"));
+    EXPECT_EQ("", LineStartingWith(report.output, "SETUP.INF:1: Application"));
+    EXPECT_NE("", LineStartingWith(report.output, "SETUP.INF: error: no section [Files]"));
+}
+
+TEST(Infcheck, ByteOrderMarkHidesTheFirstHeader)
+{
+    Report report = Check("\xEF\xBB\xBF" + CleanScript());
+    EXPECT_NE("", LineStartingWith(report.output, "SETUP.INF: error: no section [Install]"));
+    EXPECT_NE(std::string::npos,
+              LineStartingWith(report.output, "SETUP.INF:1: warning:").find("'[Install]'"));
+}
+
+TEST(Infcheck, OnlyTheFirstOfTwoSectionsIsRead)
+{
+    Report report = Check(CleanScript() + "[Files]\r\nExtra=EXTRA.TXT\r\n");
+    EXPECT_EQ("", LineStartingWith(report.output, "SETUP.INF:13:"));
+}
+
+class MediumFolder : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        folder = std::filesystem::temp_directory_path() /
+                 ("infcheck-test-" + std::to_string(getpid()));
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(folder / "Help");
+        std::ofstream(folder / "Quillor.exe") << std::string(1000, 'q');
+        std::ofstream(folder / "Help" / "Quillor.hlp") << std::string(24, 'h');
+    }
+    void TearDown() override { std::filesystem::remove_all(folder); }
+    std::filesystem::path folder;
+};
+
+TEST_F(MediumFolder, SourcesAreFoundIgnoringCaseAndSized)
+{
+    Report report = Check(std::string(kInstall) + "[Files]\r\nProgram=QUILLOR.EXE\r\n"
+                          "Help=help\\quillor.HLP\r\n" + kGroup + kRegistration,
+                          folder.string().c_str());
+    EXPECT_EQ(kCheckClean, report.status) << report.output;
+    EXPECT_EQ("SETUP.INF:6: file 'Program': 'QUILLOR.EXE' -> <target>\\QUILLOR.EXE (1000 bytes)",
+              LineStartingWith(report.output, "SETUP.INF:6:"));
+    EXPECT_EQ("SETUP.INF:7: file 'Help': 'help\\quillor.HLP' -> <target>\\help\\quillor.HLP (24 bytes)",
+              LineStartingWith(report.output, "SETUP.INF:7:"));
+    EXPECT_FALSE(HasWarning(report.output, 6, "source-missing")) << report.output;
+    EXPECT_NE(std::string::npos, report.output.find("(1024 bytes found)"));
+}
+
+TEST_F(MediumFolder, MissingSourceAndBitmapAreWarned)
+{
+    Report report = Check(std::string(kInstall) + "Bitmap=SETUP.BMP\r\n" + kFiles + kGroup +
+                          kRegistration, folder.string().c_str());
+    EXPECT_EQ(kCheckWarnings, report.status);
+    EXPECT_TRUE(HasWarning(report.output, 5, "source-missing")) << report.output;
+    EXPECT_FALSE(HasWarning(report.output, 7, "source-missing")) << report.output;
+    EXPECT_TRUE(HasWarning(report.output, 8, "source-missing")) << report.output;
+}
+
+TEST_F(MediumFolder, FindMediumFileRefusesFolders)
+{
+    long long size = -1;
+    EXPECT_EQ(-1, FindMediumFile(folder.string().c_str(), "Help", &size));
+    EXPECT_EQ(-1, FindMediumFile(folder.string().c_str(), "", &size));
+    EXPECT_EQ(0, FindMediumFile(folder.string().c_str(), "HELP\\QUILLOR.HLP", &size));
+    EXPECT_EQ(24, size);
+}
+
+}  // namespace
