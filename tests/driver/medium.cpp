@@ -52,9 +52,43 @@ int CreateMedium(const char* prefix, const std::string& script, Medium* medium)
     medium->target = medium->root + "\\target";
     if (!CreateDirectoryA(medium->folder.c_str(), nullptr)) return -1;
 
-    std::string setupExe = ProgramFolder() + "\\SETUP.EXE";
-    if (!CopyFileA(setupExe.c_str(), (medium->folder + "\\SETUP.EXE").c_str(), FALSE)) return -1;
+    if (CopyProgramToMedium(*medium, "SETUP.EXE") != 0) return -1;
     return WriteMediumFile(*medium, "SETUP.INF", script);
+}
+
+int CreateSampleMedium(const char* prefix, Medium* medium)
+{
+    if (CreateMedium(prefix, "", medium) != 0) return -1;
+    if (CopyTree(ProgramFolder() + "\\demo-medium", medium->folder) != 0) return -1;
+    return CopyProgramToMedium(*medium, "Quillor.exe");
+}
+
+int CopyProgramToMedium(const Medium& medium, const char* name)
+{
+    std::string from = ProgramFolder() + "\\" + name;
+    return CopyFileA(from.c_str(), (medium.folder + "\\" + name).c_str(), FALSE) ? 0 : -1;
+}
+
+int CopyTree(const std::string& from, const std::string& to)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((from + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return -1;
+    int result = 0;
+    do {
+        std::string name = found.cFileName;
+        if (name == "." || name == "..") continue;
+        std::string source = from + "\\" + name;
+        std::string destination = to + "\\" + name;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            CreateDirectoryA(destination.c_str(), nullptr);
+            if (CopyTree(source, destination) != 0) result = -1;
+        } else if (!CopyFileA(source.c_str(), destination.c_str(), FALSE)) {
+            result = -1;
+        }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return result;
 }
 
 void RemoveMedium(Medium* medium)

@@ -27,6 +27,16 @@ std::string ProgramFolder();
 // lies beside the running program, and SETUP.INF holding script. Returns 0 or -1.
 int CreateMedium(const char* prefix, const std::string& script, Medium* medium);
 
+// Like CreateMedium, with the sample medium that the build keeps beside the running program
+// (demo-medium, with its own SETUP.INF) and the editor Quillor.exe. Returns 0 or -1.
+int CreateSampleMedium(const char* prefix, Medium* medium);
+
+// Copies the program file name that lies beside the running program into the medium. 0 or -1.
+int CopyProgramToMedium(const Medium& medium, const char* name);
+
+// Copies the files of the directory tree from into the existing folder to. 0 or -1.
+int CopyTree(const std::string& from, const std::string& to);
+
 // Deletes the medium's whole folder. Safe to call twice.
 void RemoveMedium(Medium* medium);
 

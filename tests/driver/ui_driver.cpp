@@ -4,6 +4,8 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "resources/resource_ids.h"
+
 namespace {
 
 // Bound of one cross-process message; a program that does not answer within it is hung.
@@ -297,6 +299,19 @@ int PressButton(HWND dialog, int controlId)
         return -1;
     }
     return 0;
+}
+
+int HasVisibleButton(HWND dialog, int controlId)
+{
+    HWND button = GetDlgItem(dialog, controlId);
+    return button != 0 && IsWindowVisible(button);
+}
+
+int ChooseTargetDirectory(const DrivenProgram& program, const char* caption, const char* target)
+{
+    HWND dialog = WaitForWindow(program, DIALOG_CLASS, caption, IDC_DIRECTORY_EDIT);
+    if (!dialog || SetControlText(dialog, IDC_DIRECTORY_EDIT, target) != 0) return -1;
+    return PressButton(dialog, IDC_DIRECTORY_INSTALL);
 }
 
 int AnswerMessageBox(const DrivenProgram& program, int buttonId, SeenMessageBox* seen,

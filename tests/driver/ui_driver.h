@@ -77,6 +77,14 @@ int SetControlText(HWND dialog, int controlId, const char* text);
 // or -1 after reporting (no such control, or the program did not take the command).
 int PressButton(HWND dialog, int controlId);
 
+// Nonzero when dialog has a visible control controlId (a message box keeps the buttons that
+// its type does not ask for, hidden).
+int HasVisibleButton(HWND dialog, int controlId);
+
+// Waits for the target directory dialog titled caption, types target into its edit and presses
+// Install. Returns 0, or -1 after reporting.
+int ChooseTargetDirectory(const DrivenProgram& program, const char* caption, const char* target);
+
 // Waits for the next message box, stores its caption and text into seen, presses buttonId
 // (IDOK, IDCANCEL, IDYES, IDNO) and waits until the box has closed. Returns 0, or -1 after
 // reporting. seen is filled even when the button does not exist.

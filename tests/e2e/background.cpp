@@ -1,19 +1,10 @@
 // End-to-end tests of the main window's background: the script's picture tiled from the top-left corner, the plain workspace colour, and the messages of a missing or broken picture.
-#include <windows.h>
-
-#include <string>
-#include <vector>
-
-#include <gtest/gtest.h>
-
-#include "ui_driver.h"
+#include "setup_run.h"
 
 namespace {
 
-const char kCaption[] = "Background Test";
+const char kTestCaption[] = "Background Test";
 const char kClassName[] = "Install";
-const int kDirectoryEditId = 257;
-const int kDirectoryCancelId = 260;
 
 // The test picture: 100 x 50 pixels of one colour with four distinct corners.
 const int kTileWidth = 100;
@@ -26,51 +17,6 @@ const COLORREF kBottomRight = RGB(255, 255, 255);
 
 // How long the main window may take to show its background.
 const DWORD kPaintWaitMs = 10000;
-
-void ReportDriverFailure(const std::string& failure)
-{
-    ADD_FAILURE() << failure;
-}
-
-std::string ProgramDirectory()
-{
-    char path[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string text = path;
-    return text.substr(0, text.rfind('\\'));
-}
-
-void RemoveTree(const std::string& path)
-{
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) return;
-    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(path.c_str());
-        return;
-    }
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName;
-            if (name != "." && name != "..") RemoveTree(path + "\\" + name);
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(path.c_str());
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes)
-{
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
-    DWORD written = 0;
-    WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, nullptr);
-    CloseHandle(file);
-    ASSERT_EQ(written, bytes.size()) << path;
-}
 
 void PutLittleEndian(std::string* bytes, unsigned value, int count)
 {
@@ -123,26 +69,15 @@ std::string TestBitmap()
     return file;
 }
 
-// A medium in a fresh folder: SETUP.EXE, a script with the given Bitmap line, and files.
-struct Medium {
-    std::string dir;
-};
-
+// A medium in a fresh folder: SETUP.EXE and a script with the given Bitmap line.
 void LayOutMedium(const char* name, const char* bitmapLine, Medium* medium)
 {
-    char temp[MAX_PATH] = "";
-    GetTempPathA(MAX_PATH, temp);
-    medium->dir = std::string(temp) + name;
-    RemoveTree(medium->dir);
-    ASSERT_TRUE(CreateDirectoryA(medium->dir.c_str(), nullptr));
-    ASSERT_TRUE(CopyFileA((ProgramDirectory() + "\\SETUP.EXE").c_str(),
-                          (medium->dir + "\\SETUP.EXE").c_str(), FALSE));
     std::string script = "[Install]\r\nApplication=Quillor\r\nCaption=";
-    script += kCaption;
+    script += kTestCaption;
     script += "\r\nDirectory=C:\\Quillor\r\n";
     script += bitmapLine;
     script += "\r\n[Files]\r\n";
-    WriteBytes(medium->dir + "\\SETUP.INF", script);
+    ASSERT_EQ(CreateMedium(name, script, medium), 0);
 }
 
 // The client area of a window as it is on the screen, one COLORREF per pixel.
@@ -274,19 +209,6 @@ std::vector<POINT> GridPoints(int width, int height, int step)
     return points;
 }
 
-std::string ReadBytes(const std::string& path)
-{
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return "";
-    std::string bytes;
-    char chunk[4096];
-    DWORD got = 0;
-    while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) bytes.append(chunk, got);
-    CloseHandle(file);
-    return bytes;
-}
-
 unsigned LittleEndianAt(const std::string& bytes, size_t offset, int count)
 {
     unsigned value = 0;
@@ -304,8 +226,7 @@ struct Picture {
 
 int ReadPicture(const std::string& path, Picture* picture)
 {
-    picture->bytes = ReadBytes(path);
-    if (picture->bytes.size() < 54) return -1;
+    if (ReadFileBytes(path, &picture->bytes) != 0 || picture->bytes.size() < 54) return -1;
     picture->pixelOffset = LittleEndianAt(picture->bytes, 10, 4);
     picture->width = (int)LittleEndianAt(picture->bytes, 18, 4);
     picture->height = (int)LittleEndianAt(picture->bytes, 22, 4);
@@ -323,29 +244,6 @@ COLORREF PicturePixel(const Picture& picture, int x, int y)
     return RGB((unsigned char)b[at + 2], (unsigned char)b[at + 1], (unsigned char)b[at]);
 }
 
-// Copies the sample medium that the build keeps beside the programs, with SETUP.EXE and the
-// editor, into a fresh folder.
-void LayOutSampleMedium(const char* name, Medium* medium)
-{
-    char temp[MAX_PATH] = "";
-    GetTempPathA(MAX_PATH, temp);
-    medium->dir = std::string(temp) + name;
-    RemoveTree(medium->dir);
-    ASSERT_TRUE(CreateDirectoryA(medium->dir.c_str(), nullptr));
-    ASSERT_TRUE(CreateDirectoryA((medium->dir + "\\SAMPLES").c_str(), nullptr));
-    std::string build = ProgramDirectory();
-    const char* const files[] = {"SETUP.INF", "SETUP.BMP", "README.TXT", "CHANGES.TXT",
-                                 "QUILLOR.INI", "SAMPLES\\HELLO.TXT"};
-    for (const char* file : files) {
-        ASSERT_TRUE(CopyFileA((build + "\\demo-medium\\" + file).c_str(),
-                              (medium->dir + "\\" + file).c_str(), FALSE)) << file;
-    }
-    for (const char* program : {"SETUP.EXE", "Quillor.exe"}) {
-        ASSERT_TRUE(CopyFileA((build + "\\" + program).c_str(),
-                              (medium->dir + "\\" + program).c_str(), FALSE)) << program;
-    }
-}
-
 // Every pixel of a few rows and columns, which catches any misplaced tile of a small picture.
 std::vector<POINT> RowAndColumnPoints(int width, int height, int step)
 {
@@ -360,30 +258,12 @@ std::vector<POINT> RowAndColumnPoints(int width, int height, int step)
 }
 
 // A running setup program that shows its target directory dialog over the main window.
-class BackgroundTest : public ::testing::Test {
+class BackgroundTest : public SetupRunTest {
 protected:
-    void SetUp() override
-    {
-        SetDriverFailureReporter(ReportDriverFailure);
-        ZeroMemory(&program, sizeof program);
-    }
-
-    void TearDown() override
-    {
-        CloseProgram(&program);
-        RemoveTree(medium.dir);
-    }
-
-    void Start()
-    {
-        std::string exe = medium.dir + "\\SETUP.EXE";
-        ASSERT_EQ(StartProgram(exe.c_str(), medium.dir.c_str(), &program), 0);
-    }
-
     // Waits for the target directory dialog, then for the main window under it.
     void WaitForDirectoryDialog()
     {
-        dialog = WaitForWindow(program, DIALOG_CLASS, caption, kDirectoryEditId);
+        dialog = WaitForWindow(program, DIALOG_CLASS, caption, IDC_DIRECTORY_EDIT);
         ASSERT_NE(dialog, (HWND)0);
         mainWindow = FindProgramWindow(program, kClassName, caption, 0);
         ASSERT_NE(mainWindow, (HWND)0) << DescribeScreen(program.process.dwProcessId);
@@ -409,18 +289,29 @@ protected:
         EXPECT_GT(compared, (int)points.size() / 2) << "too few pixels outside the dialog";
     }
 
+    // Waits for the target directory dialog, checks that the main window shows the plain
+    // workspace colour around it, and cancels.
+    void ExpectWorkspaceColourThenCancel()
+    {
+        WaitForDirectoryDialog();
+        RECT client;
+        GetClientRect(mainWindow, &client);
+        COLORREF workspace = GetSysColor(COLOR_APPWORKSPACE);
+        ExpectClientPixels(GridPoints(client.right, client.bottom, 37),
+                           [workspace](int, int) { return workspace; });
+        CancelAndExpectCleanEnd();
+    }
+
     // Cancels the target directory dialog; the program ends without a report, with status 0.
     void CancelAndExpectCleanEnd()
     {
-        ASSERT_EQ(PressButton(dialog, kDirectoryCancelId), 0);
+        ASSERT_EQ(PressButton(dialog, IDC_DIRECTORY_CANCEL), 0);
         DWORD exitCode = 999;
         EXPECT_EQ(WaitForExit(program, &exitCode), 0);
         EXPECT_EQ(exitCode, 0u);
     }
 
-    Medium medium;
-    DrivenProgram program;
-    const char* caption = kCaption;
+    const char* caption = kTestCaption;
     HWND dialog = 0;
     HWND mainWindow = 0;
 };
@@ -428,7 +319,7 @@ protected:
 TEST_F(BackgroundTest, TilesThePictureFromTheClientAreasTopLeftCorner)
 {
     LayOutMedium("quillor-e2e-background-tiles", "Bitmap=TILE.BMP", &medium);
-    WriteBytes(medium.dir + "\\TILE.BMP", TestBitmap());
+    ASSERT_EQ(WriteFileBytes(medium.folder + "\\TILE.BMP", TestBitmap()), 0);
     Start();
     WaitForDirectoryDialog();
     RECT client;
@@ -445,20 +336,14 @@ TEST_F(BackgroundTest, ShowsTheWorkspaceColourWithoutABitmapKey)
 {
     LayOutMedium("quillor-e2e-background-plain", "", &medium);
     Start();
-    WaitForDirectoryDialog();
-    RECT client;
-    GetClientRect(mainWindow, &client);
-    COLORREF workspace = GetSysColor(COLOR_APPWORKSPACE);
-    ExpectClientPixels(GridPoints(client.right, client.bottom, 37),
-                       [workspace](int, int) { return workspace; });
-    CancelAndExpectCleanEnd();
+    ExpectWorkspaceColourThenCancel();
 }
 
 TEST_F(BackgroundTest, TilesTheSampleMediumsPicture)
 {
-    LayOutSampleMedium("quillor-e2e-background-sample", &medium);
+    ASSERT_EQ(CreateSampleMedium("quillor-e2e-background-sample", &medium), 0);
     Picture picture;
-    ASSERT_EQ(ReadPicture(medium.dir + "\\SETUP.BMP", &picture), 0);
+    ASSERT_EQ(ReadPicture(medium.folder + "\\SETUP.BMP", &picture), 0);
     caption = "Quillor Setup";
     Start();
     WaitForDirectoryDialog();
@@ -489,24 +374,19 @@ TEST_P(BrokenPictureTest, ShowsItsMessageThenThePlainBackground)
     LayOutMedium((std::string("quillor-e2e-background-") + picture.name).c_str(),
                  bitmapLine.c_str(), &medium);
     if (picture.written > 0) {
-        WriteBytes(medium.dir + "\\" + picture.fileName, TestBitmap().substr(0, picture.written));
+        std::string bytes = TestBitmap().substr(0, picture.written);
+        ASSERT_EQ(WriteFileBytes(medium.folder + "\\" + picture.fileName, bytes), 0);
     }
     Start();
     SeenMessageBox seen;
     ASSERT_EQ(AnswerMessageBox(program, IDOK, &seen), 0);
-    std::string path = medium.dir + "\\" + picture.fileName;
+    std::string path = medium.folder + "\\" + picture.fileName;
     char expected[512];
     wsprintfA(expected, picture.messageFormat, path.c_str());
     EXPECT_EQ(seen.caption, kClassName);
     EXPECT_EQ(seen.text, expected);
 
-    WaitForDirectoryDialog();
-    RECT client;
-    GetClientRect(mainWindow, &client);
-    COLORREF workspace = GetSysColor(COLOR_APPWORKSPACE);
-    ExpectClientPixels(GridPoints(client.right, client.bottom, 37),
-                       [workspace](int, int) { return workspace; });
-    CancelAndExpectCleanEnd();
+    ExpectWorkspaceColourThenCancel();
 }
 
 const BrokenPicture kBrokenPictures[] = {

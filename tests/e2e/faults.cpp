@@ -1,30 +1,11 @@
 // End-to-end fault injection: full drives, held files, uncreatable directories, vanishing sources.
-#include <gtest/gtest.h>
-
-#include <windows.h>
-
 #include <stdio.h>
 
-#include <string>
-#include <vector>
-
-#include "medium.h"
-#include "resources/resource_ids.h"
-#include "ui_driver.h"
+#include "setup_run.h"
 
 namespace {
 
-const char kCaption[] = "Quillor Setup";
-const char kErrorCaption[] = "Install";
 const char kMainClass[] = "Install";
-const char kQuestion[] = "Would you like Quillor to be registered as your default text editor ?";
-const char kReportDone[] =
-    "Installation normally terminated. An \"Quillor\" icon has been created on your desktop "
-    "and a folder in your \"Start\\programs\" menu.";
-const char kReportPartial[] =
-    "The installation has not been totally correctly effected ! You had better reinstall after "
-    "correction !";
-const char kReportAbandoned[] = "Installation abandonned.";
 
 // The small drive that the test scripts map to a 1 MiB tmpfs when they run as root.
 const char kSmallDriveRoot[] = "T:\\";
@@ -39,21 +20,6 @@ const int kManyEntries = 10000;
 const int kEntriesPerFolder = 100;
 const DWORD kManyEntriesWaitMs = 120000;
 
-void ReportToTest(const std::string& failure)
-{
-    ADD_FAILURE() << failure;
-}
-
-std::string ScriptWithFiles(const std::string& files)
-{
-    return "[Install]\r\nApplication=Quillor\r\nCaption=Quillor Setup\r\n\r\n[Files]\r\n" + files;
-}
-
-std::string CannotOpen(const std::string& path)
-{
-    return "Cannot open \"" + path + "\" !";
-}
-
 std::string CannotCreate(const std::string& path)
 {
     return "Cannot create \"" + path + "\" !";
@@ -62,14 +28,6 @@ std::string CannotCreate(const std::string& path)
 std::string CannotWrite(const std::string& path)
 {
     return "Cannot write \"" + path + "\" !";
-}
-
-// Nonzero when the box has a visible button of that id (the system removes the buttons that
-// the box's type does not ask for).
-int HasButton(HWND box, int id)
-{
-    HWND button = GetDlgItem(box, id);
-    return button != 0 && IsWindowVisible(button);
 }
 
 // Nonzero when nobody else holds path open: an open without any sharing succeeds.
@@ -114,25 +72,14 @@ std::vector<ListedFile> ListFiles(const std::string& folder)
     return files;
 }
 
-// A source file of the medium.
-struct SourceFile {
-    const char* name;   // below the medium folder
-    size_t size;
-    unsigned seed;
-};
-
-class FaultTest : public testing::Test {
+// A medium and the setup program, and a file that the test may hold open without sharing.
+class FaultTest : public SetupRunTest {
 protected:
-    void SetUp() override
-    {
-        SetDriverFailureReporter(ReportToTest);
-    }
-
     void TearDown() override
     {
         CloseProgram(&program);
         ReleaseHeldFile();
-        RemoveMedium(&medium);
+        SetupRunTest::TearDown();
     }
 
     void ReleaseHeldFile()
@@ -141,90 +88,11 @@ protected:
         heldFile = INVALID_HANDLE_VALUE;
     }
 
-    void LayOut(const std::string& filesLines, const std::vector<SourceFile>& sources)
-    {
-        ASSERT_EQ(0, CreateMedium("quillor-fault", ScriptWithFiles(filesLines), &medium));
-        for (const SourceFile& source : sources) {
-            std::string bytes = PatternBytes(source.size, source.seed);
-            ASSERT_EQ(0, WriteMediumFile(medium, source.name, bytes)) << source.name;
-        }
-    }
-
-    void Start()
-    {
-        std::string exe = medium.folder + "\\SETUP.EXE";
-        ASSERT_EQ(0, StartProgram(exe.c_str(), medium.folder.c_str(), &program));
-    }
-
-    HWND WaitForDirectoryDialog()
-    {
-        return WaitForWindow(program, DIALOG_CLASS, kCaption, IDC_DIRECTORY_EDIT);
-    }
-
-    void ChooseTarget(const std::string& path)
-    {
-        HWND dialog = WaitForDirectoryDialog();
-        ASSERT_TRUE(dialog);
-        ASSERT_EQ(0, SetControlText(dialog, IDC_DIRECTORY_EDIT, path.c_str()));
-        ASSERT_EQ(0, PressButton(dialog, IDC_DIRECTORY_INSTALL));
-    }
-
     HWND FindProgressDialog()
     {
         return FindProgramWindow(program, DIALOG_CLASS, kCaption, IDC_COPY_CANCEL);
     }
 
-    // Answers the next message box with button after checking its caption, its text, and
-    // whether it offers Cancel besides OK.
-    void ExpectMessage(int button, const char* caption, const std::string& text,
-                       int offersCancel = -1, DWORD timeoutMs = kWindowWaitMs)
-    {
-        HWND box = WaitForMessageBox(program, timeoutMs);
-        ASSERT_TRUE(box) << "waiting for \"" << text << "\"";
-        if (offersCancel >= 0) {
-            EXPECT_TRUE(HasButton(box, IDOK)) << text;
-            EXPECT_EQ(offersCancel, HasButton(box, IDCANCEL)) << text;
-        }
-        SeenMessageBox seen;
-        ASSERT_EQ(0, AnswerMessageBox(program, button, &seen, kMessageWaitMs));
-        EXPECT_EQ(caption, seen.caption);
-        EXPECT_EQ(text, seen.text);
-    }
-
-    // The end of a run that counted failures: the question, report 6 and a clean exit.
-    void ExpectPartialEnd()
-    {
-        ASSERT_NO_FATAL_FAILURE(ExpectMessage(IDNO, kCaption, kQuestion));
-        ASSERT_NO_FATAL_FAILURE(ExpectMessage(IDOK, kCaption, kReportPartial));
-        ExpectExitCodeZero();
-    }
-
-    void ExpectExitCodeZero()
-    {
-        DWORD code = 1;
-        ASSERT_EQ(0, WaitForExit(program, &code));
-        EXPECT_EQ(0u, code);
-    }
-
-    void ExpectCopied(const std::string& destination, const std::string& source)
-    {
-        std::string expected, copied;
-        ASSERT_EQ(0, ReadFileBytes(medium.folder + "\\" + source, &expected)) << source;
-        ASSERT_EQ(0, ReadFileBytes(destination, &copied)) << destination << " is missing";
-        EXPECT_EQ(expected.size(), copied.size()) << destination;
-        EXPECT_TRUE(expected == copied) << destination << " differs from " << source;
-    }
-
-    void ExpectContent(const std::string& path, const std::string& bytes)
-    {
-        std::string found;
-        ASSERT_EQ(0, ReadFileBytes(path, &found)) << path << " is missing";
-        EXPECT_EQ(bytes.size(), found.size()) << path;
-        EXPECT_TRUE(bytes == found) << path << " has other content";
-    }
-
-    Medium medium;
-    DrivenProgram program = {};
     HANDLE heldFile = INVALID_HANDLE_VALUE;  // a file the test holds open without sharing
 };
 
@@ -435,8 +303,7 @@ TEST_F(FaultTest, SourceThatVanishesBeforeCopyingIsCountedWithoutAMessage)
     EXPECT_EQ("This installation requires 10 Kb.",
               ReadControlText(dialog, IDC_DIRECTORY_SIZE)) << "the size pass counted GONE.TXT";
     ASSERT_TRUE(DeleteFileA((medium.folder + "\\GONE.TXT").c_str()));
-    ASSERT_EQ(0, SetControlText(dialog, IDC_DIRECTORY_EDIT, medium.target.c_str()));
-    ASSERT_EQ(0, PressButton(dialog, IDC_DIRECTORY_INSTALL));
+    ASSERT_NO_FATAL_FAILURE(ChooseTarget(medium.target));
 
     // The next box is the question: the copy step reports nothing of its own.
     ASSERT_NO_FATAL_FAILURE(ExpectPartialEnd());
@@ -483,8 +350,7 @@ TEST_P(FaultChangingSourceTest, CopiesTheNewContentAndKeepsTheOverallPercentageS
     ASSERT_TRUE(dialog);
     const std::string changed = PatternBytes(row.sizeAtCopy, 7);
     ASSERT_EQ(0, WriteMediumFile(medium, "CHANGING.BIN", changed));
-    ASSERT_EQ(0, SetControlText(dialog, IDC_DIRECTORY_EDIT, medium.target.c_str()));
-    ASSERT_EQ(0, PressButton(dialog, IDC_DIRECTORY_INSTALL));
+    ASSERT_NO_FATAL_FAILURE(ChooseTarget(medium.target));
 
     HWND box = WaitForMessageBox(program);
     ASSERT_TRUE(box);
@@ -586,8 +452,7 @@ TEST_F(FaultTest, TenThousandEntriesOfOneSourceAreAllCopied)
     HWND dialog = WaitForDirectoryDialog();
     ASSERT_TRUE(dialog);
     EXPECT_EQ("This installation requires 362 Kb.", ReadControlText(dialog, IDC_DIRECTORY_SIZE));
-    ASSERT_EQ(0, SetControlText(dialog, IDC_DIRECTORY_EDIT, medium.target.c_str()));
-    ASSERT_EQ(0, PressButton(dialog, IDC_DIRECTORY_INSTALL));
+    ASSERT_NO_FATAL_FAILURE(ChooseTarget(medium.target));
 
     ASSERT_NO_FATAL_FAILURE(ExpectMessage(IDNO, kCaption, kQuestion, -1, kManyEntriesWaitMs));
     ASSERT_NO_FATAL_FAILURE(ExpectMessage(IDOK, kCaption, kReportDone));

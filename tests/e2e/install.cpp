@@ -1,124 +1,12 @@
 // End-to-end tests of installing files: the real SETUP.EXE driven through its windows.
-#include <gtest/gtest.h>
-
-#include <windows.h>
-
-#include <string>
-#include <vector>
-
-#include "medium.h"
-#include "resources/resource_ids.h"
-#include "ui_driver.h"
+#include "setup_run.h"
 
 namespace {
-
-const char kCaption[] = "Quillor Setup";
-const char kErrorCaption[] = "Install";
-const char kQuestion[] = "Would you like Quillor to be registered as your default text editor ?";
-const char kReportDone[] =
-    "Installation normally terminated. An \"Quillor\" icon has been created on your desktop "
-    "and a folder in your \"Start\\programs\" menu.";
-const char kReportPartial[] =
-    "The installation has not been totally correctly effected ! You had better reinstall after "
-    "correction !";
-const char kReportAbandoned[] = "Installation abandonned.";
 
 // Large enough that Cancel lands while the file is being copied, chunk by chunk.
 const size_t kLargeFileSize = 48u << 20;
 
-void ReportToTest(const std::string& failure)
-{
-    ADD_FAILURE() << failure;
-}
-
-std::string ScriptWithFiles(const std::string& files)
-{
-    return "[Install]\r\nApplication=Quillor\r\nCaption=Quillor Setup\r\n\r\n[Files]\r\n" + files;
-}
-
-std::string CannotOpen(const std::string& path)
-{
-    return "Cannot open \"" + path + "\" !";
-}
-
-// A source file of the medium and what is expected of it.
-struct SourceFile {
-    const char* name;   // below the medium folder
-    size_t size;
-    unsigned seed;
-};
-
-class InstallTest : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        SetDriverFailureReporter(ReportToTest);
-    }
-
-    void TearDown() override
-    {
-        CloseProgram(&program);
-        RemoveMedium(&medium);
-    }
-
-    // Lays out the medium with the given Files lines and source files.
-    void LayOut(const std::string& filesLines, const std::vector<SourceFile>& sources)
-    {
-        ASSERT_EQ(0, CreateMedium("quillor-e2e", ScriptWithFiles(filesLines), &medium));
-        for (const SourceFile& source : sources) {
-            std::string bytes = PatternBytes(source.size, source.seed);
-            ASSERT_EQ(0, WriteMediumFile(medium, source.name, bytes)) << source.name;
-        }
-    }
-
-    void Start(const std::string& workingDir)
-    {
-        std::string exe = medium.folder + "\\SETUP.EXE";
-        ASSERT_EQ(0, StartProgram(exe.c_str(), workingDir.c_str(), &program));
-    }
-
-    HWND WaitForDirectoryDialog()
-    {
-        return WaitForWindow(program, DIALOG_CLASS, kCaption, IDC_DIRECTORY_EDIT);
-    }
-
-    // Types path into the directory dialog and presses Install.
-    void ChooseTarget(const std::string& path)
-    {
-        HWND dialog = WaitForDirectoryDialog();
-        ASSERT_TRUE(dialog);
-        ASSERT_EQ(0, SetControlText(dialog, IDC_DIRECTORY_EDIT, path.c_str()));
-        ASSERT_EQ(0, PressButton(dialog, IDC_DIRECTORY_INSTALL));
-    }
-
-    // Answers the next message box with button and checks that it showed caption and text.
-    void ExpectMessage(int button, const char* caption, const std::string& text)
-    {
-        SeenMessageBox seen;
-        ASSERT_EQ(0, AnswerMessageBox(program, button, &seen));
-        EXPECT_EQ(caption, seen.caption);
-        EXPECT_EQ(text, seen.text);
-    }
-
-    void ExpectExitCodeZero()
-    {
-        DWORD code = 1;
-        ASSERT_EQ(0, WaitForExit(program, &code));
-        EXPECT_EQ(0u, code);
-    }
-
-    void ExpectCopied(const std::string& destination, const std::string& source)
-    {
-        std::string expected, copied;
-        ASSERT_EQ(0, ReadFileBytes(medium.folder + "\\" + source, &expected)) << source;
-        ASSERT_EQ(0, ReadFileBytes(destination, &copied)) << destination << " is missing";
-        EXPECT_EQ(expected.size(), copied.size()) << destination;
-        EXPECT_TRUE(expected == copied) << destination << " differs from " << source;
-    }
-
-    Medium medium;
-    DrivenProgram program = {};
-};
+using InstallTest = SetupRunTest;
 
 TEST_F(InstallTest, CancelInDirectoryDialogEndsWithoutCopyingOrReport)
 {
@@ -364,7 +252,8 @@ const BlockedDestination kBlockedDestinations[] = {
 class BlockedDestinationTest : public InstallTest,
                                public testing::WithParamInterface<BlockedDestination> {
 protected:
-    void LayOutBlocked()
+    // Lays out the medium with the blocked destination and starts copying into the target.
+    void StartBlocked()
     {
         const BlockedDestination& row = GetParam();
         std::string lines = std::string("Before=BEFORE.TXT\r\n") + row.entry + "After=AFTER.TXT\r\n";
@@ -377,14 +266,14 @@ protected:
         } else {
             ASSERT_EQ(0, WriteFileBytes(blocker, "in the way"));
         }
+        ASSERT_NO_FATAL_FAILURE(Start(medium.folder));
+        ASSERT_NO_FATAL_FAILURE(ChooseTarget(medium.target));
     }
 };
 
 TEST_P(BlockedDestinationTest, CancelStopsCopyingWithReportSix)
 {
-    ASSERT_NO_FATAL_FAILURE(LayOutBlocked());
-    ASSERT_NO_FATAL_FAILURE(Start(medium.folder));
-    ASSERT_NO_FATAL_FAILURE(ChooseTarget(medium.target));
+    ASSERT_NO_FATAL_FAILURE(StartBlocked());
     ASSERT_NO_FATAL_FAILURE(ExpectMessage(
         IDCANCEL, kErrorCaption, CannotOpen(medium.target + "\\" + GetParam().shownPath)));
 
@@ -400,9 +289,7 @@ TEST_P(BlockedDestinationTest, CancelStopsCopyingWithReportSix)
 
 TEST_P(BlockedDestinationTest, OkGoesOnWithTheNextFile)
 {
-    ASSERT_NO_FATAL_FAILURE(LayOutBlocked());
-    ASSERT_NO_FATAL_FAILURE(Start(medium.folder));
-    ASSERT_NO_FATAL_FAILURE(ChooseTarget(medium.target));
+    ASSERT_NO_FATAL_FAILURE(StartBlocked());
     ASSERT_NO_FATAL_FAILURE(ExpectMessage(
         IDOK, kErrorCaption, CannotOpen(medium.target + "\\" + GetParam().shownPath)));
     ASSERT_NO_FATAL_FAILURE(ExpectMessage(IDNO, kCaption, kQuestion));

@@ -4,30 +4,15 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
-#include <string>
-#include <vector>
-
-#include <gtest/gtest.h>
-
-#include "ui_driver.h"
+#include "setup_run.h"
 
 namespace {
 
-const char kCaption[] = "Quillor Setup";
-const char kQuestion[] = "Would you like Quillor to be registered as your default text editor ?";
-const char kReportDone[] =
-    "Installation normally terminated. An \"Quillor\" icon has been created on your desktop and "
-    "a folder in your \"Start\\programs\" menu.";
 const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 const char kAppPathKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Quillor.exe";
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillor";
 const char kOpenCommandKey[] = "txtfile\\shell\\open\\command";
 const char kPrintCommandKey[] = "txtfile\\shell\\print\\command";
-
-// Controls of the setup program's dialogs.
-const int kDirectoryEditId = 257;
-const int kDirectoryInstallId = 259;
-const int kRegistrationEditId = 257;
 
 // The bound of the shell's start of an editor.
 const DWORD kEditorWaitMs = 30000;
@@ -38,76 +23,11 @@ const char kWorkedGroup[] =
     "Quillor.lnk=Quillor.exe,Quillor text editor,%Quillor.exe,0\r\n"
     "Read me.lnk=README.TXT,Notes on this version,C:\\WINDOWS\\NOTEPAD.EXE,0\r\n";
 
-void ReportDriverFailure(const std::string& failure)
-{
-    ADD_FAILURE() << failure;
-}
-
-std::string ProgramDirectory()
-{
-    char path[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string text = path;
-    return text.substr(0, text.rfind('\\'));
-}
-
-std::string WindowsDirectory()
-{
-    char path[MAX_PATH] = "";
-    GetWindowsDirectoryA(path, MAX_PATH);
-    return path;
-}
-
-int FileExists(const std::string& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-// Removes a file or a whole directory tree; a missing one is fine.
-void RemoveTree(const std::string& path)
-{
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) return;
-    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(path.c_str());
-        return;
-    }
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName;
-            if (name != "." && name != "..") RemoveTree(path + "\\" + name);
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(path.c_str());
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes)
-{
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
-    DWORD written = 0;
-    WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, nullptr);
-    CloseHandle(file);
-    ASSERT_EQ(written, bytes.size()) << path;
-}
-
 // The whole content of a file, or "<missing>" when it cannot be opened.
 std::string ReadBytes(const std::string& path)
 {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return "<missing>";
     std::string bytes;
-    char chunk[4096];
-    DWORD got = 0;
-    while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) bytes.append(chunk, got);
-    CloseHandle(file);
-    return bytes;
+    return ReadFileBytes(path, &bytes) == 0 ? bytes : "<missing>";
 }
 
 // The names of the files in a directory, without "." and "..".
@@ -277,7 +197,7 @@ void ExpectLink(const std::string& path, const std::string& target, const std::s
                 const std::string& iconFile, int iconIndex)
 {
     SCOPED_TRACE(path);
-    ASSERT_TRUE(FileExists(path));
+    ASSERT_TRUE(PathExists(path));
     LinkContents link = LoadLink(path);
     ASSERT_TRUE(link.loaded);
     EXPECT_EQ(lstrcmpiA(link.target.c_str(), target.c_str()), 0)
@@ -329,7 +249,7 @@ std::string SetupScript(const RunPlan& plan)
 
 bool IsRegistrationDialog(HWND window)
 {
-    return GetDlgItem(window, kRegistrationEditId) && GetDlgItem(window, IDYES) &&
+    return GetDlgItem(window, IDC_REGISTRATION_EDIT) && GetDlgItem(window, IDYES) &&
            GetDlgItem(window, IDNO);
 }
 
@@ -372,58 +292,21 @@ HWND WaitForNextQuestion(const DrivenProgram& program, DWORD timeoutMs)
     }
 }
 
-// Lays out a medium, runs SETUP.EXE on it into a fresh target directory and answers every
-// box: the question as planned, the file types dialog as planned, everything else with OK.
-// Copies the files of a directory tree into another, which exists.
-void CopyTree(const std::string& from, const std::string& to)
-{
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((from + "\\*").c_str(), &found);
-    ASSERT_NE(search, INVALID_HANDLE_VALUE) << from;
-    do {
-        std::string name = found.cFileName;
-        if (name == "." || name == "..") continue;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            CreateDirectoryA((to + "\\" + name).c_str(), nullptr);
-            CopyTree(from + "\\" + name, to + "\\" + name);
-        } else {
-            EXPECT_TRUE(CopyFileA((from + "\\" + name).c_str(), (to + "\\" + name).c_str(),
-                                  FALSE)) << from << "\\" << name;
-        }
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-}
-
-// The copy of demo/medium that the build keeps beside the programs.
-std::string SampleMediumSource()
-{
-    return ProgramDirectory() + "\\demo-medium";
-}
-
 // Lays out a medium in a fresh scratch folder: SETUP.EXE and Quillor.exe from the build, and
 // either the sample medium or a test script with a small README.TXT.
 void LayOutMedium(const RunPlan& plan, RunRecord* record)
 {
-    char temp[MAX_PATH] = "";
-    GetTempPathA(MAX_PATH, temp);
-    record->scratchDir = std::string(temp) + plan.scratchName;
-    record->mediumDir = record->scratchDir + "\\medium";
+    Medium medium;
+    const char* prefix = plan.scratchName.c_str();
+    ASSERT_EQ(plan.sampleMedium ? CreateSampleMedium(prefix, &medium)
+                                : CreateMedium(prefix, SetupScript(plan), &medium), 0);
+    record->scratchDir = medium.root;
+    record->mediumDir = medium.folder;
     // A blank in the target directory, as in the usual "Program Files" proposals.
-    record->targetDir = record->scratchDir + "\\Quillor App";
-    RemoveTree(record->scratchDir);
-    ASSERT_TRUE(CreateDirectoryA(record->scratchDir.c_str(), nullptr));
-    ASSERT_TRUE(CreateDirectoryA(record->mediumDir.c_str(), nullptr));
-    std::string build = ProgramDirectory();
-    ASSERT_TRUE(CopyFileA((build + "\\SETUP.EXE").c_str(),
-                          (record->mediumDir + "\\SETUP.EXE").c_str(), FALSE));
-    ASSERT_TRUE(CopyFileA((build + "\\Quillor.exe").c_str(),
-                          (record->mediumDir + "\\Quillor.exe").c_str(), FALSE));
-    if (plan.sampleMedium) {
-        CopyTree(SampleMediumSource(), record->mediumDir);
-    } else {
-        WriteBytes(record->mediumDir + "\\README.TXT", "Quillor, the test edition.\r\n");
-        WriteBytes(record->mediumDir + "\\SETUP.INF", SetupScript(plan));
-    }
+    record->targetDir = medium.root + "\\Quillor App";
+    if (plan.sampleMedium) return;
+    ASSERT_EQ(CopyProgramToMedium(medium, "Quillor.exe"), 0);
+    ASSERT_EQ(WriteMediumFile(medium, "README.TXT", "Quillor, the test edition.\r\n"), 0);
 }
 
 // Runs SETUP.EXE on a laid-out medium into the record's target directory and answers every
@@ -436,23 +319,20 @@ void RunInstallation(const RunPlan& plan, RunRecord* record)
     LayOutMedium(plan, record);
     if (::testing::Test::HasFatalFailure()) return;
 
-    SetDriverFailureReporter(ReportDriverFailure);
+    SetDriverFailureReporter(ReportToTest);
     DrivenProgram program;
     ASSERT_EQ(StartProgram((record->mediumDir + "\\SETUP.EXE").c_str(), record->mediumDir.c_str(),
                            &program), 0);
-    HWND directory = WaitForWindow(program, DIALOG_CLASS, kCaption, kDirectoryInstallId);
-    if (directory) {
-        SetControlText(directory, kDirectoryEditId, record->targetDir.c_str());
-        PressButton(directory, kDirectoryInstallId);
+    if (ChooseTargetDirectory(program, kCaption, record->targetDir.c_str()) == 0) {
         for (HWND window = WaitForNextQuestion(program, kWindowWaitMs); window;
              window = WaitForNextQuestion(program, kWindowWaitMs)) {
             std::string title = ReadWindowTitle(window);
             int button = IDOK;
             if (IsRegistrationDialog(window)) {
                 record->shown.push_back("dialog: " + title + " | " +
-                                        ReadControlText(window, kRegistrationEditId));
+                                        ReadControlText(window, IDC_REGISTRATION_EDIT));
                 if (plan.editedSuffixes)
-                    SetControlText(window, kRegistrationEditId, plan.editedSuffixes);
+                    SetControlText(window, IDC_REGISTRATION_EDIT, plan.editedSuffixes);
                 button = plan.dialogYes ? IDYES : IDNO;
             } else {
                 std::string text = ReadControlText(window, kMessageTextId);
@@ -565,7 +445,7 @@ protected:
         EXPECT_EQ(Written(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName"),
                   StringWithoutTerminator(std::string("Quillor") + std::string(121, '\0')));
         EXPECT_EQ(Written(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"),
-                  StringWithoutTerminator(WindowsDirectory() + "\\Purgax.exe /" + record.targetDir));
+                  StringWithoutTerminator(WindowsFolder() + "\\Purgax.exe /" + record.targetDir));
     }
 
     void ExpectEditorCommands()
@@ -715,7 +595,7 @@ TEST_F(YesWithEditedSuffixes, PutsOnlyTheFirstShortcutOnTheDesktop)
 {
     ExpectLink(places.desktop + "\\Quillor.lnk", record.targetDir + "\\Quillor.exe",
                "Quillor text editor", record.targetDir + "\\Quillor.exe", 0);
-    EXPECT_FALSE(FileExists(places.desktop + "\\Read me.lnk"));
+    EXPECT_FALSE(PathExists(places.desktop + "\\Read me.lnk"));
 }
 
 TEST_F(YesWithEditedSuffixes, WritesAppPathAndUninstallEntry)
@@ -741,7 +621,7 @@ TEST_F(YesWithEditedSuffixes, BindsTheEditedSuffixesOnly)
 TEST_F(YesWithEditedSuffixes, OpeningATextFileStartsQuillorOnIt)
 {
     std::string file = record.scratchDir + "\\greeting note.txt";
-    WriteBytes(file, "Hello, Quillor.\r\n");
+    ASSERT_EQ(0, WriteFileBytes(file, "Hello, Quillor.\r\n"));
     HANDLE process = nullptr;
     HWND window = OpenThroughShell(file, "greeting note.txt", &process);
     ASSERT_NE(window, (HWND)0);
@@ -856,7 +736,7 @@ TEST_F(NoWithBareArguments, WritesAppPathAndUninstallEntry)
 TEST_F(NoWithBareArguments, ThePreviousCommandStillOpensTextFiles)
 {
     std::string file = record.scratchDir + "\\kept note.txt";
-    WriteBytes(file, "Still opened by the previous editor.\r\n");
+    ASSERT_EQ(0, WriteFileBytes(file, "Still opened by the previous editor.\r\n"));
     HANDLE process = nullptr;
     HWND window = OpenThroughShell(file, "kept note.txt", &process);
     ASSERT_NE(window, (HWND)0);
@@ -915,8 +795,8 @@ TEST_F(GroupStartingWithComment, CreatesTheFolderWithoutShortcuts)
     ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES) << places.group;
     EXPECT_TRUE(attributes & FILE_ATTRIBUTE_DIRECTORY);
     EXPECT_TRUE(ListDirectory(places.group).empty());
-    EXPECT_FALSE(FileExists(places.desktop + "\\Quillor.lnk"));
-    EXPECT_FALSE(FileExists(places.desktop + "\\Read me.lnk"));
+    EXPECT_FALSE(PathExists(places.desktop + "\\Quillor.lnk"));
+    EXPECT_FALSE(PathExists(places.desktop + "\\Read me.lnk"));
     std::vector<std::string> expected = {QuestionShown(), ReportShown()};
     EXPECT_EQ(record.shown, expected);
     ExpectCleanEnd();
@@ -934,8 +814,8 @@ protected:
 
 TEST_F(WithoutGroup, MakesNeitherFolderNorShortcutAndShowsNoMessage)
 {
-    EXPECT_FALSE(FileExists(places.group));
-    EXPECT_FALSE(FileExists(places.desktop + "\\Quillor.lnk"));
+    EXPECT_FALSE(PathExists(places.group));
+    EXPECT_FALSE(PathExists(places.desktop + "\\Quillor.lnk"));
     std::vector<std::string> expected = {QuestionShown(), ReportShown()};
     EXPECT_EQ(record.shown, expected);
     ExpectCleanEnd();
@@ -951,7 +831,7 @@ class SampleMedium : public InstallationSuite {
 protected:
     static void SetUpTestSuite()
     {
-        RemoveTree(WindowsDirectory() + "\\QUILLOR.INI");
+        RemoveTree(WindowsFolder() + "\\QUILLOR.INI");
         RunPlan plan = {"quillor-e2e-sample", true, "", "", 1, nullptr, 1};
         RunSuite(plan, nullptr);
     }
@@ -959,7 +839,7 @@ protected:
     static void TearDownTestSuite()
     {
         InstallationSuite::TearDownTestSuite();
-        RemoveTree(WindowsDirectory() + "\\QUILLOR.INI");
+        RemoveTree(WindowsFolder() + "\\QUILLOR.INI");
     }
 };
 
@@ -985,7 +865,7 @@ TEST_F(SampleMedium, CopiesEveryFileToItsPlace)
         {from + "\\README.TXT", to + "\\README.TXT"},
         {from + "\\SAMPLES\\HELLO.TXT", to + "\\SAMPLES\\HELLO.TXT"},
         {from + "\\CHANGES.TXT", to + "\\HISTORY.TXT"},
-        {from + "\\QUILLOR.INI", WindowsDirectory() + "\\QUILLOR.INI"},
+        {from + "\\QUILLOR.INI", WindowsFolder() + "\\QUILLOR.INI"},
     };
     for (const Placed& file : placed) {
         std::string source = ReadBytes(file.source);
@@ -1025,7 +905,7 @@ TEST_F(SampleMedium, TheInstalledEditorOpensTheSampleText)
 // Starts the built editor with a command line; the caller closes the program.
 void StartEditor(const std::string& arguments, DrivenProgram* program)
 {
-    std::string exe = ProgramDirectory() + "\\Quillor.exe";
+    std::string exe = ProgramFolder() + "\\Quillor.exe";
     std::string commandLine = "\"" + exe + "\" " + arguments;
     STARTUPINFOA startup;
     ZeroMemory(&startup, sizeof startup);
@@ -1040,7 +920,7 @@ class QuillorEditor : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        SetDriverFailureReporter(ReportDriverFailure);
+        SetDriverFailureReporter(ReportToTest);
         ZeroMemory(&program, sizeof program);
         char temp[MAX_PATH] = "";
         GetTempPathA(MAX_PATH, temp);
@@ -1062,7 +942,7 @@ protected:
 TEST_F(QuillorEditor, PrintFormEndsWithStatusZeroAndNoMessage)
 {
     std::string file = scratchDir + "\\to print.txt";
-    WriteBytes(file, "One line to print.\r\n");
+    ASSERT_EQ(0, WriteFileBytes(file, "One line to print.\r\n"));
     StartEditor("/p \"" + file + "\"", &program);
     DWORD exitCode = 999;
     ASSERT_EQ(WaitForExit(program, &exitCode), 0);
@@ -1072,7 +952,7 @@ TEST_F(QuillorEditor, PrintFormEndsWithStatusZeroAndNoMessage)
 TEST_F(QuillorEditor, SaveWritesTheEditedTextBackToTheOpenedFile)
 {
     std::string file = scratchDir + "\\draft note.txt";
-    WriteBytes(file, "first draft\n");
+    ASSERT_EQ(0, WriteFileBytes(file, "first draft\n"));
     StartEditor("\"" + file + "\"", &program);
     HWND window = WaitForWindow(program, "Quillor", ("Quillor - " + file).c_str(), 0);
     ASSERT_NE(window, (HWND)0);
@@ -1084,15 +964,12 @@ TEST_F(QuillorEditor, SaveWritesTheEditedTextBackToTheOpenedFile)
     EXPECT_STREQ(text, "first draft\r\n");
 
     SendMessageA(edit, WM_SETTEXT, 0, (LPARAM) "second draft\r\nwith two lines");
-    PostMessageA(window, WM_COMMAND, 102, 0);   // File > Save
-    std::string saved;
-    DWORD start = GetTickCount();
-    do {
-        saved = ReadBytes(file);
-        if (saved == "second draft\r\nwith two lines") break;
-        Sleep(kPollMs);
-    } while (GetTickCount() - start < kEditorWaitMs);
-    EXPECT_EQ(saved, "second draft\r\nwith two lines");
+    // File > Save, sent so that the save has ended when the call returns: reading the file
+    // while the editor writes it would make its unshared open fail.
+    DWORD_PTR answer = 0;
+    ASSERT_NE(SendMessageTimeoutA(window, WM_COMMAND, 102, 0, SMTO_ABORTIFHUNG, kEditorWaitMs,
+                                  &answer), 0);
+    EXPECT_EQ(ReadBytes(file), "second draft\r\nwith two lines");
 
     PostMessageA(window, WM_CLOSE, 0, 0);
     DWORD exitCode = 999;

@@ -125,66 +125,30 @@ TEST(CheckBitmapHeader, Table)
 #ifdef _WIN32
 #include <windows.h>
 
-#include <atomic>
-#include <thread>
-
 #include "background/background_bitmap.h"
 #include "setup/setup_state.h"
+#include "window_watch.h"
 
 namespace {
 
 // The message boxes that a watch answered, each as caption and text.
 struct AnsweredBoxes {
-    std::atomic<bool> stop{false};
     std::vector<std::string> captions;
     std::vector<std::string> texts;
 };
 
-BOOL CALLBACK FindOwnBox(HWND window, LPARAM parameter)
-{
-    DWORD process = 0;
-    char className[16] = "";
-    GetWindowThreadProcessId(window, &process);
-    GetClassNameA(window, className, sizeof className);
-    if (process == GetCurrentProcessId() && IsWindowVisible(window) &&
-        lstrcmpA(className, "#32770") == 0) {
-        *reinterpret_cast<HWND*>(parameter) = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// Answers OK to every message box of this process until told to stop, for at most 20 s.
-void AnswerBoxes(AnsweredBoxes* answered)
-{
-    DWORD start = GetTickCount();
-    while (!answered->stop && GetTickCount() - start < 20000) {
-        HWND box = 0;
-        EnumWindows(FindOwnBox, reinterpret_cast<LPARAM>(&box));
-        if (box == 0) {
-            Sleep(10);
-            continue;
-        }
-        char caption[256] = "";
-        char text[512] = "";
-        GetWindowTextA(box, caption, sizeof caption);
-        GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-        answered->captions.push_back(caption);
-        answered->texts.push_back(text);
-        PostMessageA(box, WM_COMMAND, IDOK, 0);
-        while (IsWindow(box) && GetTickCount() - start < 20000)
-            Sleep(10);
-    }
-}
-
-// Runs call on this thread while another thread answers its message boxes.
+// Runs call on this thread while another thread answers OK to each of its message boxes.
 template <typename Call>
 void WithAnsweredBoxes(AnsweredBoxes* answered, Call call)
 {
-    std::thread watcher(AnswerBoxes, answered);
-    call();
-    answered->stop = true;
-    watcher.join();
+    WatchedDialog boxes = MessageBoxOf(GetCurrentThreadId());
+    WatchWhile([&](const std::atomic<int>& stop) {
+        MessageBoxSeen seen;
+        while (AnswerMessageBox(boxes, IDOK, stop, &seen) == 0) {
+            answered->captions.push_back(seen.caption);
+            answered->texts.push_back(seen.text);
+        }
+    }, call);
 }
 
 std::string TempFolder()

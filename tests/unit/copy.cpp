@@ -99,9 +99,7 @@ TEST(PercentOf, LargeCountsDoNotOverflow)
 
 #include <string.h>
 
-#include <atomic>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "copy/copy_engine.h"
@@ -109,6 +107,8 @@ TEST(PercentOf, LargeCountsDoNotOverflow)
 #include "resources/resource_ids.h"
 #include "setup/private_messages.h"
 #include "setup/setup_state.h"
+#include "temp_folder.h"
+#include "window_watch.h"
 
 namespace {
 
@@ -116,37 +116,6 @@ const DWORD kWaitMs = 10000;
 const DWORD kPollMs = 10;
 
 // ---- files -------------------------------------------------------------------------------
-
-std::string MakeTempDirectory(const char* tag)
-{
-    char base[MAX_PATH];
-    GetTempPathA(MAX_PATH, base);
-    static int serial = 0;
-    char name[MAX_PATH];
-    wsprintfA(name, "%sh3%s_%lu_%d", base, tag, GetCurrentProcessId(), ++serial);
-    CreateDirectoryA(name, nullptr);
-    return name;
-}
-
-void RemoveTree(const std::string& path)
-{
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            std::string child = path + "\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(child);
-            else
-                DeleteFileA(child.c_str());
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(path.c_str());
-}
 
 std::string Pattern(size_t size, int seed)
 {
@@ -237,86 +206,6 @@ void SetTimes(const std::string& path, const FILETIME& created, const FILETIME& 
     CloseHandle(file);
 }
 
-// ---- message boxes -----------------------------------------------------------------------
-
-struct SeenBox {
-    std::atomic<bool> finished{false};
-    bool shown = false;
-    std::string caption;
-    std::string text;
-    std::string onScreen;  // the watched thread's windows when no box came
-};
-
-// The title as the window stores it, read without sending a message: the watching thread
-// must never wait on a test thread that is not serving its queue.
-std::string StoredTitle(HWND window)
-{
-    WCHAR wide[256] = L"";
-    InternalGetWindowText(window, wide, 256);
-    char title[256] = "";
-    WideCharToMultiByte(CP_ACP, 0, wide, -1, title, sizeof title, nullptr, nullptr);
-    return title;
-}
-
-struct BoxSearch {
-    HWND box;
-    std::string* listing;
-};
-
-BOOL CALLBACK FindBox(HWND window, LPARAM parameter)
-{
-    BoxSearch* search = reinterpret_cast<BoxSearch*>(parameter);
-    char className[64] = "";
-    GetClassNameA(window, className, sizeof className);
-    if (search->listing)
-        *search->listing += std::string("[") + className + " \"" + StoredTitle(window) + "\"] ";
-    // A box has its text in control 0xFFFF and an OK or Cancel button; the progress dialog's
-    // icons carry the id 0xFFFF too, but it has neither button.
-    bool hasButton = GetDlgItem(window, IDOK) != nullptr || GetDlgItem(window, IDCANCEL) != nullptr;
-    if (strcmp(className, "#32770") == 0 && GetDlgItem(window, 0xFFFF) != nullptr && hasButton &&
-        IsWindowVisible(window)) {
-        search->box = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// Waits (bounded) for a message box of the thread `owner`, records it and presses `button`.
-// The box's own texts are read while its modal loop serves the owner's queue.
-void AnswerMessageBox(DWORD owner, int button, SeenBox* seen)
-{
-    BoxSearch search = {nullptr, nullptr};
-    DWORD start = GetTickCount();
-    while (search.box == nullptr && GetTickCount() - start < kWaitMs) {
-        EnumThreadWindows(owner, FindBox, reinterpret_cast<LPARAM>(&search));
-        if (search.box == nullptr)
-            Sleep(kPollMs);
-    }
-    if (search.box == nullptr) {
-        search.listing = &seen->onScreen;
-        EnumThreadWindows(owner, FindBox, reinterpret_cast<LPARAM>(&search));
-    } else {
-        char text[1024] = "";
-        GetDlgItemTextA(search.box, 0xFFFF, text, sizeof text);
-        seen->shown = true;
-        seen->caption = StoredTitle(search.box);
-        seen->text = text;
-        PostMessageA(search.box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
-    }
-    seen->finished = true;
-}
-
-// Joins the watcher while serving the messages that other threads send to this one.
-void JoinServing(std::thread* watcher, const SeenBox& seen)
-{
-    MSG message;
-    while (!seen.finished) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, kPollMs, QS_SENDMESSAGE);
-        PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    }
-    watcher->join();
-}
-
 // ---- the engine driven by a window of the test -------------------------------------------
 
 // What the host window saw while the engine ran.
@@ -381,19 +270,6 @@ LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-const char kHostClass[] = "H3CopyTestHost";
-
-HWND CreateHostWindow(void)
-{
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = HostWindowProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = kHostClass;
-    RegisterClassA(&windowClass);
-    return CreateWindowA(kHostClass, "host", WS_POPUP, 0, 0, 640, 480, nullptr, nullptr,
-                         GetModuleHandleA(nullptr), nullptr);
-}
-
 // Serves the queue until the engine has posted its last step, bounded.
 void PumpUntilEnd(EngineRun* run)
 {
@@ -423,7 +299,7 @@ protected:
         lstrcpyA(setupState.caption, "Quillor setup");
         setupState.barBrush = CreateSolidBrush(RGB(0, 0, 255));
         setupState.grayBrush = CreateSolidBrush(RGB(192, 192, 192));
-        setupState.mainWindow = CreateHostWindow();
+        setupState.mainWindow = CreateTestWindow("H3CopyTestHost", HostWindowProc, 640, 480);
         ASSERT_NE(nullptr, setupState.mainWindow);
         currentRun = &run;
 
@@ -511,13 +387,12 @@ TEST(CreatePathDirectories, ReportsTheDirectoryThatCannotBeCreated)
     char path[kPathCapacity];
     lstrcpyA(path, wanted.c_str());
 
-    SeenBox seen;
-    std::thread watcher(AnswerMessageBox, GetCurrentThreadId(), IDOK, &seen);
-    int result = CreatePathDirectories(path, nullptr, "Install");
-    JoinServing(&watcher, seen);
+    MessageBoxSeen seen;
+    int result = AnswerMessageBoxDuring(
+        IDOK, &seen, [&] { return CreatePathDirectories(path, nullptr, "Install"); });
 
     EXPECT_EQ(-1, result);
-    ASSERT_TRUE(seen.shown) << "no message box; on screen: " << seen.onScreen;
+    ASSERT_TRUE(seen.found) << "no message box; on screen: " << seen.onScreen;
     EXPECT_EQ("Install", seen.caption);
     EXPECT_EQ("Cannot create \"" + root + "\\plain\\sub\" !", seen.text);
     EXPECT_STREQ(wanted.c_str(), path);
@@ -659,12 +534,10 @@ TEST_F(CopyEngineTest, CancelInTheCannotOpenBoxAbandonsTheInstallation)
     CreateDirectoryA(target.c_str(), nullptr);
     CreateDirectoryA((target + "\\DIR").c_str(), nullptr);  // a directory cannot be opened
 
-    SeenBox seen;
-    std::thread watcher(AnswerMessageBox, GetCurrentThreadId(), IDCANCEL, &seen);
-    RunCopy("Dir=DIR\r\nNext=NEXT\r\n", 5);
-    JoinServing(&watcher, seen);
+    MessageBoxSeen seen;
+    AnswerMessageBoxDuring(IDCANCEL, &seen, [&] { RunCopy("Dir=DIR\r\nNext=NEXT\r\n", 5); });
 
-    ASSERT_TRUE(seen.shown) << "no message box; on screen: " << seen.onScreen;
+    ASSERT_TRUE(seen.found) << "no message box; on screen: " << seen.onScreen;
     EXPECT_EQ("Install", seen.caption);
     EXPECT_EQ("Cannot open \"" + target + "\\DIR\" !", seen.text);
     EXPECT_EQ(static_cast<UINT>(UM_FINISH), run.endMessage);
@@ -681,12 +554,10 @@ TEST_F(CopyEngineTest, OkInTheCannotOpenBoxGoesOnWithTheNextEntry)
     CreateDirectoryA(target.c_str(), nullptr);
     CreateDirectoryA((target + "\\DIR").c_str(), nullptr);
 
-    SeenBox seen;
-    std::thread watcher(AnswerMessageBox, GetCurrentThreadId(), IDOK, &seen);
-    RunCopy("Dir=DIR\r\nNext=NEXT\r\n", 5);
-    JoinServing(&watcher, seen);
+    MessageBoxSeen seen;
+    AnswerMessageBoxDuring(IDOK, &seen, [&] { RunCopy("Dir=DIR\r\nNext=NEXT\r\n", 5); });
 
-    ASSERT_TRUE(seen.shown) << "no message box; on screen: " << seen.onScreen;
+    ASSERT_TRUE(seen.found) << "no message box; on screen: " << seen.onScreen;
     EXPECT_EQ(static_cast<UINT>(UM_SHORTCUTS), run.endMessage);
     EXPECT_EQ(1, setupState.errorCount);
     EXPECT_EQ("next", ReadWholeFile(target + "\\NEXT"));
@@ -735,15 +606,15 @@ TEST_F(CopyEngineTest, TheProgressDialogIsPaintedBeforeTheFirstStep)
 
 TEST_F(CopyEngineTest, AMissingFilesSectionCountsAnErrorAndFinishes)
 {
-    SeenBox seen;
-    std::thread watcher(AnswerMessageBox, GetCurrentThreadId(), IDOK, &seen);
     script = "[Install]\r\nApplication=Quillor\r\n";
     setupState.scriptText = script.c_str();
-    StartCopy();
-    PumpUntilEnd(&run);
-    JoinServing(&watcher, seen);
+    MessageBoxSeen seen;
+    AnswerMessageBoxDuring(IDOK, &seen, [&] {
+        StartCopy();
+        PumpUntilEnd(&run);
+    });
 
-    ASSERT_TRUE(seen.shown) << "no message box; on screen: " << seen.onScreen;
+    ASSERT_TRUE(seen.found) << "no message box; on screen: " << seen.onScreen;
     EXPECT_EQ("Section [Files] does not exist !", seen.text);
     EXPECT_EQ(static_cast<UINT>(UM_FINISH), run.endMessage);
     EXPECT_EQ(1, setupState.errorCount);
@@ -761,7 +632,7 @@ protected:
         lstrcpyA(setupState.caption, "Quillor setup");
         setupState.barBrush = CreateSolidBrush(RGB(0, 0, 255));
         setupState.grayBrush = CreateSolidBrush(RGB(192, 192, 192));
-        setupState.mainWindow = CreateHostWindow();
+        setupState.mainWindow = CreateTestWindow("H3CopyTestHost", HostWindowProc, 640, 480);
         currentRun = &run;
         setupState.progressDialog = CreateDialogParamA(setupState.instance, "Copy",
                                                        setupState.mainWindow, CopyDialogProc, 0);

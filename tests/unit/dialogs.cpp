@@ -76,18 +76,14 @@ TEST(CompleteTargetPath, CutsAnOverlongResultAt127Characters)
 
 #include <windows.h>
 
-#include <atomic>
-#include <thread>
-
 #include "dialogs/directory_dialog.h"
 #include "dialogs/registration_dialog.h"
 #include "resources/resource_ids.h"
 #include "setup/setup_state.h"
+#include "window_watch.h"
 
 namespace {
 
-const DWORD kWaitMs = 10000;
-const DWORD kPollMs = 10;
 const char kCaption[] = "Quillor 1.0 setup";
 const char kProgramFilesKey[] = "Software\\Microsoft\\Windows\\CurrentVersion";
 const char kProgramFilesValue[] = "ProgramFilesDir";
@@ -104,7 +100,6 @@ struct DialogSession {
     int button = 0;
     WPARAM key = 0;
 
-    std::atomic<bool> finished{false};
     bool found = false;
     std::string title;
     std::string shownEdit;
@@ -113,66 +108,17 @@ struct DialogSession {
     std::string onScreen;
 };
 
-struct DialogSearch {
-    HWND dialog;
-    std::string* listing;  // every window seen, when set
-    bool cancelAll;        // ends every dialog of the thread, when set
-};
-
-// The title as the window stores it, read without sending a message: the driving thread
-// must never wait on a test thread that is not serving its queue.
-std::string StoredTitle(HWND window)
-{
-    WCHAR wide[256] = L"";
-    InternalGetWindowText(window, wide, 256);
-    char title[256] = "";
-    WideCharToMultiByte(CP_ACP, 0, wide, -1, title, sizeof title, nullptr, nullptr);
-    return title;
-}
-
-BOOL CALLBACK FindDialog(HWND window, LPARAM parameter)
-{
-    DialogSearch* search = reinterpret_cast<DialogSearch*>(parameter);
-    char className[64] = "";
-    GetClassNameA(window, className, sizeof className);
-    std::string title = StoredTitle(window);
-    bool isDialog = strcmp(className, "#32770") == 0;
-    if (search->listing)
-        *search->listing += std::string("[") + className + " \"" + title + "\"] ";
-    if (search->cancelAll && isDialog)
-        PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
-    if (isDialog && title == kCaption && IsWindowVisible(window) && search->dialog == nullptr)
-        search->dialog = window;
-    return search->dialog == nullptr || search->listing != nullptr;
-}
-
-std::string ItemText(HWND dialog, int id)
-{
-    char text[512] = "";
-    GetDlgItemTextA(dialog, id, text, sizeof text);
-    return text;
-}
-
 // Runs on a second thread: waits (bounded) for the dialog of the thread `owner`, reads it,
-// edits it and ends it as the session says. On a timeout it cancels every dialog of the
+// edits it and ends it as the session says. On a timeout it closes every dialog of the
 // thread, so that the modal call returns and the test fails instead of hanging.
-void DriveDialog(DWORD owner, DialogSession* session)
+void DriveDialog(DWORD owner, DialogSession* session, const std::atomic<int>& stop)
 {
-    DialogSearch search = {nullptr, nullptr, false};
-    DWORD start = GetTickCount();
-    while (search.dialog == nullptr && GetTickCount() - start < kWaitMs) {
-        EnumThreadWindows(owner, FindDialog, reinterpret_cast<LPARAM>(&search));
-        if (search.dialog == nullptr)
-            Sleep(kPollMs);
-    }
-    if (search.dialog == nullptr) {
-        DialogSearch listing = {nullptr, &session->onScreen, true};
-        EnumThreadWindows(owner, FindDialog, reinterpret_cast<LPARAM>(&listing));
-        session->finished = true;
+    HWND dialog = WaitForWatchedDialog({owner, kCaption, 0, 0}, stop, &session->onScreen);
+    if (dialog == nullptr) {
+        DismissDialogs(owner, stop);
         return;
     }
     // The modal loop of the dialog serves these requests on the test thread.
-    HWND dialog = search.dialog;
     session->found = true;
     session->title = StoredTitle(dialog);
     session->shownEdit = ItemText(dialog, session->editId);
@@ -182,8 +128,7 @@ void DriveDialog(DWORD owner, DialogSession* session)
         SetDlgItemTextA(dialog, session->editId, session->editText.c_str());
     switch (session->endBy) {
     case kPressButton:
-        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(session->button, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, session->button)));
+        ClickButton(dialog, session->button);
         break;
     case kPressKey:
         PostMessageA(GetDlgItem(dialog, session->editId), WM_KEYDOWN, session->key, 0);
@@ -192,31 +137,6 @@ void DriveDialog(DWORD owner, DialogSession* session)
         PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
         break;
     }
-    session->finished = true;
-}
-
-// Joins the driver while serving the messages that other threads send to this one.
-void JoinServing(std::thread* driver, const DialogSession& session)
-{
-    MSG message;
-    while (!session.finished) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, kPollMs, QS_SENDMESSAGE);
-        PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    }
-    driver->join();
-}
-
-const char kOwnerClass[] = "H3DialogTestOwner";
-
-HWND CreateOwnerWindow(void)
-{
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = DefWindowProcA;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = kOwnerClass;
-    RegisterClassA(&windowClass);
-    return CreateWindowA(kOwnerClass, "owner", WS_POPUP, 0, 0, 800, 600, nullptr, nullptr,
-                         GetModuleHandleA(nullptr), nullptr);
 }
 
 // The registry value as a 32-bit program sees it; false when absent.
@@ -253,7 +173,7 @@ protected:
         lstrcpyA(setupState.caption, kCaption);
         lstrcpyA(setupState.applicationName, "Quillor");
         lstrcpyA(setupState.targetDir, "C:\\EDIT");
-        setupState.mainWindow = CreateOwnerWindow();
+        setupState.mainWindow = CreateTestWindow("H3DialogTestOwner", DefWindowProcA, 800, 600);
         ASSERT_NE(nullptr, setupState.mainWindow);
         ASSERT_TRUE(ReadProgramFilesDir(&programFiles));
         proposal = programFiles + "\\Quillor";
@@ -265,25 +185,29 @@ protected:
         memset(&setupState, 0, sizeof setupState);
     }
 
-    INT_PTR RunDirectory(DialogSession* session)
+    // Runs the dialog whose edit control is editId with run while a second thread drives it.
+    template <typename Run>
+    INT_PTR Drive(DialogSession* session, int editId, Run run)
     {
-        session->editId = IDC_DIRECTORY_EDIT;
-        std::thread driver(DriveDialog, GetCurrentThreadId(), session);
-        INT_PTR result = RunDirectoryDialog();
-        JoinServing(&driver, *session);
+        session->editId = editId;
+        DWORD owner = GetCurrentThreadId();
+        INT_PTR result = WatchWhile(
+            [&](const std::atomic<int>& stop) { DriveDialog(owner, session, stop); }, run);
         EXPECT_TRUE(session->found) << "no dialog; on screen: " << session->onScreen;
         return result;
     }
 
+    INT_PTR RunDirectory(DialogSession* session)
+    {
+        return Drive(session, IDC_DIRECTORY_EDIT, [] { return RunDirectoryDialog(); });
+    }
+
     INT_PTR RunRegistration(DialogSession* session)
     {
-        session->editId = IDC_REGISTRATION_EDIT;
-        std::thread driver(DriveDialog, GetCurrentThreadId(), session);
-        INT_PTR result = DialogBoxParamA(setupState.instance, "Registration",
-                                         setupState.mainWindow, RegistrationDialogProc, 0);
-        JoinServing(&driver, *session);
-        EXPECT_TRUE(session->found) << "no dialog; on screen: " << session->onScreen;
-        return result;
+        return Drive(session, IDC_REGISTRATION_EDIT, [] {
+            return DialogBoxParamA(setupState.instance, "Registration", setupState.mainWindow,
+                                   RegistrationDialogProc, 0);
+        });
     }
 
     std::string programFiles;

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "window_watch.h"
+
 namespace {
 
 // Path of a file in the folder of this test program, where the build puts every program.
@@ -135,21 +137,14 @@ TEST(Manifest, ActivatesCommonControls6)
 
 char boxText[128];
 
-BOOL CALLBACK ReadAndCloseDialog(HWND window, LPARAM)
-{
-    char className[16];
-    GetClassNameA(window, className, sizeof className);
-    if (lstrcmpA(className, "#32770") != 0)
-        return TRUE;
-    GetDlgItemTextA(window, 0xFFFF, boxText, sizeof boxText);
-    PostMessageA(window, WM_COMMAND, IDOK, 0);
-    return FALSE;
-}
-
 // Runs inside the message box's own modal loop.
 void CALLBACK ReadAndCloseMessageBox(HWND, UINT, UINT_PTR, DWORD)
 {
-    EnumThreadWindows(GetCurrentThreadId(), ReadAndCloseDialog, 0);
+    HWND box = FindWatchedDialog({GetCurrentThreadId(), nullptr, 0, 0});
+    if (box == nullptr)
+        return;
+    lstrcpynA(boxText, ItemText(box, 0xFFFF).c_str(), sizeof boxText);
+    ClickButton(box, IDOK);
 }
 
 TEST(Manifest, MessageBoxKeepsItsTextInStatic0xFFFF)

@@ -350,40 +350,16 @@ TEST(ScriptBadInput, NoLineBreaksAndNoSection)
 #ifdef _WIN32
 #include <windows.h>
 
-#include <atomic>
-#include <thread>
-
 #include "resources/resource_ids.h"
 #include "script/script_reader.h"
-
-// The record and the watcher of tests/unit/setup.cpp: the first message box shown by a thread.
-struct MessageBoxSeen {
-    int found;
-    std::string caption;
-    std::string text;
-    HICON icon;
-    std::string onScreen;
-};
-void WatchForMessageBox(DWORD owner, int button, const std::atomic<int>* done,
-                        MessageBoxSeen* seen);
+#include "temp_folder.h"
+#include "window_watch.h"
 
 // A scratch folder under the temporary directory, removed with its files after each test.
 class ScriptFileTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        char temp[MAX_PATH];
-        GetTempPathA(sizeof temp, temp);
-        folder_ = std::string(temp) + "script_test_" + std::to_string(GetCurrentProcessId());
-        CreateDirectoryA(folder_.c_str(), 0);
-    }
-
-    void TearDown() override
-    {
-        for (const std::string& file : files_)
-            DeleteFileA(file.c_str());
-        RemoveDirectoryA(folder_.c_str());
-    }
+    void SetUp() override { folder_ = MakeTempDirectory("script"); }
+    void TearDown() override { RemoveTree(folder_); }
 
     std::string WriteScript(const char* name, const char* bytes, DWORD size)
     {
@@ -394,7 +370,6 @@ protected:
         WriteFile(file, bytes, size, &written, 0);
         CloseHandle(file);
         EXPECT_EQ(size, written);
-        files_.push_back(path);
         return path;
     }
 
@@ -411,20 +386,15 @@ protected:
         EXPECT_TRUE(SetFilePointerEx(file, end, 0, FILE_BEGIN));
         EXPECT_TRUE(SetEndOfFile(file));
         CloseHandle(file);
-        files_.push_back(path);
         return path;
     }
 
     // Loads path while a second thread answers the message box that may come.
     int Load(const std::string& path, MessageBoxSeen* seen)
     {
-        std::atomic<int> done(0);
-        std::thread watcher(WatchForMessageBox, GetCurrentThreadId(), IDOK, &done, seen);
-        int result = LoadScript(GetModuleHandleA(0), "Install", 0, path.c_str(), &memory_,
-                                &text_);
-        done = 1;
-        watcher.join();
-        return result;
+        return AnswerMessageBoxDuring(IDOK, seen, [&] {
+            return LoadScript(GetModuleHandleA(0), "Install", 0, path.c_str(), &memory_, &text_);
+        });
     }
 
     // True when nobody holds the file open any more.
@@ -449,7 +419,6 @@ protected:
     }
 
     std::string folder_;
-    std::vector<std::string> files_;
     HGLOBAL memory_ = 0;
     const char* text_ = 0;
 };
@@ -558,11 +527,9 @@ TEST(FindSection, ReportsAMissingSectionWithItsName)
 {
     int cursor = -1;
     MessageBoxSeen seen;
-    std::atomic<int> done(0);
-    std::thread watcher(WatchForMessageBox, GetCurrentThreadId(), IDOK, &done, &seen);
-    int result = FindSection(GetModuleHandleA(0), "Install", 0, "Nothing", 1, kExample, &cursor);
-    done = 1;
-    watcher.join();
+    int result = AnswerMessageBoxDuring(IDOK, &seen, [&] {
+        return FindSection(GetModuleHandleA(0), "Install", 0, "Nothing", 1, kExample, &cursor);
+    });
     EXPECT_EQ(-1, result);
     EXPECT_EQ(279, cursor);
     ASSERT_TRUE(seen.found) << "no message box; on screen:" << seen.onScreen;
@@ -589,12 +556,10 @@ TEST(FindSection, SilentWhenFoundOrNotAskedToReport)
     for (const FindRow& row : rows) {
         int cursor = -1;
         MessageBoxSeen seen;
-        std::atomic<int> done(0);
-        std::thread watcher(WatchForMessageBox, GetCurrentThreadId(), IDOK, &done, &seen);
-        int result = FindSection(GetModuleHandleA(0), "Install", 0, row.name, row.report,
-                                 kExample, &cursor);
-        done = 1;
-        watcher.join();
+        int result = AnswerMessageBoxDuring(IDOK, &seen, [&] {
+            return FindSection(GetModuleHandleA(0), "Install", 0, row.name, row.report, kExample,
+                               &cursor);
+        });
         EXPECT_EQ(row.result, result) << row.name;
         EXPECT_EQ(row.cursor, cursor) << row.name;
         EXPECT_FALSE(seen.found) << row.name << ": " << seen.text;

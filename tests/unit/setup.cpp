@@ -41,86 +41,10 @@ TEST(CenteredOrigin, FarCoordinatesDoNotOverflow)
 #ifdef _WIN32
 #include <windows.h>
 
-#include <atomic>
-#include <thread>
-
 #include "resources/resource_ids.h"
 #include "setup/message_boxes.h"
 #include "setup/startup.h"
-
-// What a watch found: the first message box shown by the watched thread.
-struct MessageBoxSeen {
-    int found;
-    std::string caption;
-    std::string text;
-    HICON icon;
-    std::string onScreen;   // the watched thread's windows, when no box came
-};
-
-struct BoxSearch {
-    HWND box;
-    std::string windows;
-};
-
-static BOOL CALLBACK FindBoxWindow(HWND window, LPARAM parameter)
-{
-    BoxSearch* search = reinterpret_cast<BoxSearch*>(parameter);
-    char className[64] = "";
-    char title[256] = "";
-    GetClassNameA(window, className, sizeof className);
-    GetWindowTextA(window, title, sizeof title);
-    search->windows += std::string(" [") + className + " \"" + title + "\"]";
-    if (IsWindowVisible(window) && lstrcmpA(className, "#32770") == 0) {
-        search->box = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-static BOOL CALLBACK FindIconControl(HWND window, LPARAM parameter)
-{
-    if ((GetWindowLongA(window, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
-        *reinterpret_cast<HICON*>(parameter) =
-            reinterpret_cast<HICON>(SendMessageA(window, STM_GETICON, 0, 0));
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// Waits on a second thread (bounded) for a message box of the thread `owner`, records its
-// caption, text and icon, and presses `button`. Joins and returns when the box is answered,
-// when `shown` is set without a box, or after the bound.
-void WatchForMessageBox(DWORD owner, int button, const std::atomic<int>* done,
-                        MessageBoxSeen* seen)
-{
-    seen->found = 0;
-    seen->icon = 0;
-    const DWORD bound = 10000;
-    DWORD start = GetTickCount();
-    BoxSearch search;
-    for (;;) {
-        search.box = 0;
-        search.windows.clear();
-        EnumThreadWindows(owner, FindBoxWindow, reinterpret_cast<LPARAM>(&search));
-        if (search.box != 0)
-            break;
-        if ((done != 0 && done->load()) || GetTickCount() - start > bound) {
-            seen->onScreen = search.windows;
-            return;
-        }
-        Sleep(5);
-    }
-    char text[1024] = "";
-    char caption[256] = "";
-    GetDlgItemTextA(search.box, 0xFFFF, text, sizeof text);
-    GetWindowTextA(search.box, caption, sizeof caption);
-    EnumChildWindows(search.box, FindIconControl, reinterpret_cast<LPARAM>(&seen->icon));
-    seen->found = 1;
-    seen->caption = caption;
-    seen->text = text;
-    PostMessageA(search.box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(search.box, button)));
-}
+#include "window_watch.h"
 
 static HINSTANCE TestInstance()
 {
@@ -130,10 +54,10 @@ static HINSTANCE TestInstance()
 TEST(ShowFormattedMessage, PutsThePathBetweenTheQuotes)
 {
     MessageBoxSeen seen;
-    std::thread watcher(WatchForMessageBox, GetCurrentThreadId(), IDOK, nullptr, &seen);
-    int answer = ShowFormattedMessage(TestInstance(), "Install", 0, IDS_CANNOT_OPEN,
-                                      "D:\\DISK1\\MISSING.DLL", MB_ICONERROR);
-    watcher.join();
+    int answer = AnswerMessageBoxDuring(IDOK, &seen, [&] {
+        return ShowFormattedMessage(TestInstance(), "Install", 0, IDS_CANNOT_OPEN,
+                                    "D:\\DISK1\\MISSING.DLL", MB_ICONERROR);
+    });
     ASSERT_TRUE(seen.found) << "no message box; on screen:" << seen.onScreen;
     EXPECT_EQ(IDOK, answer);
     EXPECT_EQ("Cannot open \"D:\\DISK1\\MISSING.DLL\" !", seen.text);
@@ -164,10 +88,10 @@ TEST(ShowFormattedMessage, Table)
     };
     for (const FormattedRow& row : rows) {
         MessageBoxSeen seen;
-        std::thread watcher(WatchForMessageBox, GetCurrentThreadId(), IDOK, nullptr, &seen);
-        ShowFormattedMessage(TestInstance(), "Quillor Setup", 0, row.id, row.argument,
-                             MB_ICONINFORMATION);
-        watcher.join();
+        AnswerMessageBoxDuring(IDOK, &seen, [&] {
+            ShowFormattedMessage(TestInstance(), "Quillor Setup", 0, row.id, row.argument,
+                                 MB_ICONINFORMATION);
+        });
         ASSERT_TRUE(seen.found) << "string " << row.id << "; on screen:" << seen.onScreen;
         EXPECT_EQ(row.expected, seen.text) << "string " << row.id;
         EXPECT_EQ("Quillor Setup", seen.caption);
@@ -179,10 +103,10 @@ TEST(ShowFormattedMessage, CutsAnArgumentTooLongForTheText)
 {
     std::string longPath(600, 'a');
     MessageBoxSeen seen;
-    std::thread watcher(WatchForMessageBox, GetCurrentThreadId(), IDOK, nullptr, &seen);
-    ShowFormattedMessage(TestInstance(), "Install", 0, IDS_CANNOT_OPEN, longPath.c_str(),
-                         MB_ICONERROR);
-    watcher.join();
+    AnswerMessageBoxDuring(IDOK, &seen, [&] {
+        ShowFormattedMessage(TestInstance(), "Install", 0, IDS_CANNOT_OPEN, longPath.c_str(),
+                             MB_ICONERROR);
+    });
     ASSERT_TRUE(seen.found) << "on screen:" << seen.onScreen;
     // 511 characters at most: the format's 16 and 493 of the argument.
     EXPECT_EQ("Cannot open \"" + std::string(493, 'a') + "\" !", seen.text);
@@ -191,10 +115,10 @@ TEST(ShowFormattedMessage, CutsAnArgumentTooLongForTheText)
 TEST(ShowStringMessage, AsksTheQuestionAndReturnsTheAnswer)
 {
     MessageBoxSeen seen;
-    std::thread watcher(WatchForMessageBox, GetCurrentThreadId(), IDYES, nullptr, &seen);
-    int answer = ShowStringMessage(TestInstance(), "Quillor Setup", 0, IDS_DEFAULT_EDITOR,
-                                   MB_YESNO | MB_ICONQUESTION);
-    watcher.join();
+    int answer = AnswerMessageBoxDuring(IDYES, &seen, [&] {
+        return ShowStringMessage(TestInstance(), "Quillor Setup", 0, IDS_DEFAULT_EDITOR,
+                                 MB_YESNO | MB_ICONQUESTION);
+    });
     ASSERT_TRUE(seen.found) << "on screen:" << seen.onScreen;
     EXPECT_EQ(IDYES, answer);
     EXPECT_EQ("Would you like Quillor to be registered as your default text editor ?", seen.text);
@@ -205,10 +129,10 @@ TEST(ShowStringMessage, AsksTheQuestionAndReturnsTheAnswer)
 TEST(ShowStringMessage, ShowsTheTextUnformatted)
 {
     MessageBoxSeen seen;
-    std::thread watcher(WatchForMessageBox, GetCurrentThreadId(), IDOK, nullptr, &seen);
-    int answer = ShowStringMessage(TestInstance(), "Quillor Setup", 0, IDS_INSTALL_DONE,
-                                   MB_ICONINFORMATION);
-    watcher.join();
+    int answer = AnswerMessageBoxDuring(IDOK, &seen, [&] {
+        return ShowStringMessage(TestInstance(), "Quillor Setup", 0, IDS_INSTALL_DONE,
+                                 MB_ICONINFORMATION);
+    });
     ASSERT_TRUE(seen.found) << "on screen:" << seen.onScreen;
     EXPECT_EQ(IDOK, answer);
     EXPECT_EQ("Installation normally terminated. An \"%s\" icon has been created on your desktop "

@@ -161,14 +161,13 @@ TEST(QuoteFinalArgument, LongestReadCommandFitsTheCommandBuffer)
 #include <windows.h>
 #include <shlobj.h>
 
-#include <atomic>
-#include <thread>
-
 #include "setup/private_messages.h"
 #include "setup/setup_state.h"
 #include "system/key_paths.h"
 #include "system/registration.h"
 #include "system/shortcuts.h"
+#include "temp_folder.h"
+#include "window_watch.h"
 
 namespace {
 
@@ -428,41 +427,6 @@ TEST_F(KeyPaths, NoHandleStaysOpenAfterManyOperations)
     EXPECT_EQ(before, NextHandleValue());
 }
 
-// A temporary folder, removed with its contents at the end.
-class TempFolder {
-public:
-    TempFolder()
-    {
-        char base[MAX_PATH];
-        GetTempPathA(sizeof base, base);
-        path = std::string(base) + ScratchName() + "-" + std::to_string(GetTickCount());
-        CreateDirectoryA(path.c_str(), nullptr);
-    }
-    ~TempFolder() { Remove(path); }
-    std::string path;
-
-private:
-    static void Remove(const std::string& folder)
-    {
-        WIN32_FIND_DATAA found;
-        HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-        if (search != INVALID_HANDLE_VALUE) {
-            do {
-                std::string name = found.cFileName;
-                if (name == "." || name == "..")
-                    continue;
-                std::string full = folder + "\\" + name;
-                if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                    Remove(full);
-                else
-                    DeleteFileA(full.c_str());
-            } while (FindNextFileA(search, &found));
-            FindClose(search);
-        }
-        RemoveDirectoryA(folder.c_str());
-    }
-};
-
 bool FileExists(const std::string& path)
 {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -568,76 +532,6 @@ TEST(CreateShellShortcut, FailuresAreNegativeAndWriteNothing)
     EXPECT_EQ(S_OK, LoadLink(link).status);
 }
 
-// Finds a visible dialog or message box of this process by its title.
-struct WindowSearch {
-    const char* title;
-    int withControl;
-    int withoutControl;
-    HWND found;
-};
-
-// Titles are read with InternalGetWindowText, which sends no message: the thread that owns
-// the window may be waiting for this one.
-std::string TitleOf(HWND window)
-{
-    WCHAR title[256] = L"";
-    InternalGetWindowText(window, title, 256);
-    char narrow[512] = "";
-    WideCharToMultiByte(CP_ACP, 0, title, -1, narrow, sizeof narrow, nullptr, nullptr);
-    return narrow;
-}
-
-bool IsOwnDialog(HWND window)
-{
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    char className[64] = "";
-    GetClassNameA(window, className, sizeof className);
-    return process == GetCurrentProcessId() && IsWindowVisible(window)
-        && lstrcmpA(className, "#32770") == 0;
-}
-
-BOOL CALLBACK MatchWindow(HWND window, LPARAM parameter)
-{
-    WindowSearch* search = reinterpret_cast<WindowSearch*>(parameter);
-    if (IsOwnDialog(window) && TitleOf(window) == search->title
-        && GetDlgItem(window, search->withControl) != nullptr
-        && (search->withoutControl == 0 || GetDlgItem(window, search->withoutControl) == nullptr)) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-BOOL CALLBACK ListWindow(HWND window, LPARAM parameter)
-{
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    if (process == GetCurrentProcessId() && IsWindowVisible(window)) {
-        char className[64] = "";
-        GetClassNameA(window, className, sizeof className);
-        *reinterpret_cast<std::string*>(parameter) +=
-            std::string(" [") + className + " \"" + TitleOf(window) + "\"]";
-    }
-    return TRUE;
-}
-
-BOOL CALLBACK DismissWindow(HWND window, LPARAM)
-{
-    if (IsOwnDialog(window)) {
-        PostMessageA(window, WM_COMMAND, IDNO, 0);
-        PostMessageA(window, WM_COMMAND, IDOK, 0);
-    }
-    return TRUE;
-}
-
-std::string WindowsOnScreen()
-{
-    std::string list;
-    EnumWindows(ListWindow, reinterpret_cast<LPARAM>(&list));
-    return list;
-}
-
 // Answers, from another thread, the windows that the code under test opens: first a message
 // box (its text is kept), then optionally the file types dialog (its edit text is kept).
 struct Answerer {
@@ -648,72 +542,45 @@ struct Answerer {
     std::string dialogText;    // set into the edit field before answering, when not empty
 
     std::string boxText;
-    std::string boxTitle;
     std::string editText;
     int boxSeen = 0;
     int dialogSeen = 0;
     std::string failure;
-    std::atomic<int> stop{0};
-    std::thread thread;
 
-    HWND WaitFor(int withControl, int withoutControl)
+    // Runs call on this thread while answering its windows.
+    template <typename Call>
+    void During(Call call)
     {
-        for (int i = 0; i < 1000 && !stop; i++) {
-            WindowSearch search = {caption.c_str(), withControl, withoutControl, nullptr};
-            EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
-            if (search.found != nullptr)
-                return search.found;
-            Sleep(10);
-        }
-        return nullptr;
+        DWORD owner = GetCurrentThreadId();
+        WatchWhile([&](const std::atomic<int>& stop) {
+            Answer(owner, stop);
+            // After a failure, closes whatever stays open so that the test ends instead of hanging.
+            if (!failure.empty())
+                DismissDialogs(owner, stop);
+        }, call);
     }
-    // After a failure, closes whatever boxes stay open so that the test ends instead of hanging.
-    void Dismiss()
+    void Answer(DWORD owner, const std::atomic<int>& stop)
     {
-        while (!stop) {
-            EnumWindows(DismissWindow, 0);
-            Sleep(50);
-        }
-    }
-    void Run()
-    {
-        Answer();
-        if (!failure.empty())
-            Dismiss();
-    }
-    void Answer()
-    {
-        HWND box = WaitFor(0xFFFF, 257);
-        if (box == nullptr) {
-            failure = "no message box; on screen:" + WindowsOnScreen();
+        MessageBoxSeen box;
+        if (AnswerMessageBox(MessageBoxOf(owner, caption.c_str()), boxAnswer, stop, &box) != 0) {
+            failure = "no message box; on screen:" + box.onScreen;
             return;
         }
-        char text[512] = "";
-        GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-        boxText = text;
+        boxText = box.text;
         boxSeen = 1;
-        PostMessageA(box, WM_COMMAND, MAKEWPARAM(boxAnswer, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(box, boxAnswer)));
         if (!expectDialog)
             return;
-        HWND dialog = WaitFor(257, 0);
+        std::string onScreen;
+        HWND dialog = WaitForWatchedDialog({owner, caption.c_str(), 257, 0}, stop, &onScreen);
         if (dialog == nullptr) {
-            failure = "no file types dialog; on screen:" + WindowsOnScreen();
+            failure = "no file types dialog; on screen:" + onScreen;
             return;
         }
-        GetDlgItemTextA(dialog, 257, text, sizeof text);
-        editText = text;
+        editText = ItemText(dialog, 257);
         dialogSeen = 1;
         if (!dialogText.empty())
             SetDlgItemTextA(dialog, 257, dialogText.c_str());
-        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(dialogAnswer, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, dialogAnswer)));
-    }
-    void Start() { thread = std::thread([this] { Run(); }); }
-    void Finish()
-    {
-        stop = 1;
-        thread.join();
+        ClickButton(dialog, dialogAnswer);
     }
 };
 
@@ -722,11 +589,17 @@ void SetText(char* field, int capacity, const std::string& text)
     lstrcpynA(field, text.c_str(), capacity);
 }
 
-// A window of this thread standing in for the main window.
-HWND CreateStandInWindow()
+// A fresh state with this program's instance, the class name, the target directory and a
+// window of this thread standing in for the main window.
+void ResetSetupState()
 {
-    return CreateWindowExA(0, "STATIC", "Install", WS_POPUP | WS_VISIBLE, 0, 0, 200, 100,
-                           nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    setupState = SetupState();
+    setupState.instance = GetModuleHandleA(nullptr);
+    setupState.mainWindow = CreateWindowExA(0, "STATIC", "Install", WS_POPUP | WS_VISIBLE, 0, 0,
+                                            200, 100, nullptr, nullptr, setupState.instance,
+                                            nullptr);
+    SetText(setupState.className, kNameCapacity, "Install");
+    SetText(setupState.targetDir, kTextCapacity, "C:\\Program Files\\Quillor");
 }
 
 int TakePostedMessage(HWND window, UINT message)
@@ -758,13 +631,9 @@ protected:
         SetFolder("Programs", programs);
         SetFolder("Desktop", desktop);
 
-        setupState = SetupState();
-        setupState.instance = GetModuleHandleA(nullptr);
-        setupState.mainWindow = CreateStandInWindow();
-        SetText(setupState.className, kNameCapacity, "Install");
+        ResetSetupState();
         SetText(setupState.groupSection, kNameCapacity, "Group");
         SetText(setupState.applicationName, kTextCapacity, "Quillor");
-        SetText(setupState.targetDir, kTextCapacity, "C:\\Program Files\\Quillor");
     }
     void TearDown() override
     {
@@ -894,9 +763,8 @@ TEST_F(GroupShortcuts, FolderThatCannotBeMadeIsReportedAndCounted)
     Answerer answerer;
     answerer.caption = "Quillor";
     answerer.boxAnswer = IDOK;
-    answerer.Start();
-    int result = CreateGroupShortcuts();
-    answerer.Finish();
+    int result = 0;
+    answerer.During([&] { result = CreateGroupShortcuts(); });
     EXPECT_EQ(0, result);
     ASSERT_EQ("", answerer.failure);
     std::string expected = "Cannot create \"" + folder.path + "\\missing\\Programs\\Quillor\" !";
@@ -924,15 +792,11 @@ protected:
         uninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + ScratchName();
         RemoveWrittenKeys();
 
-        setupState = SetupState();
-        setupState.instance = GetModuleHandleA(nullptr);
-        setupState.mainWindow = CreateStandInWindow();
-        SetText(setupState.className, kNameCapacity, "Install");
+        ResetSetupState();
         SetText(setupState.registrationSection, kNameCapacity, "Registration");
         SetText(setupState.suffixesKey, kNameCapacity, "Suffixes");
         SetText(setupState.applicationName, kTextCapacity, ScratchName());
         SetText(setupState.caption, kTextCapacity, "Quillor Setup Test");
-        SetText(setupState.targetDir, kTextCapacity, "C:\\Program Files\\Quillor");
         answerer.caption = setupState.caption;
     }
     void TearDown() override
@@ -957,9 +821,7 @@ protected:
     {
         scriptText = script;
         setupState.scriptText = scriptText.c_str();
-        answerer.Start();
-        RegisterApplication();
-        answerer.Finish();
+        answerer.During([] { RegisterApplication(); });
         EXPECT_EQ("", answerer.failure);
     }
     void SetCommand(const char* path, const char* data, DWORD size)
@@ -1050,9 +912,7 @@ TEST_F(Registration, YesWithoutRegistrationSectionWritesTheCommandsWithoutDialog
     answerer.expectDialog = 1;   // the watch waits for a dialog that must not come
     scriptText = "[Install]\r\nSuffixes=qxa\r\n";
     setupState.scriptText = scriptText.c_str();
-    answerer.Start();
-    RegisterApplication();
-    answerer.Finish();
+    answerer.During([] { RegisterApplication(); });
     EXPECT_EQ(1, answerer.boxSeen);
     EXPECT_EQ(0, answerer.dialogSeen);
     EXPECT_EQ("C:\\Program Files\\Quillor\\Quillor.exe \"%1\"",
@@ -1069,7 +929,6 @@ TEST_F(Registration, PrefixLineAndLineWithoutEqualsCountAsTheSuffixesLine)
     EXPECT_EQ("qxa", answerer.editText);
     EXPECT_EQ("txtfile", Text(HKEY_CLASSES_ROOT, ".qxa", ""));
 
-    answerer.stop = 0;
     answerer.editText = "(none)";
     Run("[Registration]\r\nSuffixes=qxb\r\nSuffixes\r\n");
     EXPECT_EQ("", answerer.editText);
@@ -1090,7 +949,6 @@ TEST_F(Registration, NoQuotesABareFinalArgumentOnce)
     // The uninstall entry is written whatever the answer.
     EXPECT_EQ(ScratchName(), Text(HKEY_LOCAL_MACHINE, uninstallKey, "DisplayName"));
 
-    answerer.stop = 0;
     Run("");
     EXPECT_EQ("C:\\WINDOWS\\NOTEPAD.EXE \"%1\"", Text(HKEY_CLASSES_ROOT, kOpenCommand, ""));
 }

@@ -1,0 +1,140 @@
+// The fixture of the end-to-end tests that lay out a medium, run SETUP.EXE on it and answer its windows one by one.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "medium.h"
+#include "resources/resource_ids.h"
+#include "ui_driver.h"
+
+// The texts that the setup program shows.
+const char kCaption[] = "Quillor Setup";
+const char kErrorCaption[] = "Install";
+const char kQuestion[] = "Would you like Quillor to be registered as your default text editor ?";
+const char kReportDone[] =
+    "Installation normally terminated. An \"Quillor\" icon has been created on your desktop "
+    "and a folder in your \"Start\\programs\" menu.";
+const char kReportPartial[] =
+    "The installation has not been totally correctly effected ! You had better reinstall after "
+    "correction !";
+const char kReportAbandoned[] = "Installation abandonned.";
+
+// Turns every failure of the UI driver into a failure of the running test.
+inline void ReportToTest(const std::string& failure)
+{
+    ADD_FAILURE() << failure;
+}
+
+inline std::string ScriptWithFiles(const std::string& files)
+{
+    return "[Install]\r\nApplication=Quillor\r\nCaption=Quillor Setup\r\n\r\n[Files]\r\n" + files;
+}
+
+inline std::string CannotOpen(const std::string& path)
+{
+    return "Cannot open \"" + path + "\" !";
+}
+
+// A source file of the medium.
+struct SourceFile {
+    const char* name;   // below the medium folder
+    size_t size;
+    unsigned seed;
+};
+
+// A medium with a script of Files lines, and the setup program running on it.
+class SetupRunTest : public testing::Test {
+protected:
+    void SetUp() override { SetDriverFailureReporter(ReportToTest); }
+
+    void TearDown() override
+    {
+        CloseProgram(&program);
+        RemoveMedium(&medium);
+    }
+
+    // Lays out the medium with the given Files lines and source files.
+    void LayOut(const std::string& filesLines, const std::vector<SourceFile>& sources)
+    {
+        ASSERT_EQ(0, CreateMedium("quillor-e2e", ScriptWithFiles(filesLines), &medium));
+        for (const SourceFile& source : sources) {
+            std::string bytes = PatternBytes(source.size, source.seed);
+            ASSERT_EQ(0, WriteMediumFile(medium, source.name, bytes)) << source.name;
+        }
+    }
+
+    // Starts SETUP.EXE of the medium in workingDir (by default the medium folder).
+    void Start(const std::string& workingDir = "")
+    {
+        std::string exe = medium.folder + "\\SETUP.EXE";
+        const std::string& folder = workingDir.empty() ? medium.folder : workingDir;
+        ASSERT_EQ(0, StartProgram(exe.c_str(), folder.c_str(), &program));
+    }
+
+    HWND WaitForDirectoryDialog()
+    {
+        return WaitForWindow(program, DIALOG_CLASS, kCaption, IDC_DIRECTORY_EDIT);
+    }
+
+    // Types path into the directory dialog and presses Install.
+    void ChooseTarget(const std::string& path)
+    {
+        ASSERT_EQ(0, ChooseTargetDirectory(program, kCaption, path.c_str()));
+    }
+
+    // Answers the next message box with button after checking its caption, its text, and
+    // whether it offers Cancel besides OK (-1: not checked).
+    void ExpectMessage(int button, const char* caption, const std::string& text,
+                       int offersCancel = -1, DWORD timeoutMs = kWindowWaitMs)
+    {
+        HWND box = WaitForMessageBox(program, timeoutMs);
+        ASSERT_TRUE(box) << "waiting for \"" << text << "\"";
+        if (offersCancel >= 0) {
+            EXPECT_TRUE(HasVisibleButton(box, IDOK)) << text;
+            EXPECT_EQ(offersCancel, HasVisibleButton(box, IDCANCEL)) << text;
+        }
+        SeenMessageBox seen;
+        ASSERT_EQ(0, AnswerMessageBox(program, button, &seen, kMessageWaitMs));
+        EXPECT_EQ(caption, seen.caption);
+        EXPECT_EQ(text, seen.text);
+    }
+
+    void ExpectExitCodeZero()
+    {
+        DWORD code = 1;
+        ASSERT_EQ(0, WaitForExit(program, &code));
+        EXPECT_EQ(0u, code);
+    }
+
+    // The end of a run that counted failures: the question, report 6 and a clean exit.
+    void ExpectPartialEnd()
+    {
+        ASSERT_NO_FATAL_FAILURE(ExpectMessage(IDNO, kCaption, kQuestion));
+        ASSERT_NO_FATAL_FAILURE(ExpectMessage(IDOK, kCaption, kReportPartial));
+        ExpectExitCodeZero();
+    }
+
+    void ExpectContent(const std::string& path, const std::string& bytes)
+    {
+        std::string found;
+        ASSERT_EQ(0, ReadFileBytes(path, &found)) << path << " is missing";
+        EXPECT_EQ(bytes.size(), found.size()) << path;
+        EXPECT_TRUE(bytes == found) << path << " has other content";
+    }
+
+    // The destination holds exactly the bytes of the medium's source file.
+    void ExpectCopied(const std::string& destination, const std::string& source)
+    {
+        std::string expected;
+        ASSERT_EQ(0, ReadFileBytes(medium.folder + "\\" + source, &expected)) << source;
+        ExpectContent(destination, expected);
+    }
+
+    Medium medium;
+    DrivenProgram program = {};
+};
