@@ -280,26 +280,42 @@ void CopyNextChunk(void)
     PostStep(UM_NEXT_FILE);
 }
 
+// Whether the directory named by path up to `end` can be taken as existing: created now, found,
+// or refused (a protected directory that exists answers access denied).
+static int CreateOneDirectory(char* path, int end)
+{
+    char saved = path[end];
+    path[end] = '\0';
+    int done = CreateDirectoryA(path, 0) != 0;
+    DWORD error = done ? 0 : GetLastError();
+    path[end] = saved;
+    return done || error == ERROR_ALREADY_EXISTS || error == ERROR_ACCESS_DENIED;
+}
+
 int CreatePathDirectories(char* path, HWND owner, const char* caption)
 {
     int length = TextLength(path);
+    // The whole directory part is tried first: when it exists or can be created, so do all of
+    // its prefixes. Successive entries mostly share their directory, and under Wine each
+    // attempt is a round trip to the server, a dozen per entry in deep trees.
+    int last = length - 1;
+    while (last >= 3 && path[last] != '\\')
+        last--;
+    if (last < 3)
+        return 0;
+    if (CreateOneDirectory(path, last))
+        return 0;
     // The scan starts after a drive prefix such as C:\, which is never created.
     for (int i = 3; i < length; i++) {
         if (path[i] != '\\')
             continue;
-        path[i] = '\0';
-        int failed = 0;
-        if (!CreateDirectoryA(path, 0)) {
-            DWORD error = GetLastError();
-            failed = error != ERROR_ALREADY_EXISTS && error != ERROR_ACCESS_DENIED;
-        }
-        if (failed) {
+        if (!CreateOneDirectory(path, i)) {
+            path[i] = '\0';
             ShowFormattedMessage(setupState.instance, caption, owner, IDS_CANNOT_CREATE, path,
                                  MB_ICONERROR);
             path[i] = '\\';
             return -1;
         }
-        path[i] = '\\';
     }
     return 0;
 }

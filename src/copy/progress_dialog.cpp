@@ -10,79 +10,75 @@
 // "100 %" and its terminator fit.
 enum { kPercentCapacity = 8 };
 
-// What the dialog shows is remembered in its DWLP_USER slot, one byte per display: 0 for
-// nothing drawn yet, else the percentage + 1. The progress command arrives once per chunk,
-// and under Wine a text change (an immediate repaint) or a bar drawing costs about as much
-// as copying the chunk, so unchanged displays are not drawn again.
-enum ShownDisplay { kFileText, kOverallText, kFileBar, kOverallBar };
+// The four percentage displays; each command draws only the ones whose percentage changed.
+// The progress command arrives once per chunk, and under Wine a text change (an immediate
+// repaint) or a bar drawing costs about as much as copying the chunk, so unchanged displays are
+// not drawn again. The controls are looked up once: under Wine each GetDlgItem and each
+// window-slot access is a round trip to the server, several per small file.
+enum ShownDisplay { kFileText, kOverallText, kFileBar, kOverallBar, kDisplayCount };
 
-static int ShownPercent(HWND dialog, int display)
-{
-    LONG_PTR shown = GetWindowLongPtrA(dialog, DWLP_USER);
-    return (int)((shown >> (8 * display)) & 0xFF) - 1;
-}
+static const int kDisplayIds[kDisplayCount] = {IDC_COPY_FILE_TEXT, IDC_COPY_OVERALL_TEXT,
+                                               IDC_COPY_FILE_BAR, IDC_COPY_OVERALL_BAR};
 
-static void RememberShown(HWND dialog, int display, int percent)
-{
-    LONG_PTR shown = GetWindowLongPtrA(dialog, DWLP_USER);
-    shown &= ~((LONG_PTR)0xFF << (8 * display));
-    shown |= (LONG_PTR)((percent + 1) & 0xFF) << (8 * display);
-    SetWindowLongPtrA(dialog, DWLP_USER, shown);
-}
+static void PaintProgressBar(HWND control, int percent);
 
-static void ShowPercentText(HWND dialog, int id, int display, int percent)
+static void ShowPercentText(int display, int percent)
 {
-    if (ShownPercent(dialog, display) == percent)
+    if (setupState.progressShown[display] == percent)
         return;
     char text[kPercentCapacity];
     wsprintfA(text, "%ld %%", (long)percent);
-    SetDlgItemTextA(dialog, id, text);
-    RememberShown(dialog, display, percent);
+    SetWindowTextA(setupState.progressDisplays[display], text);
+    setupState.progressShown[display] = percent;
 }
 
-static void ShowPercentBar(HWND dialog, int id, int display, int percent)
+static void ShowPercentBar(int display, int percent)
 {
-    if (ShownPercent(dialog, display) == percent)
+    if (setupState.progressShown[display] == percent)
         return;
-    DrawProgressBar(dialog, id, percent);
-    RememberShown(dialog, display, percent);
-}
-
-// The dialog keeps no picture of its bars: once something has been painted over them, the
-// next progress command draws them again even when their percentage has not changed.
-static void ForgetShownBars(HWND dialog)
-{
-    RememberShown(dialog, kFileBar, -1);
-    RememberShown(dialog, kOverallBar, -1);
+    PaintProgressBar(setupState.progressDisplays[display], percent);
+    setupState.progressShown[display] = percent;
 }
 
 static INT_PTR OnInitDialog(HWND dialog)
 {
     CenterDialog(GetParent(dialog), dialog);
     SetWindowTextA(dialog, setupState.caption);
-    SetWindowLongPtrA(dialog, DWLP_USER, 0);
-    ShowPercentText(dialog, IDC_COPY_OVERALL_TEXT, kOverallText, 0);
+    setupState.progressLabel = GetDlgItem(dialog, IDC_COPY_LABEL);
+    for (int display = 0; display < kDisplayCount; display++) {
+        setupState.progressDisplays[display] = GetDlgItem(dialog, kDisplayIds[display]);
+        setupState.progressShown[display] = -1;
+    }
+    ShowPercentText(kOverallText, 0);
     return TRUE;
 }
 
-static INT_PTR OnNewEntry(HWND dialog)
+// The dialog keeps no picture of its bars: once something has been painted over them, the
+// next progress command draws them again even when their percentage has not changed.
+static void ForgetShownBars(void)
+{
+    setupState.progressShown[kFileBar] = -1;
+    setupState.progressShown[kOverallBar] = -1;
+}
+
+static INT_PTR OnNewEntry(void)
 {
     wsprintfA(setupState.workBuffer, "%s : %s", setupState.entryValue, setupState.entryKey);
-    SetDlgItemTextA(dialog, IDC_COPY_LABEL, setupState.workBuffer);
-    ShowPercentText(dialog, IDC_COPY_FILE_TEXT, kFileText, 0);
+    SetWindowTextA(setupState.progressLabel, setupState.workBuffer);
+    ShowPercentText(kFileText, 0);
     return TRUE;
 }
 
 // The overall display moves only when a file's last data has been written.
-static INT_PTR OnProgress(HWND dialog)
+static INT_PTR OnProgress(void)
 {
     int filePercent = PercentOf(setupState.fileCopied, setupState.fileSize);
-    ShowPercentBar(dialog, IDC_COPY_FILE_BAR, kFileBar, filePercent);
-    ShowPercentText(dialog, IDC_COPY_FILE_TEXT, kFileText, filePercent);
+    ShowPercentBar(kFileBar, filePercent);
+    ShowPercentText(kFileText, filePercent);
     if (filePercent == 100) {
         int overallPercent = PercentOf(setupState.copiedBytes, setupState.totalBytes);
-        ShowPercentBar(dialog, IDC_COPY_OVERALL_BAR, kOverallBar, overallPercent);
-        ShowPercentText(dialog, IDC_COPY_OVERALL_TEXT, kOverallText, overallPercent);
+        ShowPercentBar(kOverallBar, overallPercent);
+        ShowPercentText(kOverallText, overallPercent);
     }
     return TRUE;
 }
@@ -95,12 +91,12 @@ INT_PTR CALLBACK CopyDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     case WM_INITDIALOG:
         return OnInitDialog(dialog);
     case WM_PAINT:
-        ForgetShownBars(dialog);
+        ForgetShownBars();
         return FALSE;  // painted by the dialog manager
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
-        case CMD_COPY_NEW_ENTRY: return OnNewEntry(dialog);
-        case CMD_COPY_PROGRESS:  return OnProgress(dialog);
+        case CMD_COPY_NEW_ENTRY: return OnNewEntry();
+        case CMD_COPY_PROGRESS:  return OnProgress();
         case IDC_COPY_CANCEL:
             setupState.cancelled = 1;
             return TRUE;
@@ -112,8 +108,12 @@ INT_PTR CALLBACK CopyDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 
 void DrawProgressBar(HWND dialog, int id, int percent)
 {
-    HWND control = GetDlgItem(dialog, id);
-    // Without the control GetDC would hand out the whole screen.
+    PaintProgressBar(GetDlgItem(dialog, id), percent);
+}
+
+// Without the control GetDC would hand out the whole screen, so a missing one paints nothing.
+static void PaintProgressBar(HWND control, int percent)
+{
     if (control == 0)
         return;
     RECT client;

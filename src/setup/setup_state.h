@@ -22,6 +22,11 @@ struct SetupState {
     HBITMAP backgroundBitmap;   // the tiled background picture, or 0
     HBRUSH barBrush;            // pure blue, the done part of a progress bar
     HBRUSH grayBrush;           // light grey, the shade after the done part
+    // The progress dialog's label and four percentage displays (file text, overall text, file
+    // bar, overall bar), looked up once, and the percentage each display shows (-1: none yet).
+    HWND progressLabel;
+    HWND progressDisplays[4];
+    int progressShown[4];
     int clientWidth;            // client size from the last WM_SIZE, each 0 to 65535
     int clientHeight;
 
