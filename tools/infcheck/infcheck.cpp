@@ -24,8 +24,10 @@ const char kRegistrationSection[] = "Registration";
 const char* const kSectionNames[] = {kInstallSection, kFilesSection, kGroupSection,
                                      kRegistrationSection};
 const char* const kInstallKeys[] = {"Bitmap", "Application", "Caption", "Directory"};
+const int kInstallKeyCount = 4;
 const char kSuffixesKey[] = "Suffixes";
 const char* const kRegistrationKeys[] = {kSuffixesKey};
+const int kRegistrationKeyCount = 1;
 
 // Capacity of the installer's value and key buffers (entryKey, entryValue, every setting).
 const int kValueCapacity = 128;
@@ -147,6 +149,49 @@ int HasNoEquals(const char* line, int content)
     return memchr(line, '=', content) == nullptr;
 }
 
+// One entry line of a section, as the installer's reader splits it.
+struct Entry {
+    const char* line;
+    int lineNumber;
+    int content;            // length of the line without its break
+    int keyLength;
+    const char* valueStart;
+    int valueLength;
+};
+
+// Finds the section as the installer does and says its header line. Returns 0 with cursor on
+// its first entry line, or -1 when it is missing, reported as an error when missingNote is null
+// (the installer stops without it) and as that note otherwise.
+int OpenSection(Check* check, const char* section, const char* missingNote, int* cursor)
+{
+    if (ScanForSection(check->text, section, cursor) != 0) {
+        if (missingNote == nullptr)
+            Fail(check, "section-missing",
+                 std::string("no section [") + section + "]: SETUP.EXE shows \"Section [" +
+                     section + "] does not exist !\" and ends before any window");
+        else
+            Say(check, 0, std::string("note: no section [") + section + "]: " + missingNote);
+        return -1;
+    }
+    Say(check, LineNumberAt(*check, *cursor - 1), std::string("[") + section + "]");
+    return 0;
+}
+
+// Parses the entry line at cursor into entry and moves cursor past it. Returns 0, or -1 at the
+// end of the section (a header line or the end of the text).
+int NextEntry(const Check& check, int* cursor, Entry* entry)
+{
+    entry->line = check.text + *cursor;
+    int length = ParseEntry(entry->line, &entry->keyLength, &entry->valueStart,
+                            &entry->valueLength);
+    if (length == 0)
+        return -1;
+    entry->lineNumber = LineNumberAt(check, *cursor);
+    entry->content = ContentLength(entry->line);
+    *cursor += length;
+    return 0;
+}
+
 // Splits the script into lines as the installer does and reports what concerns the file as a
 // whole: a byte-order mark, zero bytes, carriage returns inside lines, headers that open a
 // section by prefix, that repeat one, or that look like one and are not.
@@ -266,9 +311,12 @@ void CheckLinesAndHeaders(Check* check, const std::string& bytes)
 }
 
 // Reports why an entry line of a section with named keys was not taken for any key.
-void ExplainUntakenLine(Check* check, int lineNumber, const char* line, int content,
-                        const char* section, const char* const* keys, int keyCount)
+void ExplainUntakenLine(Check* check, const Entry& entry, const char* section,
+                        const char* const* keys, int keyCount)
 {
+    const char* line = entry.line;
+    int content = entry.content;
+    int lineNumber = entry.lineNumber;
     int blanks = 0;
     while (blanks < content && (line[blanks] == ' ' || line[blanks] == '\t'))
         blanks++;
@@ -295,74 +343,71 @@ void ExplainUntakenLine(Check* check, int lineNumber, const char* line, int cont
              "]; the installer passes over it");
 }
 
-// Reports the settings of one named key taken from a line: the value, and the traps of the
+// Reports the settings of one named key taken from an entry: the value, and the traps of the
 // prefix match, the missing '=', the cut at 127 characters and the overwritten earlier line.
-void TakeSetting(Check* check, int lineNumber, const char* line, int keyLength,
-                 const char* valueStart, int valueLength, const char* key, char* setting,
+void TakeSetting(Check* check, const Entry& entry, const char* key, char* setting,
                  int* settingLine)
 {
-    int content = ContentLength(line);
+    int lineNumber = entry.lineNumber;
     int nameLength = TextLength(key);
-    CopyBounded(setting, kValueCapacity, valueStart, valueLength);
-    std::string from = keyLength != nameLength ? " (from the line " + Quoted(line, content) + ")" : "";
+    CopyBounded(setting, kValueCapacity, entry.valueStart, entry.valueLength);
+    std::string from = entry.keyLength != nameLength
+        ? " (from the line " + Quoted(entry.line, entry.content) + ")"
+        : "";
     Say(check, lineNumber, std::string(key) + " = " + Quoted(setting) + from);
     if (*settingLine > 0)
         Warn(check, lineNumber, "key-repeated",
              std::string(key) + " is set again (first on line " + std::to_string(*settingLine) +
                  "); the installer keeps the last value");
     *settingLine = lineNumber;
-    if (HasNoEquals(line, content)) {
+    if (HasNoEquals(entry.line, entry.content)) {
         Warn(check, lineNumber, "key-no-value",
              "the line has no '=' but begins with " + std::string(key) + ", so " + key +
                  " is set to an empty value");
-    } else if (keyLength != nameLength) {
+    } else if (entry.keyLength != nameLength) {
         Warn(check, lineNumber, "key-prefix",
-             "key " + Quoted(line, keyLength) + " is taken for " + key +
+             "key " + Quoted(entry.line, entry.keyLength) + " is taken for " + key +
                  ": the installer matches keys by the first characters of the line");
     }
-    if (valueLength >= kValueCapacity)
+    if (entry.valueLength >= kValueCapacity)
         Warn(check, lineNumber, "value-cut",
-             "the value of " + std::string(key) + " is " + std::to_string(valueLength) +
+             "the value of " + std::string(key) + " is " + std::to_string(entry.valueLength) +
                  " characters; the installer keeps the first " +
                  std::to_string(kValueCapacity - 1));
+}
+
+// Takes an entry of a section with named keys for every key its line begins with, as the
+// installer tries each key in turn, or reports why no key took it. settings and settingLines
+// hold one value and one line number (0: not set yet) per key.
+void TakeNamedKeys(Check* check, const Entry& entry, const char* section,
+                   const char* const* keys, int keyCount, char (*settings)[kValueCapacity],
+                   int* settingLines)
+{
+    int taken = 0;
+    for (int k = 0; k < keyCount; k++) {
+        if (CompareCounted(entry.line, keys[k], TextLength(keys[k])) == 0) {
+            TakeSetting(check, entry, keys[k], settings[k], &settingLines[k]);
+            taken = 1;
+        }
+    }
+    if (!taken && entry.content > 0 && entry.line[0] != ';' &&
+        (entry.keyLength > 0 || entry.valueLength > 0))
+        ExplainUntakenLine(check, entry, section, keys, keyCount);
 }
 
 void CheckInstall(Check* check)
 {
     int cursor = 0;
-    if (ScanForSection(check->text, kInstallSection, &cursor) != 0) {
-        Fail(check, "section-missing",
-             "no section [Install]: SETUP.EXE shows \"Section [Install] does not exist !\" "
-             "and ends before any window");
+    if (OpenSection(check, kInstallSection, nullptr, &cursor) != 0)
         return;
-    }
-    Say(check, LineNumberAt(*check, cursor - 1), "[Install]");
-    char settings[4][kValueCapacity] = {};
-    int settingLines[4] = {};
-    for (;;) {
-        const char* line = check->text + cursor;
-        int keyLength = 0;
-        const char* valueStart = nullptr;
-        int valueLength = 0;
-        int length = ParseEntry(line, &keyLength, &valueStart, &valueLength);
-        if (length == 0)
-            break;
-        int lineNumber = LineNumberAt(*check, cursor);
-        int taken = 0;
-        for (int k = 0; k < 4; k++) {
-            if (CompareCounted(line, kInstallKeys[k], TextLength(kInstallKeys[k])) == 0) {
-                TakeSetting(check, lineNumber, line, keyLength, valueStart, valueLength,
-                            kInstallKeys[k], settings[k], &settingLines[k]);
-                taken = 1;
-            }
-        }
-        int content = ContentLength(line);
-        if (!taken && content > 0 && line[0] != ';' && (keyLength > 0 || valueLength > 0))
-            ExplainUntakenLine(check, lineNumber, line, content, kInstallSection, kInstallKeys, 4);
-        cursor += length;
-    }
+    char settings[kInstallKeyCount][kValueCapacity] = {};
+    int settingLines[kInstallKeyCount] = {};
+    Entry entry;
+    while (NextEntry(*check, &cursor, &entry) == 0)
+        TakeNamedKeys(check, entry, kInstallSection, kInstallKeys, kInstallKeyCount, settings,
+                      settingLines);
 
-    for (int k = 0; k < 4; k++) {
+    for (int k = 0; k < kInstallKeyCount; k++) {
         if (settingLines[k] > 0)
             check->settingCount++;
     }
@@ -376,7 +421,7 @@ void CheckInstall(Check* check)
                  "the bitmap " + Quoted(settings[0]) + " is not on the medium (" +
                      check->mediumDir + "): the main window shows no background picture");
     }
-    const char* consequences[4] = {
+    const char* consequences[kInstallKeyCount] = {
         nullptr,
         "the proposed target directory is the program files folder itself, the group folder "
         "is the programs folder itself and the uninstall entry has no name",
@@ -410,26 +455,15 @@ void AddDestination(Check* check, int lineNumber, const std::string& destination
 void CheckFiles(Check* check)
 {
     int cursor = 0;
-    if (ScanForSection(check->text, kFilesSection, &cursor) != 0) {
-        Fail(check, "section-missing",
-             "no section [Files]: SETUP.EXE shows \"Section [Files] does not exist !\" "
-             "and ends before any window");
+    if (OpenSection(check, kFilesSection, nullptr, &cursor) != 0)
         return;
-    }
-    Say(check, LineNumberAt(*check, cursor - 1), "[Files]");
-    for (;;) {
-        const char* line = check->text + cursor;
-        int keyLength = 0;
-        const char* valueStart = nullptr;
-        int valueLength = 0;
-        int length = ParseEntry(line, &keyLength, &valueStart, &valueLength);
-        if (length == 0)
-            break;
-        int lineNumber = LineNumberAt(*check, cursor);
-        cursor += length;
-        if (keyLength == 0 && valueLength == 0)
+    Entry entry;
+    while (NextEntry(*check, &cursor, &entry) == 0) {
+        if (entry.keyLength == 0 && entry.valueLength == 0)
             continue;
-
+        int lineNumber = entry.lineNumber;
+        const char* valueStart = entry.valueStart;
+        int valueLength = entry.valueLength;
         int toWindows = valueLength > 0 && valueStart[0] == '%';
         if (toWindows) {
             valueStart++;
@@ -437,7 +471,7 @@ void CheckFiles(Check* check)
         }
         char entryKey[kValueCapacity];
         char entryValue[kValueCapacity];
-        CopyBounded(entryKey, kValueCapacity, line, keyLength);
+        CopyBounded(entryKey, kValueCapacity, entry.line, entry.keyLength);
         CopyBounded(entryValue, kValueCapacity, valueStart, valueLength);
         char* semicolon = FindLastChar(entryValue, ';');
         const char* source = entryValue;
@@ -477,9 +511,9 @@ void CheckFiles(Check* check)
                      (toWindows ? " after the '%'" : "") + "; the installer keeps the first " +
                      std::to_string(kValueCapacity - 1) + what);
         }
-        if (keyLength >= kValueCapacity)
+        if (entry.keyLength >= kValueCapacity)
             Warn(check, lineNumber, "value-cut",
-                 "the key is " + std::to_string(keyLength) +
+                 "the key is " + std::to_string(entry.keyLength) +
                      " characters; the progress dialog shows the first " +
                      std::to_string(kValueCapacity - 1));
 
@@ -506,31 +540,24 @@ void CheckFiles(Check* check)
     }
 }
 
-// Reports the entries that follow the line ending the Group list, which the installer never reads.
-void ReportUnreadShortcuts(Check* check, int endCursor, int endLength)
+// Reports the entries from cursor on, which follow end, the line that ends the Group list: the
+// installer never reads them.
+void ReportUnreadShortcuts(Check* check, const Entry& end, int cursor)
 {
     std::string lines;
     int count = 0;
-    for (int cursor = endCursor + endLength;;) {
-        const char* line = check->text + cursor;
-        int keyLength = 0;
-        const char* valueStart = nullptr;
-        int valueLength = 0;
-        int length = ParseEntry(line, &keyLength, &valueStart, &valueLength);
-        if (length == 0)
-            break;
-        if (keyLength > 0 || valueLength > 0) {
-            lines += (count == 0 ? "" : ", ") + std::to_string(LineNumberAt(*check, cursor));
+    Entry entry;
+    while (NextEntry(*check, &cursor, &entry) == 0) {
+        if (entry.keyLength > 0 || entry.valueLength > 0) {
+            lines += (count == 0 ? "" : ", ") + std::to_string(entry.lineNumber);
             count++;
         }
-        cursor += length;
     }
     if (count == 0)
         return;
-    const char* line = check->text + endCursor;
-    const char* what = line[0] == ';' ? "a comment line" : ContentLength(line) == 0
+    const char* what = end.line[0] == ';' ? "a comment line" : end.content == 0
         ? "an empty line" : "a line with nothing but '='";
-    Warn(check, LineNumberAt(*check, endCursor), "group-ended",
+    Warn(check, end.lineNumber, "group-ended",
          std::string(what) + " ends the [Group] list: the shortcut" + (count > 1 ? "s" : "") +
              " on line" + (count > 1 ? "s " : " ") + lines + " are never made");
 }
@@ -538,11 +565,8 @@ void ReportUnreadShortcuts(Check* check, int endCursor, int endLength)
 void CheckGroup(Check* check)
 {
     int cursor = 0;
-    if (ScanForSection(check->text, kGroupSection, &cursor) != 0) {
-        Say(check, 0, "note: no section [Group]: no group folder and no shortcuts");
+    if (OpenSection(check, kGroupSection, "no group folder and no shortcuts", &cursor) != 0)
         return;
-    }
-    Say(check, LineNumberAt(*check, cursor - 1), "[Group]");
     char groupFolder[kValueCapacity];
     int length = CopyBounded(groupFolder, kValueCapacity, kProgramsDir, TextLength(kProgramsDir));
     length = AppendBounded(groupFolder, kValueCapacity, length, "\\", 1);
@@ -551,23 +575,19 @@ void CheckGroup(Check* check)
     Detail(check, "group folder " + std::string(groupFolder));
 
     int first = 1;
-    for (;;) {
-        const char* line = check->text + cursor;
-        int keyLength = 0;
-        const char* valueStart = nullptr;
-        int valueLength = 0;
-        int lineLength = ParseEntry(line, &keyLength, &valueStart, &valueLength);
-        if (lineLength == 0)
-            break;
-        if (keyLength == 0 && valueLength == 0) {
-            ReportUnreadShortcuts(check, cursor, lineLength);
+    Entry entry;
+    while (NextEntry(*check, &cursor, &entry) == 0) {
+        if (entry.keyLength == 0 && entry.valueLength == 0) {
+            ReportUnreadShortcuts(check, entry, cursor);
             break;
         }
-        int lineNumber = LineNumberAt(*check, cursor);
+        int lineNumber = entry.lineNumber;
+        int keyLength = entry.keyLength;
+        int valueLength = entry.valueLength;
         char entryKey[kValueCapacity];
         char entryValue[kValueCapacity];
-        CopyBounded(entryKey, kValueCapacity, line, keyLength);
-        CopyBounded(entryValue, kValueCapacity, valueStart, valueLength);
+        CopyBounded(entryKey, kValueCapacity, entry.line, keyLength);
+        CopyBounded(entryValue, kValueCapacity, entry.valueStart, valueLength);
         ShortcutFields fields;
         SplitGroupValue(entryValue, kTargetDir, &fields);
         std::string link = std::string(groupFolder) + "\\" + entryKey;
@@ -607,38 +627,21 @@ void CheckGroup(Check* check)
                      ": the installer adds no .lnk extension");
         AddDestination(check, lineNumber, link);
         first = 0;
-        cursor += lineLength;
     }
 }
 
 void CheckRegistration(Check* check)
 {
     int cursor = 0;
-    if (ScanForSection(check->text, kRegistrationSection, &cursor) != 0) {
-        Say(check, 0, "note: no section [Registration]: the file types dialog is not offered");
+    if (OpenSection(check, kRegistrationSection, "the file types dialog is not offered",
+                    &cursor) != 0)
         return;
-    }
-    Say(check, LineNumberAt(*check, cursor - 1), "[Registration]");
     char suffixList[kValueCapacity] = {};
     int suffixLine = 0;
-    for (;;) {
-        const char* line = check->text + cursor;
-        int keyLength = 0;
-        const char* valueStart = nullptr;
-        int valueLength = 0;
-        int length = ParseEntry(line, &keyLength, &valueStart, &valueLength);
-        if (length == 0)
-            break;
-        int lineNumber = LineNumberAt(*check, cursor);
-        int content = ContentLength(line);
-        if (CompareCounted(line, kSuffixesKey, TextLength(kSuffixesKey)) == 0)
-            TakeSetting(check, lineNumber, line, keyLength, valueStart, valueLength,
-                        kSuffixesKey, suffixList, &suffixLine);
-        else if (content > 0 && line[0] != ';' && (keyLength > 0 || valueLength > 0))
-            ExplainUntakenLine(check, lineNumber, line, content, kRegistrationSection,
-                               kRegistrationKeys, 1);
-        cursor += length;
-    }
+    Entry entry;
+    while (NextEntry(*check, &cursor, &entry) == 0)
+        TakeNamedKeys(check, entry, kRegistrationSection, kRegistrationKeys,
+                      kRegistrationKeyCount, &suffixList, &suffixLine);
     if (suffixLine == 0) {
         Say(check, 0, "note: [Registration] has no Suffixes line: the file types dialog "
                       "starts with an empty list");
