@@ -6,12 +6,8 @@
 
 #include "script/script_scan.h"
 #include "text/bounded_text.h"
-#ifdef HAVE_GROUP_FIELDS
 #include "system/group_fields.h"
-#endif
-#ifdef HAVE_SUFFIX_WALK
 #include "system/suffix_walk.h"
-#endif
 
 namespace {
 
@@ -181,7 +177,6 @@ void WalkGroup(Walk* walk)
         Require(field >= entryValue && field <= entryValue + TextLength(entryValue));
         Require(TextLength(targetPath) < kPathCapacity && TextLength(description) < kPathCapacity
                 && TextLength(iconFile) < kPathCapacity && TextLength(linkPath) < kPathCapacity);
-#ifdef HAVE_GROUP_FIELDS
         // The shortcut step's own splitting must give the same texts.
         ShortcutFields fields;
         SplitGroupValue(entryValue, kTargetDir, &fields);
@@ -189,9 +184,6 @@ void WalkGroup(Walk* walk)
         Require(strcmp(fields.description, description) == 0);
         Require(strcmp(fields.iconFile, iconFile) == 0);
         Require(fields.iconIndex == iconIndex);
-#else
-        (void)iconIndex;
-#endif
         walk->cursor += n;
     }
 }
@@ -208,7 +200,6 @@ void WalkRegistration(Walk* walk)
             CopyBounded(suffixList, kTextCapacity, walk->valueStart, walk->valueLength);
         walk->cursor += n;
     }
-#ifdef HAVE_SUFFIX_WALK
     static char workBuffer[kWorkCapacity];
     const char* cursor = suffixList;
     for (int steps = 0; *cursor != '\0'; steps++) {
@@ -218,7 +209,6 @@ void WalkRegistration(Walk* walk)
         Require(stored >= 0 && workBuffer[0] == '.' && TextLength(workBuffer) == stored + 1);
         Require(cursor > before || *cursor == '\0');
     }
-#endif
 }
 
 // Any section name a line of the input may hold: the first line, cut to a name's capacity.
