@@ -2,10 +2,10 @@
 #include "background/background_bitmap.h"
 
 #include "background/bitmap_header.h"
+#include "base/file_size.h"
+#include "base/message_boxes.h"
+#include "base/setup_state.h"
 #include "resources/resource_ids.h"
-#include "setup/message_boxes.h"
-#include "setup/setup_state.h"
-#include "setup/startup.h"
 #include "text/bounded_text.h"
 
 namespace {

@@ -1,22 +1,18 @@
 // The copy engine: one Files entry or one 8192-byte chunk per private message.
 #include "copy/copy_engine.h"
 
+#include "base/file_size.h"
+#include "base/message_boxes.h"
+#include "base/private_messages.h"
+#include "base/setup_state.h"
 #include "copy/progress_dialog.h"
 #include "resources/resource_ids.h"
+#include "script/files_value.h"
 #include "script/script_reader.h"
-#include "setup/message_boxes.h"
-#include "setup/private_messages.h"
-#include "setup/setup_state.h"
-#include "setup/startup.h"
 #include "text/bounded_text.h"
 
 // Windows directory entries get up to two identical attempts.
 enum { kWindowsAttempts = 2 };
-
-static void PostStep(UINT message)
-{
-    PostMessageA(setupState.mainWindow, message, 0, 0);
-}
 
 static void NotifyProgressDialog(WPARAM command)
 {
@@ -24,9 +20,10 @@ static void NotifyProgressDialog(WPARAM command)
         SendMessageA(setupState.progressDialog, WM_COMMAND, command, 0);
 }
 
+// Closes an open file of the record; 0 stands for no file.
 static void CloseHandleOf(HANDLE* file)
 {
-    if (*file != 0 && *file != INVALID_HANDLE_VALUE)
+    if (*file != 0)
         CloseHandle(*file);
     *file = 0;
 }
@@ -66,10 +63,7 @@ static HANDLE OpenDestinationPath(void)
 
 static HANDLE OpenTargetDestination(const char* name)
 {
-    int length = CopyBounded(setupState.destPath, kPathCapacity, setupState.targetDir,
-                             TextLength(setupState.targetDir));
-    length = AppendBounded(setupState.destPath, kPathCapacity, length, "\\", 1);
-    AppendBounded(setupState.destPath, kPathCapacity, length, name, TextLength(name));
+    JoinPath(setupState.destPath, kPathCapacity, setupState.targetDir, name);
     // A directory that cannot be created has been reported; the open below tells the rest.
     CreatePathDirectories(setupState.destPath, setupState.mainWindow, setupState.className);
     return OpenDestinationPath();
@@ -79,18 +73,11 @@ static HANDLE OpenTargetDestination(const char* name)
 // unavailable or the whole path does not fit destPath.
 static HANDLE TryWindowsDestination(const char* name)
 {
-    UINT directoryLength = GetWindowsDirectoryA(setupState.destPath, kPathCapacity);
+    char windowsDir[kPathCapacity];
+    UINT directoryLength = GetWindowsDirectoryA(windowsDir, kPathCapacity);
     if (directoryLength == 0 || directoryLength >= kPathCapacity)
         return INVALID_HANDLE_VALUE;
-    int length = (int)directoryLength;
-    int expected = length;
-    if (setupState.destPath[length - 1] != '\\') {
-        length = AppendBounded(setupState.destPath, kPathCapacity, length, "\\", 1);
-        expected++;
-    }
-    int nameLength = TextLength(name);
-    length = AppendBounded(setupState.destPath, kPathCapacity, length, name, nameLength);
-    if (length != expected + nameLength)
+    if (JoinPath(setupState.destPath, kPathCapacity, windowsDir, name) < 0)
         return INVALID_HANDLE_VALUE;
     return OpenDestinationPath();
 }
@@ -103,13 +90,12 @@ static HANDLE OpenWindowsDestination(const char* name)
     return file;
 }
 
-void StartCopy(void)
+UINT StartCopy(void)
 {
     if (FindSection(setupState.instance, setupState.className, setupState.mainWindow,
                     setupState.filesSection, 1, setupState.scriptText, &setupState.cursor) != 0) {
         setupState.errorCount++;
-        PostStep(UM_FINISH);
-        return;
+        return UM_FINISH;
     }
     setupState.progressDialog = CreateDialogParamA(setupState.instance, "Copy",
                                                    setupState.mainWindow, CopyDialogProc, 0);
@@ -120,7 +106,7 @@ void StartCopy(void)
     setupState.cancelled = 0;
     setupState.copiedBytes = 0;
     setupState.lineLength = 0;
-    PostStep(UM_NEXT_FILE);
+    return UM_NEXT_FILE;
 }
 
 enum EntryKind { kEndOfSection, kNothingToCopy, kFileEntry };
@@ -138,84 +124,68 @@ static EntryKind ReadNextEntry(int* toWindows, const char** sourceName)
     if (setupState.keyLength == 0 && setupState.valueLength == 0)
         return kNothingToCopy;
 
-    const char* value = setupState.valueStart;
-    int valueLength = setupState.valueLength;
-    *toWindows = 0;
-    if (valueLength > 0 && value[0] == '%') {
-        *toWindows = 1;
-        value++;
-        valueLength--;
-    }
     CopyBounded(setupState.entryKey, kTextCapacity, line, setupState.keyLength);
-    CopyBounded(setupState.entryValue, kTextCapacity, value, valueLength);
-    // The label shows the whole value, so the dialog hears of it before the split.
+    FilesValue split = SplitFilesValue(setupState.valueStart, setupState.valueLength,
+                                       setupState.entryValue, kTextCapacity);
+    // The label shows the whole value, so the dialog hears of it before the name is ended.
     NotifyProgressDialog(CMD_COPY_NEW_ENTRY);
-
-    *sourceName = setupState.entryValue;
-    char* separator = FindLastChar(setupState.entryValue, ';');
-    if (separator != 0) {
-        *separator = '\0';
-        *sourceName = separator + 1;
-    }
+    setupState.entryValue[split.nameLength] = '\0';
+    *toWindows = split.toWindows;
+    *sourceName = split.source;
     return kFileEntry;
 }
 
-void CopyNextEntry(void)
+// The end of an entry that failed: shows message `id` about path (none when id is 0), closes
+// both files, counts the error and returns the step to post: the next entry, or the end of
+// the installation when the person answered Cancel.
+static UINT FailEntry(UINT id, const char* path, UINT type)
+{
+    int answer = IDOK;
+    if (id != 0)
+        answer = ShowCopyFailure(id, path, type);
+    CloseCopyFiles();
+    setupState.errorCount++;
+    return answer == IDCANCEL ? UM_FINISH : UM_NEXT_FILE;
+}
+
+UINT CopyNextEntry(void)
 {
     int toWindows = 0;
     const char* sourceName = 0;
     EntryKind kind = ReadNextEntry(&toWindows, &sourceName);
-    if (kind != kFileEntry) {
-        PostStep(kind == kEndOfSection ? UM_COPY_DONE : UM_NEXT_FILE);
-        return;
-    }
+    if (kind != kFileEntry)
+        return kind == kEndOfSection ? UM_COPY_DONE : UM_NEXT_FILE;
 
     int sourceLength = FormSourcePath(sourceName);
-    if (sourceLength == 0) {
-        PostStep(UM_NEXT_FILE);
-        return;
-    }
-    setupState.sourceFile = INVALID_HANDLE_VALUE;
+    if (sourceLength == 0)
+        return UM_NEXT_FILE;
+    HANDLE source = INVALID_HANDLE_VALUE;
     if (sourceLength > 0)
-        setupState.sourceFile = CreateFileA(setupState.modulePath, GENERIC_READ, FILE_SHARE_READ,
-                                            0, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, 0);
+        source = CreateFileA(setupState.modulePath, GENERIC_READ, FILE_SHARE_READ, 0,
+                             OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, 0);
     // Start-up has already reported every source it could not open, so no message here.
-    if (setupState.sourceFile == INVALID_HANDLE_VALUE) {
-        setupState.sourceFile = 0;
-        setupState.errorCount++;
-        PostStep(UM_NEXT_FILE);
-        return;
-    }
+    if (source == INVALID_HANDLE_VALUE)
+        return FailEntry(0, 0, 0);
+    setupState.sourceFile = source;
 
     // The size is taken before the destination is touched, so that a source whose size
     // cannot be read leaves no destination created.
     long long size = GetOpenFileSize(setupState.sourceFile);
-    if (size < 0) {
-        ShowCopyFailure(IDS_CANNOT_READ, setupState.modulePath, MB_ICONERROR);
-        CloseCopyFiles();
-        setupState.errorCount++;
-        PostStep(UM_NEXT_FILE);
-        return;
-    }
+    if (size < 0)
+        return FailEntry(IDS_CANNOT_READ, setupState.modulePath, MB_ICONERROR);
 
     const char* destinationName = setupState.entryValue;
-    setupState.destFile = toWindows ? OpenWindowsDestination(destinationName)
-                                    : OpenTargetDestination(destinationName);
-    if (setupState.destFile == INVALID_HANDLE_VALUE) {
-        setupState.destFile = 0;
-        int answer = ShowCopyFailure(IDS_CANNOT_OPEN, setupState.destPath,
-                                     MB_OKCANCEL | MB_ICONERROR);
-        CloseCopyFiles();
-        setupState.errorCount++;
-        // Cancel abandons the installation here; the progress dialog stays until the end.
-        PostStep(answer == IDCANCEL ? UM_FINISH : UM_NEXT_FILE);
-        return;
-    }
+    HANDLE destination = toWindows ? OpenWindowsDestination(destinationName)
+                                   : OpenTargetDestination(destinationName);
+    // Cancel abandons the installation here; the progress dialog stays until the end.
+    if (destination == INVALID_HANDLE_VALUE)
+        return FailEntry(IDS_CANNOT_OPEN, setupState.destPath, MB_OKCANCEL | MB_ICONERROR);
+    setupState.destFile = destination;
 
     setupState.fileCopied = 0;
     setupState.fileSize = size;
     NotifyProgressDialog(CMD_COPY_PROGRESS);
-    PostStep(UM_COPY_CHUNK);
+    return UM_COPY_CHUNK;
 }
 
 // Ends a fully copied file: cuts an older, longer content and copies the time stamps.
@@ -232,23 +202,16 @@ static int FinishFile(void)
     return result;
 }
 
-void CopyNextChunk(void)
+UINT CopyNextChunk(void)
 {
     if (setupState.cancelled) {
-        CloseCopyFiles();
-        setupState.errorCount++;
-        PostStep(UM_COPY_DONE);
-        return;
+        FailEntry(0, 0, 0);
+        return UM_COPY_DONE;
     }
 
     DWORD count = 0;
-    if (!ReadFile(setupState.sourceFile, setupState.workBuffer, kChunkSize, &count, 0)) {
-        ShowCopyFailure(IDS_CANNOT_READ, setupState.modulePath, MB_ICONERROR);
-        CloseCopyFiles();
-        setupState.errorCount++;
-        PostStep(UM_NEXT_FILE);
-        return;
-    }
+    if (!ReadFile(setupState.sourceFile, setupState.workBuffer, kChunkSize, &count, 0))
+        return FailEntry(IDS_CANNOT_READ, setupState.modulePath, MB_ICONERROR);
     setupState.bytesRead = (int)count;
 
     if (setupState.bytesRead > 0) {
@@ -256,28 +219,27 @@ void CopyNextChunk(void)
         // A short write (a full disk) is a failure too: taken as the chunk's length it would
         // end the file early and report the cut copy as complete.
         if (!WriteFile(setupState.destFile, setupState.workBuffer, count, &written, 0) ||
-            written != count) {
-            ShowCopyFailure(IDS_CANNOT_WRITE, setupState.destPath, MB_ICONERROR);
-            CloseCopyFiles();
-            setupState.errorCount++;
-            PostStep(UM_NEXT_FILE);
-            return;
-        }
+            written != count)
+            return FailEntry(IDS_CANNOT_WRITE, setupState.destPath, MB_ICONERROR);
         setupState.bytesRead = (int)written;
         setupState.fileCopied += written;
         setupState.copiedBytes += written;
         NotifyProgressDialog(CMD_COPY_PROGRESS);
     }
 
-    if (setupState.bytesRead == kChunkSize) {
-        PostStep(UM_COPY_CHUNK);
-        return;
-    }
-    if (FinishFile() != 0) {
-        ShowCopyFailure(IDS_CANNOT_WRITE, setupState.destPath, MB_ICONERROR);
-        setupState.errorCount++;
-    }
-    PostStep(UM_NEXT_FILE);
+    if (setupState.bytesRead == kChunkSize)
+        return UM_COPY_CHUNK;
+    if (FinishFile() != 0)
+        return FailEntry(IDS_CANNOT_WRITE, setupState.destPath, MB_ICONERROR);
+    return UM_NEXT_FILE;
+}
+
+UINT FinishCopy(void)
+{
+    if (setupState.progressDialog != 0)
+        DestroyWindow(setupState.progressDialog);
+    setupState.progressDialog = 0;
+    return setupState.cancelled ? UM_FINISH : UM_SHORTCUTS;
 }
 
 // Whether the directory named by path up to `end` can be taken as existing: created now, found,

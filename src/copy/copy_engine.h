@@ -3,16 +3,25 @@
 
 #include <windows.h>
 
+// Each step returns the private message of the step that follows it, for the main window to
+// post.
+
 // UM_START after the directory dialog: finds Files (reporting a missing section), opens the
-// progress dialog, resets the counters and posts UM_NEXT_FILE; a missing section counts one
-// error and posts UM_FINISH.
-void StartCopy(void);
+// progress dialog and resets the counters; UM_NEXT_FILE, or UM_FINISH after counting one
+// error when the section is missing.
+UINT StartCopy(void);
 
-// UM_NEXT_FILE: takes the next entry, opens its source and destination, posts the next step.
-void CopyNextEntry(void);
+// UM_NEXT_FILE: takes the next entry and opens its source and destination; UM_COPY_CHUNK,
+// UM_NEXT_FILE after an entry that cannot be copied, UM_COPY_DONE at the end of the section,
+// or UM_FINISH when the person cancelled at a destination that cannot be opened.
+UINT CopyNextEntry(void);
 
-// UM_COPY_CHUNK: copies one chunk of the open file and posts the next step.
-void CopyNextChunk(void);
+// UM_COPY_CHUNK: copies one chunk of the open file; UM_COPY_CHUNK after a full chunk,
+// UM_NEXT_FILE after the file's end or a failure, UM_COPY_DONE once cancelled.
+UINT CopyNextChunk(void);
+
+// UM_COPY_DONE: destroys the progress dialog; UM_FINISH when cancelled, else UM_SHORTCUTS.
+UINT FinishCopy(void);
 
 // Creates every directory named in path before its last component. Returns 0, or -1 after
 // showing message 2050 with the prefix that failed. The path is restored before returning.

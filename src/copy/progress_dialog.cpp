@@ -1,11 +1,11 @@
 // The modeless progress dialog: the entry label, two bars, two percentages and Cancel.
 #include "copy/progress_dialog.h"
 
+#include "base/message_boxes.h"
+#include "base/private_messages.h"
+#include "base/setup_state.h"
 #include "copy/progress_bands.h"
 #include "resources/resource_ids.h"
-#include "setup/message_boxes.h"
-#include "setup/private_messages.h"
-#include "setup/setup_state.h"
 
 // "100 %" and its terminator fit.
 enum { kPercentCapacity = 8 };
@@ -137,10 +137,3 @@ static void PaintProgressBar(HWND control, int percent)
     }
 }
 
-void FinishCopy(void)
-{
-    if (setupState.progressDialog != 0)
-        DestroyWindow(setupState.progressDialog);
-    setupState.progressDialog = 0;
-    PostMessageA(setupState.mainWindow, setupState.cancelled ? UM_FINISH : UM_SHORTCUTS, 0, 0);
-}

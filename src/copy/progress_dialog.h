@@ -7,6 +7,3 @@ INT_PTR CALLBACK CopyDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 
 // Paints the bar control `id` of the dialog at percent in its four bands.
 void DrawProgressBar(HWND dialog, int id, int percent);
-
-// UM_COPY_DONE: destroys the dialog, then posts UM_FINISH when cancelled, else UM_SHORTCUTS.
-void FinishCopy(void);

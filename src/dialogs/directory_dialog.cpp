@@ -1,11 +1,11 @@
 // The modal DIRECTORY dialog: proposes the target directory and completes what is typed.
 #include "dialogs/directory_dialog.h"
 
+#include "base/key_paths.h"
+#include "base/message_boxes.h"
+#include "base/setup_state.h"
 #include "dialogs/target_path.h"
 #include "resources/resource_ids.h"
-#include "setup/message_boxes.h"
-#include "setup/setup_state.h"
-#include "system/key_paths.h"
 #include "text/bounded_text.h"
 
 static const char kProgramFilesKey[] = "Software\\Microsoft\\Windows\\CurrentVersion";
@@ -25,10 +25,7 @@ static void ProposeTargetDirectory(void)
     if (ReadKeyPathValue(HKEY_LOCAL_MACHINE, kProgramFilesKey, kProgramFilesValue, REG_SZ, value,
                          kTextCapacity) != 0)
         return;
-    int length = CopyBounded(setupState.targetDir, kTextCapacity, value, TextLength(value));
-    length = AppendBounded(setupState.targetDir, kTextCapacity, length, "\\", 1);
-    AppendBounded(setupState.targetDir, kTextCapacity, length, setupState.applicationName,
-                  TextLength(setupState.applicationName));
+    JoinPath(setupState.targetDir, kTextCapacity, value, setupState.applicationName);
 }
 
 // The size line: totalBytes in units of 1024 bytes, rounded up.

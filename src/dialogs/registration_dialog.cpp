@@ -1,9 +1,9 @@
 // The modal REGISTRATION dialog: the suffix list to bind to text files.
 #include "dialogs/registration_dialog.h"
 
+#include "base/message_boxes.h"
+#include "base/setup_state.h"
 #include "resources/resource_ids.h"
-#include "setup/message_boxes.h"
-#include "setup/setup_state.h"
 
 static INT_PTR OnInitDialog(HWND dialog)
 {

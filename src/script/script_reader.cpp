@@ -1,8 +1,8 @@
 // Loading the setup script into memory and finding its sections, with failure messages.
 #include "script/script_reader.h"
 
+#include "base/message_boxes.h"
 #include "resources/resource_ids.h"
-#include "setup/message_boxes.h"
 
 // The routine named in the memory messages.
 static const char kLoaderName[] = "FileRead";

@@ -2,13 +2,12 @@
 #include "setup/installation_sequence.h"
 
 #include "background/background_bitmap.h"
+#include "base/message_boxes.h"
+#include "base/private_messages.h"
+#include "base/setup_state.h"
 #include "copy/copy_engine.h"
-#include "copy/progress_dialog.h"
 #include "dialogs/directory_dialog.h"
 #include "resources/resource_ids.h"
-#include "setup/message_boxes.h"
-#include "setup/private_messages.h"
-#include "setup/setup_state.h"
 #include "system/registration.h"
 #include "system/shortcuts.h"
 
@@ -21,10 +20,15 @@ LRESULT OnCreate(HWND window, WPARAM wParam, LPARAM lParam)
 }
 
 // The closing steps of the window's life, also run after the final report.
-LRESULT OnDestroy(void)
+void EndProgram(void)
 {
     DeleteBackground();
     PostQuitMessage(0);
+}
+
+LRESULT OnDestroy(void)
+{
+    EndProgram();
     return 0;
 }
 
@@ -50,32 +54,23 @@ LRESULT OnEraseBackground(HWND window, WPARAM wParam, LPARAM lParam)
     return 0;
 }
 
-LRESULT OnStart(HWND window)
+// Posts the step that follows; 0 means none (the window is going away, or the step that
+// was just done continued with the next one itself).
+LRESULT PostNextStep(HWND window, UINT next)
+{
+    if (next != 0)
+        PostMessageA(window, next, 0, 0);
+    return 0;
+}
+
+// UM_START: the directory dialog, then the copy; Cancel ends the program without a report.
+UINT StartInstallation(HWND window)
 {
     if (RunDirectoryDialog() == IDC_DIRECTORY_CANCEL) {
         DestroyWindow(window);
         return 0;
     }
-    StartCopy();
-    return 0;
-}
-
-LRESULT OnNextFile(void)
-{
-    CopyNextEntry();
-    return 0;
-}
-
-LRESULT OnCopyChunk(void)
-{
-    CopyNextChunk();
-    return 0;
-}
-
-LRESULT OnCopyDone(void)
-{
-    FinishCopy();
-    return 0;
+    return StartCopy();
 }
 
 void ShowFinalReport(void)
@@ -89,25 +84,28 @@ void ShowFinalReport(void)
                          setupState.applicationName, MB_ICONINFORMATION);
 }
 
-// The window is not destroyed here: it ends with the program.
-LRESULT OnFinish(void)
+// UM_FINISH: the report, then the end of the program. The window is not destroyed here: it
+// ends with the program.
+UINT FinishInstallation(void)
 {
     ShowFinalReport();
-    return OnDestroy();
+    EndProgram();
+    return 0;
 }
 
-LRESULT OnRegister(void)
+// UM_REGISTER: the registration always continues with the report at once.
+UINT RegisterAndFinish(void)
 {
     RegisterApplication();
-    return OnFinish();
+    return FinishInstallation();
 }
 
-LRESULT OnShortcuts(void)
+// UM_SHORTCUTS: without a readable programs folder the registration follows in this call.
+UINT MakeShortcuts(void)
 {
-    // -1: the programs folder cannot be read; the registration step follows in this call.
     if (CreateGroupShortcuts() == -1)
-        return OnRegister();
-    return 0;
+        return RegisterAndFinish();
+    return UM_REGISTER;
 }
 
 }  // namespace
@@ -120,13 +118,14 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_SIZE:        return OnSize(window, wParam, lParam);
     case WM_PAINT:       return OnPaint(window, wParam, lParam);
     case WM_ERASEBKGND:  return OnEraseBackground(window, wParam, lParam);
-    case UM_START:       return OnStart(window);
-    case UM_NEXT_FILE:   return OnNextFile();
-    case UM_COPY_CHUNK:  return OnCopyChunk();
-    case UM_COPY_DONE:   return OnCopyDone();
-    case UM_SHORTCUTS:   return OnShortcuts();
-    case UM_REGISTER:    return OnRegister();
-    case UM_FINISH:      return OnFinish();
+    // The installation: each step returns the step that follows it.
+    case UM_START:       return PostNextStep(window, StartInstallation(window));
+    case UM_NEXT_FILE:   return PostNextStep(window, CopyNextEntry());
+    case UM_COPY_CHUNK:  return PostNextStep(window, CopyNextChunk());
+    case UM_COPY_DONE:   return PostNextStep(window, FinishCopy());
+    case UM_SHORTCUTS:   return PostNextStep(window, MakeShortcuts());
+    case UM_REGISTER:    return PostNextStep(window, RegisterAndFinish());
+    case UM_FINISH:      return PostNextStep(window, FinishInstallation());
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }

@@ -1,13 +1,15 @@
 // Start-up: string table, window class, setup script and settings, size pass, message loop.
 #include "setup/startup.h"
 
+#include "base/file_size.h"
+#include "base/message_boxes.h"
+#include "base/private_messages.h"
+#include "base/setup_state.h"
 #include "resources/resource_ids.h"
+#include "script/files_value.h"
 #include "script/script_reader.h"
 #include "script/script_scan.h"
 #include "setup/installation_sequence.h"
-#include "setup/message_boxes.h"
-#include "setup/private_messages.h"
-#include "setup/setup_state.h"
 #include "text/bounded_text.h"
 
 namespace {
@@ -127,40 +129,28 @@ int ReadInstallSettings(void)
 void AddSourceSize(void)
 {
     SetupState& s = setupState;
-    const char* value = s.valueStart;
-    int valueLength = s.valueLength;
-    if (valueLength > 0 && value[0] == '%') {
-        value++;
-        valueLength--;
-    }
-    CopyBounded(s.entryValue, kTextCapacity, value, valueLength);
-    char* source = s.entryValue;
-    char* separator = FindLastChar(s.entryValue, ';');
-    if (separator != 0) {
-        *separator = '\0';
-        source = separator + 1;
-    }
+    FilesValue split = SplitFilesValue(s.valueStart, s.valueLength, s.entryValue, kTextCapacity);
+    const char* source = split.source;
     int sourceLength = TextLength(source);
     int pathLength = AppendBounded(s.modulePath, kPathCapacity, s.dirLength, source, sourceLength);
     if (pathLength == 0)
         return;
 
     // A source path cut at the buffer's end would name another file: it counts as unopenable.
-    s.sourceFile = INVALID_HANDLE_VALUE;
+    HANDLE file = INVALID_HANDLE_VALUE;
     if (pathLength == s.dirLength + sourceLength)
-        s.sourceFile = CreateFileA(s.modulePath, GENERIC_READ, FILE_SHARE_READ, NULL,
-                                   OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, NULL);
-    if (s.sourceFile == INVALID_HANDLE_VALUE) {
+        file = CreateFileA(s.modulePath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+                           FILE_FLAG_SEQUENTIAL_SCAN, NULL);
+    if (file == INVALID_HANDLE_VALUE) {
         ShowFormattedMessage(s.instance, s.className, NULL, IDS_CANNOT_OPEN, s.modulePath,
                              MB_ICONINFORMATION);
         s.errorCount++;
         return;
     }
-    long long size = GetOpenFileSize(s.sourceFile);
+    long long size = GetOpenFileSize(file);
     if (size > 0)
         s.totalBytes += size;
-    CloseHandle(s.sourceFile);
-    s.sourceFile = INVALID_HANDLE_VALUE;
+    CloseHandle(file);
 }
 
 // Sums the sizes of the Files sources into totalBytes; 0, or -1 after message 2055 when the
@@ -251,21 +241,6 @@ void ReleaseStartup(void)
 }
 
 }  // namespace
-
-long long GetOpenFileSize(HANDLE file)
-{
-    LARGE_INTEGER zero;
-    LARGE_INTEGER position;
-    LARGE_INTEGER end;
-    zero.QuadPart = 0;
-    position.QuadPart = 0;
-    end.QuadPart = 0;
-    if (!SetFilePointerEx(file, zero, &position, FILE_CURRENT))
-        return -1;
-    BOOL atEnd = SetFilePointerEx(file, zero, &end, FILE_END);
-    SetFilePointerEx(file, position, NULL, FILE_BEGIN);
-    return atEnd ? end.QuadPart : -1;
-}
 
 int RunSetup(HINSTANCE instance)
 {

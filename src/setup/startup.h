@@ -8,10 +8,6 @@
 // window cannot be created. The installation itself always ends with 0.
 enum { kEarlyEndStatus = 1 };
 
-// Size of an open file, or -1 when it cannot be taken; the file position is left where it was.
-// 64-bit so that no size wraps.
-long long GetOpenFileSize(HANDLE file);
-
 // Everything WinMain does, returning the exit status (split out so that tests can reach it).
 // Fills SetupState from the string table and the script, runs the installation to its end
 // and releases the brushes, the window class and the script.

@@ -3,12 +3,12 @@
 
 #include <shlobj.h>
 
+#include "base/key_paths.h"
+#include "base/message_boxes.h"
+#include "base/setup_state.h"
 #include "dialogs/registration_dialog.h"
 #include "resources/resource_ids.h"
 #include "script/script_reader.h"
-#include "setup/message_boxes.h"
-#include "setup/setup_state.h"
-#include "system/key_paths.h"
 #include "system/suffix_walk.h"
 #include "text/bounded_text.h"
 

@@ -3,13 +3,12 @@
 
 #include <shlobj.h>
 
+#include "base/key_paths.h"
+#include "base/message_boxes.h"
+#include "base/setup_state.h"
 #include "resources/resource_ids.h"
 #include "script/script_reader.h"
-#include "setup/message_boxes.h"
-#include "setup/private_messages.h"
-#include "setup/setup_state.h"
 #include "system/group_fields.h"
-#include "system/key_paths.h"
 #include "text/bounded_text.h"
 
 static const char kShellFoldersPath[] =
@@ -53,14 +52,6 @@ HRESULT CreateShellShortcut(const char* targetPath, const char* linkPath,
     return SUCCEEDED(result) ? S_OK : result;
 }
 
-// folder + "\" + name into path (kPathCapacity bytes).
-static void JoinLinkPath(char* path, const char* folder, const char* name)
-{
-    int length = CopyBounded(path, kPathCapacity, folder, TextLength(folder));
-    length = AppendBounded(path, kPathCapacity, length, "\\", 1);
-    AppendBounded(path, kPathCapacity, length, name, TextLength(name));
-}
-
 // Makes one shortcut per entry of the Group section, from the cursor on, until the end of the
 // section or the first entry without key and value.
 static void CreateEntryShortcuts(void)
@@ -83,7 +74,7 @@ static void CreateEntryShortcuts(void)
         setupState.valueStart = setupState.entryValue;
         SplitGroupValue(setupState.entryValue, setupState.targetDir, &fields);
 
-        JoinLinkPath(linkPath, setupState.groupFolder, setupState.entryKey);
+        JoinPath(linkPath, kPathCapacity, setupState.groupFolder, setupState.entryKey);
         CreateShellShortcut(fields.targetPath, linkPath, fields.description, fields.iconFile,
                             fields.iconIndex);
 
@@ -91,7 +82,7 @@ static void CreateEntryShortcuts(void)
             firstEntry = 0;
             if (ReadKeyPathValue(HKEY_CURRENT_USER, kShellFoldersPath, "Desktop", REG_SZ,
                                  setupState.desktopFolder, kTextCapacity) == 0) {
-                JoinLinkPath(linkPath, setupState.desktopFolder, setupState.entryKey);
+                JoinPath(linkPath, kPathCapacity, setupState.desktopFolder, setupState.entryKey);
                 CreateShellShortcut(fields.targetPath, linkPath, fields.description,
                                     fields.iconFile, fields.iconIndex);
             }
@@ -104,10 +95,8 @@ int CreateGroupShortcuts(void)
 {
     HWND mainWindow = setupState.mainWindow;
     if (FindSection(setupState.instance, setupState.className, mainWindow,
-                    setupState.groupSection, 0, setupState.scriptText, &setupState.cursor) != 0) {
-        PostMessageA(mainWindow, UM_REGISTER, 0, 0);
+                    setupState.groupSection, 0, setupState.scriptText, &setupState.cursor) != 0)
         return 0;
-    }
 
     SetCapture(mainWindow);
     if (ReadKeyPathValue(HKEY_CURRENT_USER, kShellFoldersPath, "Programs", REG_SZ,
@@ -116,11 +105,8 @@ int CreateGroupShortcuts(void)
         return -1;
     }
 
-    int length = CopyBounded(setupState.groupFolder, kTextCapacity, setupState.programsFolder,
-                             TextLength(setupState.programsFolder));
-    length = AppendBounded(setupState.groupFolder, kTextCapacity, length, "\\", 1);
-    AppendBounded(setupState.groupFolder, kTextCapacity, length, setupState.applicationName,
-                  TextLength(setupState.applicationName));
+    JoinPath(setupState.groupFolder, kTextCapacity, setupState.programsFolder,
+             setupState.applicationName);
 
     if (!CreateDirectoryA(setupState.groupFolder, nullptr)
         && GetLastError() != ERROR_ALREADY_EXISTS) {
@@ -128,7 +114,6 @@ int CreateGroupShortcuts(void)
         ReleaseCapture();
         ShowFormattedMessage(setupState.instance, setupState.applicationName, mainWindow,
                              IDS_CANNOT_CREATE, setupState.groupFolder, MB_ICONERROR);
-        PostMessageA(mainWindow, UM_REGISTER, 0, 0);
         return 0;
     }
 
@@ -137,6 +122,5 @@ int CreateGroupShortcuts(void)
     CreateEntryShortcuts();
 
     ReleaseCapture();
-    PostMessageA(mainWindow, UM_REGISTER, 0, 0);
     return 0;
 }

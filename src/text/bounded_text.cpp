@@ -88,6 +88,20 @@ int TextLength(const char* text)
     return length;
 }
 
+int JoinPath(char* destination, int capacity, const char* folder, const char* name)
+{
+    int folderLength = TextLength(folder);
+    int nameLength = TextLength(name);
+    int expected = folderLength + nameLength;
+    int length = CopyBounded(destination, capacity, folder, folderLength);
+    if (folderLength > 0 && folder[folderLength - 1] != '\\') {
+        length = AppendBounded(destination, capacity, length, "\\", 1);
+        expected++;
+    }
+    length = AppendBounded(destination, capacity, length, name, nameLength);
+    return length == expected ? length : -1;
+}
+
 char* FindLastChar(char* text, char character)
 {
     char* last = 0;

@@ -15,6 +15,11 @@ int AppendBounded(char* destination, int capacity, int position, const char* sou
 // Stores the text up to the next separator (cut to capacity - 1) and moves the cursor past it.
 void NextField(const char** cursor, char* destination, int capacity, char separator);
 
+// Joins folder and name with one backslash (none is added after a folder that ends with one, or
+// before a name in an empty folder) into destination, cut and terminated within capacity.
+// Returns the whole length, or -1 when the text was cut (a cut path names another file).
+int JoinPath(char* destination, int capacity, const char* folder, const char* name);
+
 struct PathSplit {
     int driveLength;   // 2 when the second character is ':', else 0
     int dirLength;     // index just after the last backslash (driveLength when there is none)

@@ -126,7 +126,7 @@ TEST(CheckBitmapHeader, Table)
 #include <windows.h>
 
 #include "background/background_bitmap.h"
-#include "setup/setup_state.h"
+#include "base/setup_state.h"
 #include "window_watch.h"
 
 namespace {

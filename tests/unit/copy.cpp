@@ -105,8 +105,8 @@ TEST(PercentOf, LargeCountsDoNotOverflow)
 #include "copy/copy_engine.h"
 #include "copy/progress_dialog.h"
 #include "resources/resource_ids.h"
-#include "setup/private_messages.h"
-#include "setup/setup_state.h"
+#include "base/private_messages.h"
+#include "base/setup_state.h"
 #include "temp_folder.h"
 #include "window_watch.h"
 
@@ -243,24 +243,31 @@ void RecordTexts(EngineRun* run)
         run->labels.push_back(label);
 }
 
+// Posts the step that a step returned, as the main window does.
+void PostStep(UINT next)
+{
+    if (next != 0)
+        PostMessageA(setupState.mainWindow, next, 0, 0);
+}
+
 LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     EngineRun* run = currentRun;
     switch (message) {
     case UM_NEXT_FILE:
         run->nextFileSteps++;
-        CopyNextEntry();
+        PostStep(CopyNextEntry());
         RecordTexts(run);
         return 0;
     case UM_COPY_CHUNK:
         run->chunkSteps++;
         if (run->chunkSteps == run->cancelAtChunk)
             SendDlgItemMessageA(setupState.progressDialog, IDC_COPY_CANCEL, BM_CLICK, 0, 0);
-        CopyNextChunk();
+        PostStep(CopyNextChunk());
         RecordTexts(run);
         return 0;
     case UM_COPY_DONE:
-        FinishCopy();
+        PostStep(FinishCopy());
         return 0;
     case UM_SHORTCUTS:
     case UM_FINISH:
@@ -336,7 +343,7 @@ protected:
                  "[Group]\r\nQuillor=Quillor.exe\r\n";
         setupState.scriptText = script.c_str();
         setupState.totalBytes = totalBytes;
-        StartCopy();
+        PostStep(StartCopy());
         PumpUntilEnd(&run);
         ASSERT_NE(0u, run.endMessage) << "the engine did not end within " << kWaitMs << " ms";
     }
@@ -593,7 +600,7 @@ TEST_F(CopyEngineTest, TheProgressDialogIsPaintedBeforeTheFirstStep)
 {
     script = "[Files]\r\n";
     setupState.scriptText = script.c_str();
-    StartCopy();
+    PostStep(StartCopy());
     HWND dialog = setupState.progressDialog;
     ASSERT_NE(nullptr, dialog);
     EXPECT_TRUE(IsWindowVisible(dialog));
@@ -610,7 +617,7 @@ TEST_F(CopyEngineTest, AMissingFilesSectionCountsAnErrorAndFinishes)
     setupState.scriptText = script.c_str();
     MessageBoxSeen seen;
     AnswerMessageBoxDuring(IDOK, &seen, [&] {
-        StartCopy();
+        PostStep(StartCopy());
         PumpUntilEnd(&run);
     });
 
@@ -782,20 +789,15 @@ TEST_F(ProgressDialogTest, CancelButtonAndEnterCancelButEscapeAndCloseDoNot)
     EXPECT_EQ(1, setupState.cancelled);
 }
 
-TEST_F(ProgressDialogTest, FinishCopyClosesTheDialogAndPostsTheNextStep)
+TEST_F(ProgressDialogTest, FinishCopyClosesTheDialogAndNamesTheNextStep)
 {
     HWND dialog = setupState.progressDialog;
-    FinishCopy();
+    EXPECT_EQ(static_cast<UINT>(UM_SHORTCUTS), FinishCopy());
     EXPECT_FALSE(IsWindow(dialog));
     EXPECT_EQ(nullptr, setupState.progressDialog);
-    MSG message;
-    ASSERT_TRUE(PeekMessageA(&message, setupState.mainWindow, UM_START, UM_FINISH, PM_REMOVE));
-    EXPECT_EQ(static_cast<UINT>(UM_SHORTCUTS), message.message);
 
     setupState.cancelled = 1;
-    FinishCopy();
-    ASSERT_TRUE(PeekMessageA(&message, setupState.mainWindow, UM_START, UM_FINISH, PM_REMOVE));
-    EXPECT_EQ(static_cast<UINT>(UM_FINISH), message.message);
+    EXPECT_EQ(static_cast<UINT>(UM_FINISH), FinishCopy());
 }
 
 }  // namespace

@@ -79,7 +79,7 @@ TEST(CompleteTargetPath, CutsAnOverlongResultAt127Characters)
 #include "dialogs/directory_dialog.h"
 #include "dialogs/registration_dialog.h"
 #include "resources/resource_ids.h"
-#include "setup/setup_state.h"
+#include "base/setup_state.h"
 #include "window_watch.h"
 
 namespace {

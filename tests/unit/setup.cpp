@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "setup/centering.h"
+#include "base/centering.h"
 
 struct CenteringRow {
     int parentStart;
@@ -42,7 +42,8 @@ TEST(CenteredOrigin, FarCoordinatesDoNotOverflow)
 #include <windows.h>
 
 #include "resources/resource_ids.h"
-#include "setup/message_boxes.h"
+#include "base/message_boxes.h"
+#include "base/file_size.h"
 #include "setup/startup.h"
 #include "window_watch.h"
 

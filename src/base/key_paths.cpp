@@ -1,5 +1,5 @@
 // Registry values by key path: walks the path through a chain of open keys, then closes it.
-#include "system/key_paths.h"
+#include "base/key_paths.h"
 
 struct KeyChainNode {
     HKEY key;

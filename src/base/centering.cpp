@@ -1,5 +1,5 @@
 // Dialog centring arithmetic, kept apart from the window calls.
-#include "setup/centering.h"
+#include "base/centering.h"
 
 int CenteredOrigin(int parentStart, int parentEnd, int size, int screenSize)
 {

@@ -1,4 +1,4 @@
 // The one instance of the process-wide setup record.
-#include "setup/setup_state.h"
+#include "base/setup_state.h"
 
 SetupState setupState;

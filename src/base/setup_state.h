@@ -3,16 +3,7 @@
 
 #include <windows.h>
 
-// Capacities of the text buffers; each counts the terminating zero.
-enum {
-    kNameCapacity = 32,
-    kTextCapacity = 128,
-    kPathCapacity = 260,
-    kWorkCapacity = 8192,
-};
-
-// Size of one copy chunk; a chunk shorter than this ends the file.
-enum { kChunkSize = 8192 };
+#include "base/capacities.h"
 
 struct SetupState {
     // Handles and windows.

@@ -1,7 +1,7 @@
 // Message boxes whose texts come from the string table, and dialog placement.
-#include "setup/message_boxes.h"
+#include "base/message_boxes.h"
 
-#include "setup/centering.h"
+#include "base/centering.h"
 #include "text/bounded_text.h"
 
 enum {
