@@ -1,6 +1,7 @@
 // Loading the setup script into memory and finding its sections, with failure messages.
 #include "script/script_reader.h"
 
+#include "base/file_size.h"
 #include "base/message_boxes.h"
 #include "resources/resource_ids.h"
 
@@ -11,31 +12,13 @@ static const char kLoaderName[] = "FileRead";
 // so that every offset into the text is an int.
 static const LONGLONG kScriptSizeLimit = 0x7FFFFFFE;
 
-// Size of the open file from three seeks, leaving the position where it was; -1 when the
-// file is too large to be held with its terminator, or when the seeks cannot tell its size.
-static LONG ScriptFileSize(HANDLE file)
-{
-    HFILE handle = static_cast<HFILE>(reinterpret_cast<INT_PTR>(file));
-    LONG position = _llseek(handle, 0, FILE_CURRENT);
-    LONG size = _llseek(handle, 0, FILE_END);
-    _llseek(handle, position, FILE_BEGIN);
-    // The 32-bit seek reports only the low part of a size of 4 GiB or more, so the full size
-    // is taken as well: a wrapped size would allocate a block smaller than the file.
-    LARGE_INTEGER fullSize;
-    if (!GetFileSizeEx(file, &fullSize))
-        return -1;
-    if (size < 0 || fullSize.QuadPart != size || fullSize.QuadPart > kScriptSizeLimit)
-        return -1;
-    return size;
-}
-
 int LoadScript(HINSTANCE instance, const char* caption, HWND owner, const char* path,
                HGLOBAL* memory, const char** text)
 {
     HANDLE file = INVALID_HANDLE_VALUE;
     HGLOBAL block = 0;
     char* data = 0;
-    LONG size = 0;
+    long long size = 0;
     DWORD bytesRead = 0;
     int result = -1;
     *memory = 0;
@@ -47,8 +30,8 @@ int LoadScript(HINSTANCE instance, const char* caption, HWND owner, const char* 
         ShowFormattedMessage(instance, caption, owner, IDS_CANNOT_OPEN, path, MB_ICONERROR);
         goto done;
     }
-    size = ScriptFileSize(file);
-    if (size >= 0)
+    size = GetOpenFileSize(file);
+    if (size >= 0 && size <= kScriptSizeLimit)
         block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, static_cast<SIZE_T>(size) + 1);
     if (block == 0) {
         ShowFormattedMessage(instance, caption, owner, IDS_CANNOT_ALLOCATE, kLoaderName,
