@@ -4,19 +4,14 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "base/capacities.h"
+#include "script/files_value.h"
 #include "script/script_scan.h"
-#include "text/bounded_text.h"
 #include "system/group_fields.h"
 #include "system/suffix_walk.h"
+#include "text/bounded_text.h"
 
 namespace {
-
-enum {
-    kNameCapacity = 32,
-    kTextCapacity = 128,
-    kPathCapacity = 260,
-    kWorkCapacity = 8192,
-};
 
 const char kTargetDir[] = "C:\\Program Files\\Quillor";
 const char kGroupFolder[] = "C:\\WINDOWS\\Start Menu\\Programs\\Quillor";
@@ -95,8 +90,8 @@ void WalkInstall(Walk* walk)
     }
 }
 
-// The Files walk: empty entries passed over, a leading '%' dropped, the value split at its
-// last ';' into destination and source names.
+// The Files walk: empty entries passed over, each value split as the size pass and the copy
+// engine split it.
 void WalkFiles(Walk* walk)
 {
     char entryKey[kTextCapacity];
@@ -109,22 +104,19 @@ void WalkFiles(Walk* walk)
     for (int n = NextEntry(walk); n != 0; walk->cursor += n, n = NextEntry(walk)) {
         if (walk->keyLength == 0 && walk->valueLength == 0)
             continue;
-        const char* value = walk->valueStart;
-        int valueLength = walk->valueLength;
-        if (valueLength > 0 && value[0] == '%') {
-            value++;
-            valueLength--;
-        }
         CopyBounded(entryKey, kTextCapacity, walk->text + walk->cursor, walk->keyLength);
-        CopyBounded(entryValue, kTextCapacity, value, valueLength);
-        Require(TextLength(entryKey) < kTextCapacity && TextLength(entryValue) < kTextCapacity);
-        const char* source = entryValue;
-        char* semicolon = FindLastChar(entryValue, ';');
-        if (semicolon != 0) {
-            Require(semicolon >= entryValue && semicolon < entryValue + kTextCapacity);
-            *semicolon = '\0';
-            source = semicolon + 1;
-        }
+        FilesValue split = SplitFilesValue(walk->valueStart, walk->valueLength, entryValue,
+                                           kTextCapacity);
+        int valueLength = TextLength(entryValue);
+        Require(TextLength(entryKey) < kTextCapacity && valueLength < kTextCapacity);
+        Require(split.toWindows == (walk->valueLength > 0 && walk->valueStart[0] == '%'));
+        Require(split.nameLength >= 0 && split.nameLength <= valueLength);
+        Require(split.source == entryValue ||
+                (split.source == entryValue + split.nameLength + 1 &&
+                 entryValue[split.nameLength] == ';'));
+        Require(strchr(split.source, ';') == 0);
+        entryValue[split.nameLength] = '\0';
+        const char* source = split.source;
         int length = AppendBounded(modulePath, kPathCapacity, kDirLength, source,
                                    TextLength(source));
         Require(length < kPathCapacity && TextLength(modulePath) == length);

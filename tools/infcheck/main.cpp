@@ -3,9 +3,13 @@
 #include <string.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
+#include <system_error>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 #include "infcheck.h"
 
@@ -20,8 +24,59 @@ static int Usage()
     return kCheckUnusable;
 }
 
+// Reads the whole file at path into bytes. Returns 0, or -1 after saying what is wrong.
+static int ReadScript(const char* path, std::string* bytes)
+{
+    std::error_code error;
+    std::filesystem::file_status status = std::filesystem::status(path, error);
+    if (!std::filesystem::exists(status)) {
+        fprintf(stderr, "infcheck: there is no file %s\n", path);
+        return -1;
+    }
+    if (std::filesystem::is_directory(status)) {
+        fprintf(stderr, "infcheck: %s is a folder, not a setup script: name the SETUP.INF in it\n",
+                path);
+        return -1;
+    }
+    FILE* file = fopen(path, "rb");
+    if (file == nullptr) {
+        fprintf(stderr, "infcheck: cannot open %s\n", path);
+        return -1;
+    }
+    char chunk[4096];
+    size_t count = 0;
+    while ((count = fread(chunk, 1, sizeof chunk, file)) > 0)
+        bytes->append(chunk, count);
+    int failed = ferror(file);
+    fclose(file);
+    if (failed) {
+        fprintf(stderr, "infcheck: cannot read %s\n", path);
+        return -1;
+    }
+    return 0;
+}
+
+// A medium folder named on the command line must be one: every source would be missing
+// otherwise. Returns 0, or -1 after saying what is wrong.
+static int CheckMediumFolder(const char* medium)
+{
+    std::error_code error;
+    std::filesystem::file_status status = std::filesystem::status(medium, error);
+    if (std::filesystem::is_directory(status))
+        return 0;
+    fprintf(stderr, "infcheck: the medium folder %s %s: name the folder that holds SETUP.EXE "
+            "and the sources, or give --no-medium\n", medium,
+            std::filesystem::exists(status) ? "is not a folder" : "does not exist");
+    return -1;
+}
+
 int main(int argc, char** argv)
 {
+#ifdef _WIN32
+    // The report reaches scripts byte for byte, with the same line ends as the native build.
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+#endif
     const char* scriptPath = nullptr;
     const char* mediumArgument = nullptr;
     int checkMedium = 1;
@@ -40,19 +95,14 @@ int main(int argc, char** argv)
     if (scriptPath == nullptr)
         return Usage();
 
-    std::ifstream file(scriptPath, std::ios::binary);
-    if (!file) {
-        fprintf(stderr, "infcheck: cannot open %s\n", scriptPath);
+    std::string bytes;
+    if (ReadScript(scriptPath, &bytes) != 0)
         return kCheckUnusable;
-    }
-    std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (file.bad()) {
-        fprintf(stderr, "infcheck: cannot read %s\n", scriptPath);
-        return kCheckUnusable;
-    }
 
     std::string medium;
     if (mediumArgument != nullptr) {
+        if (checkMedium && CheckMediumFolder(mediumArgument) != 0)
+            return kCheckUnusable;
         medium = mediumArgument;
     } else {
         medium = std::filesystem::path(scriptPath).parent_path().string();

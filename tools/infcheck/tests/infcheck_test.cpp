@@ -60,7 +60,8 @@ const char kInstall[] =
 const char kFiles[] =
     "[Files]\r\n"
     "Program=Quillor.exe\r\n"
-    "Notes=README.TXT\r\n";
+    "Notes=README.TXT\r\n"
+    "Uninstall=%Purgax.exe\r\n";
 const char kGroup[] =
     "[Group]\r\n"
     "Quillor.lnk=Quillor.exe,Quillor text editor,%Quillor.exe,0\r\n";
@@ -73,6 +74,30 @@ std::string CleanScript()
     return std::string(kInstall) + kFiles + kGroup + kRegistration;
 }
 
+// The clean script with its one shortcut line replaced by line.
+std::string WithShortcut(const char* line)
+{
+    return std::string(kInstall) + kFiles + "[Group]\r\n" + line + "\r\n" + kRegistration;
+}
+
+// The script with each CR LF turned into CR CR LF, as a second conversion leaves it.
+std::string ConvertedTwice(const std::string& script)
+{
+    std::string converted;
+    for (char c : script)
+        converted += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    return converted;
+}
+
+int CountWarnings(const std::string& output)
+{
+    int count = 0;
+    for (size_t at = output.find(": warning: "); at != std::string::npos;
+         at = output.find(": warning: ", at + 1))
+        count++;
+    return count;
+}
+
 TEST(Infcheck, CleanScriptReportsEverythingAndExitsZero)
 {
     Report report = Check(CleanScript());
@@ -81,15 +106,15 @@ TEST(Infcheck, CleanScriptReportsEverythingAndExitsZero)
     EXPECT_EQ("SETUP.INF:2: Application = 'Quillor'", LineStartingWith(report.output, "SETUP.INF:2:"));
     EXPECT_EQ("SETUP.INF:6: file 'Program': 'Quillor.exe' -> <target>\\Quillor.exe",
               LineStartingWith(report.output, "SETUP.INF:6:"));
-    EXPECT_EQ("SETUP.INF:9: shortcut <programs>\\Quillor\\Quillor.lnk",
-              LineStartingWith(report.output, "SETUP.INF:9:"));
+    EXPECT_EQ("SETUP.INF:10: shortcut <programs>\\Quillor\\Quillor.lnk",
+              LineStartingWith(report.output, "SETUP.INF:10:"));
     EXPECT_EQ("    target <target>\\Quillor.exe",
               LineStartingWith(report.output, "    target"));
     EXPECT_EQ("    icon <target>\\Quillor.exe, index 0", LineStartingWith(report.output, "    icon"));
     EXPECT_EQ("    also on the desktop: <desktop>\\Quillor.lnk",
               LineStartingWith(report.output, "    also"));
     EXPECT_EQ("    suffix .ini -> txtfile", LineStartingWith(report.output, "    suffix .ini"));
-    EXPECT_EQ("SETUP.INF: 4 settings, 2 files, 1 shortcuts, 2 suffixes; 0 warnings, 0 errors",
+    EXPECT_EQ("SETUP.INF: 4 settings, 3 files, 1 shortcut, 2 suffixes; 0 warnings, 0 errors",
               LineStartingWith(report.output, "SETUP.INF: 4 settings"));
 }
 
@@ -149,13 +174,13 @@ INSTANTIATE_TEST_SUITE_P(
         TrapCase{"BlankBeforeHeader", std::string(kInstall) + " [Files]\r\n" + kAfterInstall,
                  kCheckWarnings, 5, "header-blank"},
         TrapCase{"SecondSection", CleanScript() + "[Files]\r\nExtra=EXTRA.TXT\r\n",
-                 kCheckWarnings, 12, "section-repeated"},
+                 kCheckWarnings, 13, "section-repeated"},
         TrapCase{"ByteOrderMark", "\xEF\xBB\xBF" + CleanScript(), kCheckUnusable, 1, "bom"},
         TrapCase{"CarriageReturnsOnly",
                  "[Install]\rApplication=Q\r[Files]\rProgram=Quillor.exe\r", kCheckUnusable, 1,
                  "cr-break"},
         TrapCase{"ZeroByte", CleanScript() + std::string(1, '\0') + "[Other]\r\n",
-                 kCheckWarnings, 12, "zero-byte"},
+                 kCheckWarnings, 13, "zero-byte"},
         TrapCase{"LineBeforeAnySection", "Application=Quillor\r\n" + CleanScript(),
                  kCheckWarnings, 1, "outside-section"},
         TrapCase{"FileWithoutSource", std::string(kInstall) + "[Files]\r\nNotes=README.TXT;\r\n" +
@@ -171,36 +196,58 @@ INSTANTIATE_TEST_SUITE_P(
         TrapCase{"SameShortcutTwice",
                  std::string(kInstall) + kFiles + kGroup +
                      "quillor.LNK=README.TXT,Notes,,0\r\n" + kRegistration,
-                 kCheckWarnings, 10, "dest-duplicate"},
+                 kCheckWarnings, 11, "dest-duplicate"},
         TrapCase{"PercentInTarget",
-                 std::string(kInstall) + kFiles + "[Group]\r\nQ.lnk=%Quillor.exe,Q,%Quillor.exe,0\r\n" +
-                     kRegistration,
-                 kCheckWarnings, 9, "group-percent"},
+                 WithShortcut("Q.lnk=%Quillor.exe,Q,%Quillor.exe,0"),
+                 kCheckWarnings, 10, "group-percent"},
         TrapCase{"ShortcutWithoutExtension",
-                 std::string(kInstall) + kFiles + "[Group]\r\nQuillor=Quillor.exe,Q,,0\r\n" +
-                     kRegistration,
-                 kCheckWarnings, 9, "lnk-extension"},
+                 WithShortcut("Quillor=Quillor.exe,Q,,0"),
+                 kCheckWarnings, 10, "lnk-extension"},
         TrapCase{"ShortcutToAFileNotCopied",
-                 std::string(kInstall) + kFiles + "[Group]\r\nQ.lnk=Quill.exe,Q,,0\r\n" +
-                     kRegistration,
-                 kCheckWarnings, 9, "target-not-installed"},
+                 WithShortcut("Q.lnk=Quill.exe,Q,,0"),
+                 kCheckWarnings, 10, "target-not-installed"},
         TrapCase{"EmptyLineEndsGroup",
                  std::string(kInstall) + kFiles + kGroup + "\r\nNotes.lnk=README.TXT,N,,0\r\n" +
                      kRegistration,
-                 kCheckWarnings, 10, "group-ended"},
+                 kCheckWarnings, 11, "group-ended"},
         TrapCase{"CommentEndsGroup",
                  std::string(kInstall) + kFiles + "[Group]\r\n;first\r\nQ.lnk=Quillor.exe,Q,,0\r\n" +
                      kRegistration,
-                 kCheckWarnings, 9, "group-ended"},
+                 kCheckWarnings, 10, "group-ended"},
         TrapCase{"SuffixWithDot", std::string(kInstall) + kFiles + kGroup +
                                       "[Registration]\r\nSuffixes=txt .ini\r\n",
-                 kCheckWarnings, 11, "suffix-dot"},
+                 kCheckWarnings, 12, "suffix-dot"},
         TrapCase{"SuffixesByComma", std::string(kInstall) + kFiles + kGroup +
                                         "[Registration]\r\nSuffixes=txt,ini\r\n",
-                 kCheckWarnings, 11, "suffix-separator"},
+                 kCheckWarnings, 12, "suffix-separator"},
+        TrapCase{"MisspeltFilesHeader", std::string(kInstall) + "[File]\r\nProgram=Quillor.exe\r\n" +
+                                            kGroup + kRegistration,
+                 kCheckUnusable, 5, "header-misspelt"},
+        TrapCase{"MisspeltRegistrationHeader", std::string(kInstall) + kFiles + kGroup +
+                                                   "[Registartion]\r\nSuffixes=txt\r\n",
+                 kCheckWarnings, 11, "header-misspelt"},
+        TrapCase{"IconIndexNotANumber",
+                 WithShortcut("Q.lnk=Quillor.exe,Q,%Quillor.exe,first"),
+                 kCheckWarnings, 10, "group-icon-index"},
+        TrapCase{"IconFileAndIndexSwapped",
+                 WithShortcut("Q.lnk=Quillor.exe,Q,0,%Quillor.exe"),
+                 kCheckWarnings, 10, "group-icon-swapped"},
+        TrapCase{"CommaInDescription",
+                 WithShortcut("Q.lnk=Quillor.exe,Quillor, the editor,%Quillor.exe,0"),
+                 kCheckWarnings, 10, "group-comma"},
+        TrapCase{"NoEditorInstalled",
+                 std::string(kInstall) + "[Files]\r\nNotes=README.TXT\r\nUninstall=%Purgax.exe\r\n" +
+                     "[Group]\r\nNotes.lnk=README.TXT,Notes,,0\r\n" + kRegistration,
+                 kCheckWarnings, 0, "editor-missing"},
+        TrapCase{"NoUninstallerInTheWindowsDirectory",
+                 std::string(kInstall) + "[Files]\r\nProgram=Quillor.exe\r\nUninstall=Purgax.exe\r\n" +
+                     kGroup + kRegistration,
+                 kCheckWarnings, 0, "uninstaller-missing"},
+        TrapCase{"LineEndsConvertedTwice", ConvertedTwice(CleanScript()), kCheckWarnings, 1,
+                 "cr-doubled"},
         TrapCase{"SuffixesInOtherCase", std::string(kInstall) + kFiles + kGroup +
                                             "[Registration]\r\nsuffixes=txt\r\n",
-                 kCheckWarnings, 11, "key-case"}),
+                 kCheckWarnings, 12, "key-case"}),
     [](const testing::TestParamInfo<TrapCase>& info) { return std::string(info.param.name); });
 
 TEST(Infcheck, MissingInstallOrFilesMakesTheScriptUnusable)
@@ -268,17 +315,16 @@ TEST(Infcheck, EmptyLineInGroupDropsTheShortcutsAfterIt)
     Report report = Check(std::string(kInstall) + kFiles + kGroup +
                           "\r\nNotes.lnk=README.TXT,N,,0\r\nMore.lnk=README.TXT,M,,0\r\n" +
                           kRegistration);
-    EXPECT_EQ("", LineStartingWith(report.output, "SETUP.INF:11: shortcut"));
-    std::string warning = LineStartingWith(report.output, "SETUP.INF:10: warning:");
+    EXPECT_EQ("", LineStartingWith(report.output, "SETUP.INF:12: shortcut"));
+    std::string warning = LineStartingWith(report.output, "SETUP.INF:11: warning:");
     EXPECT_NE(std::string::npos, warning.find("an empty line ends the [Group] list: the shortcuts "
-                                              "on lines 11, 12 are never made"))
+                                              "on lines 12, 13 are never made"))
         << warning;
 }
 
 TEST(Infcheck, PercentInTargetIsKeptAndPercentInIconIsTheTarget)
 {
-    Report report = Check(std::string(kInstall) + kFiles +
-                          "[Group]\r\nQ.lnk=%Quillor.exe,Q,%bin\\Q.ico,2\r\n" + kRegistration);
+    Report report = Check(WithShortcut("Q.lnk=%Quillor.exe,Q,%bin\\Q.ico,2"));
     EXPECT_EQ("    target <target>\\%Quillor.exe", LineStartingWith(report.output, "    target"));
     EXPECT_EQ("    icon <target>\\bin\\Q.ico, index 2", LineStartingWith(report.output, "    icon"));
 }
@@ -289,6 +335,48 @@ TEST(Infcheck, CarriageReturnsOnlyMakeOneLine)
     EXPECT_EQ("SETUP.INF:1: [Install]", LineStartingWith(report.output, "SETUP.INF:1: [Install]"));
     EXPECT_EQ("", LineStartingWith(report.output, "SETUP.INF:1: Application"));
     EXPECT_NE("", LineStartingWith(report.output, "SETUP.INF: error: no section [Files]"));
+}
+
+TEST(Infcheck, LinesConvertedTwiceGiveOneWarningAndNoRawCarriageReturn)
+{
+    Report report = Check(ConvertedTwice(CleanScript()));
+    EXPECT_EQ(1, CountWarnings(report.output)) << report.output;
+    EXPECT_NE("", LineStartingWith(report.output, "SETUP.INF:1: warning: 12 lines end in CR CR LF"))
+        << report.output;
+    EXPECT_EQ("SETUP.INF:2: Application = 'Quillor\\r'",
+              LineStartingWith(report.output, "SETUP.INF:2:"));
+    EXPECT_EQ(std::string::npos, report.output.find('\r'));
+}
+
+TEST(Infcheck, MisspeltHeaderSaysWhatTheInstallerDoesWithoutTheSection)
+{
+    Report report = Check(std::string(kInstall) + kFiles + "[Grup]\r\n" + (kGroup + 9) +
+                          kRegistration);
+    EXPECT_EQ("SETUP.INF:9: warning: header '[Grup]' does not open section [Group] (is the name "
+              "misspelt?); without a [Group] SETUP.EXE silently makes no group folder and no "
+              "shortcuts [header-misspelt]",
+              LineStartingWith(report.output, "SETUP.INF:9:"));
+}
+
+TEST(Infcheck, CutGroupValueNamesTheFieldsItLoses)
+{
+    std::string value = "Quillor.exe," + std::string(110, 'D') + ",%Quillor.exe,2";
+    Report report = Check(WithShortcut(("Q.lnk=" + value).c_str()));
+    std::string line = LineStartingWith(report.output, "SETUP.INF:10: warning: the value is 137");
+    EXPECT_NE(std::string::npos,
+              line.find("so the shortcut gets the icon file '<target>\\Qui' instead of "
+                        "'<target>\\Quillor.exe' and the icon index 0 instead of 2 [value-cut]"))
+        << report.output;
+}
+
+TEST(Infcheck, SummaryCountsInTheSingular)
+{
+    Report report = Check("[Install]\r\nApplication=Quillor\r\nCaption=Q\r\n"
+                          "[Files]\r\nProgram=Quillor.exe\r\n" + std::string(kGroup) +
+                          "[Registration]\r\nSuffixes=txt\r\n");
+    EXPECT_EQ("SETUP.INF: 3 settings, 1 file, 1 shortcut, 1 suffix; 1 warning, 0 errors",
+              LineStartingWith(report.output, "SETUP.INF: 3 settings"))
+        << report.output;
 }
 
 TEST(Infcheck, ByteOrderMarkHidesTheFirstHeader)
@@ -302,7 +390,7 @@ TEST(Infcheck, ByteOrderMarkHidesTheFirstHeader)
 TEST(Infcheck, OnlyTheFirstOfTwoSectionsIsRead)
 {
     Report report = Check(CleanScript() + "[Files]\r\nExtra=EXTRA.TXT\r\n");
-    EXPECT_EQ("", LineStartingWith(report.output, "SETUP.INF:13:"));
+    EXPECT_EQ("", LineStartingWith(report.output, "SETUP.INF:14:"));
 }
 
 class MediumFolder : public testing::Test {
@@ -314,6 +402,7 @@ protected:
         std::filesystem::remove_all(folder);
         std::filesystem::create_directories(folder / "Help");
         std::ofstream(folder / "Quillor.exe") << std::string(1000, 'q');
+        std::ofstream(folder / "Purgax.exe") << std::string(10, 'p');
         std::ofstream(folder / "Help" / "Quillor.hlp") << std::string(24, 'h');
     }
     void TearDown() override { std::filesystem::remove_all(folder); }
@@ -323,7 +412,8 @@ protected:
 TEST_F(MediumFolder, SourcesAreFoundIgnoringCaseAndSized)
 {
     Report report = Check(std::string(kInstall) + "[Files]\r\nProgram=QUILLOR.EXE\r\n"
-                          "Help=help\\quillor.HLP\r\n" + kGroup + kRegistration,
+                          "Help=help\\quillor.HLP\r\nUninstall=%purgax.EXE\r\n" + kGroup +
+                          kRegistration,
                           folder.string().c_str());
     EXPECT_EQ(kCheckClean, report.status) << report.output;
     EXPECT_EQ("SETUP.INF:6: file 'Program': 'QUILLOR.EXE' -> <target>\\QUILLOR.EXE (1000 bytes)",
@@ -331,7 +421,7 @@ TEST_F(MediumFolder, SourcesAreFoundIgnoringCaseAndSized)
     EXPECT_EQ("SETUP.INF:7: file 'Help': 'help\\quillor.HLP' -> <target>\\help\\quillor.HLP (24 bytes)",
               LineStartingWith(report.output, "SETUP.INF:7:"));
     EXPECT_FALSE(HasWarning(report.output, 6, "source-missing")) << report.output;
-    EXPECT_NE(std::string::npos, report.output.find("(1024 bytes found)"));
+    EXPECT_NE(std::string::npos, report.output.find("(1034 bytes found)"));
 }
 
 TEST_F(MediumFolder, MissingSourceAndBitmapAreWarned)
