@@ -3,15 +3,15 @@
 #include <windows.h>
 #include <fcntl.h>
 #include <io.h>
-#include <objbase.h>
-#include <shlobj.h>
 #include <stdio.h>
 #include <string.h>
 
 #include <string>
 #include <vector>
 
-#include "medium.h"
+#include "files.h"
+#include "links.h"
+#include "registry.h"
 #include "resources/resource_ids.h"
 #include "ui_driver.h"
 
@@ -148,44 +148,27 @@ std::vector<std::string> WindowsDirectoryEntries(const std::string& script)
 
 void ListFiles(const std::string& folder, const std::string& shown)
 {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return;
-    do {
-        if (strcmp(found.cFileName, ".") == 0 || strcmp(found.cFileName, "..") == 0) continue;
-        std::string name = shown + found.cFileName;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+    for (const ListedFile& entry : ListFolder(folder)) {
+        std::string name = shown + entry.name;
+        if (entry.isDirectory) {
             printf("    %-40s (directory)\n", (name + "\\").c_str());
-            ListFiles(folder + "\\" + found.cFileName, name + "\\");
+            ListFiles(folder + "\\" + entry.name, name + "\\");
         } else {
-            printf("    %-40s %10lu bytes\n", name.c_str(), (unsigned long)found.nFileSizeLow);
+            printf("    %-40s %10lu bytes\n", name.c_str(), (unsigned long)entry.size);
         }
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
+    }
 }
 
 void PrintShortcut(const std::string& path)
 {
-    IShellLinkA* link = nullptr;
-    IPersistFile* file = nullptr;
-    char target[MAX_PATH] = "", description[MAX_PATH] = "", icon[MAX_PATH] = "";
-    int iconIndex = 0;
-    wchar_t widePath[MAX_PATH];
-    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, widePath, MAX_PATH);
-    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                   (void**)&link)) &&
-        SUCCEEDED(link->QueryInterface(IID_IPersistFile, (void**)&file)) &&
-        SUCCEEDED(file->Load(widePath, STGM_READ))) {
-        link->GetPath(target, sizeof target, nullptr, SLGP_RAWPATH);
-        link->GetDescription(description, sizeof description);
-        link->GetIconLocation(icon, sizeof icon, &iconIndex);
+    LinkContents link = LoadLink(path);
+    if (link.status == S_OK) {
         printf("    %s\n        target %s\n        description \"%s\", icon %s,%d\n", path.c_str(),
-               target, description, icon, iconIndex);
+               link.target.c_str(), link.description.c_str(), link.iconFile.c_str(),
+               link.iconIndex);
     } else {
         printf("    %s (cannot be read as a shortcut)\n", path.c_str());
     }
-    if (file) file->Release();
-    if (link) link->Release();
 }
 
 void PrintShortcutsIn(const std::string& folder, const char* pattern)
@@ -357,7 +340,6 @@ int main(int argc, char** argv)
     std::string mediumFolder = argv[1];
     std::string shots = argv[2];
     SetDriverFailureReporter(ReportDriverFailure);
-    CoInitialize(nullptr);
 
     DrivenProgram program = {};
     RunRecord record = {};
@@ -373,7 +355,6 @@ int main(int argc, char** argv)
         status = driverFailures == 0 && exitCode == 0 ? 0 : 1;
     }
     CloseProgram(&program);
-    CoUninitialize();
     fflush(stdout);
     return status;
 }

@@ -30,16 +30,6 @@ std::string CannotWrite(const std::string& path)
     return "Cannot write \"" + path + "\" !";
 }
 
-// Nonzero when nobody else holds path open: an open without any sharing succeeds.
-int CanOpenExclusively(const std::string& path)
-{
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return 0;
-    CloseHandle(file);
-    return 1;
-}
-
 // A drive letter from Q on that names no drive, or 0.
 char FindMissingDrive()
 {
@@ -49,27 +39,6 @@ char FindMissingDrive()
         if (GetDriveTypeA(root) == DRIVE_NO_ROOT_DIR) return letter;
     }
     return 0;
-}
-
-// The names of the files directly in folder, with their sizes.
-struct ListedFile {
-    std::string name;
-    unsigned long long size;
-};
-
-std::vector<ListedFile> ListFiles(const std::string& folder)
-{
-    std::vector<ListedFile> files;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return files;
-    do {
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-        files.push_back({found.cFileName,
-                         ((unsigned long long)found.nFileSizeHigh << 32) | found.nFileSizeLow});
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-    return files;
 }
 
 // A medium and the setup program, and a file that the test may hold open without sharing.
@@ -461,7 +430,7 @@ TEST_F(FaultTest, TenThousandEntriesOfOneSourceAreAllCopied)
     size_t count = 0, wrongSize = 0;
     for (int folder = 0; folder < kManyEntries / kEntriesPerFolder; folder++) {
         snprintf(line, sizeof line, "\\MANY\\D%03d", folder);
-        for (const ListedFile& file : ListFiles(medium.target + line)) {
+        for (const ListedFile& file : ListFolder(medium.target + line)) {
             count++;
             if (file.size != sourceSize) wrongSize++;
         }

@@ -8,7 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "checks.h"
+#include "files.h"
+#include "links.h"
 #include "medium.h"
+#include "registry.h"
 #include "resources/resource_ids.h"
 #include "ui_driver.h"
 
