@@ -201,8 +201,6 @@ struct RunRecord {
     std::string targetDir;
     std::string suffixes;
     std::vector<SeenMessageBox> boxes;
-    int directoryAnswered;
-    int fileTypesAnswered;
     int progressSeen;
 };
 
@@ -222,7 +220,34 @@ void CatchProgressDialog(const DrivenProgram& program, const std::string& shots,
     }
 }
 
-// Answers whatever the program shows until it ends. 0, or -1 when it did not end in time.
+// Answers a question as a person installing Quillor would, after taking its picture: Install
+// into the proposed directory, Yes to the question and to the file types, OK to any message.
+void AnswerAsAPerson(const DrivenProgram& program, const Question& asked,
+                     const std::string& shots, RunRecord* record)
+{
+    const char* shot = "directory";
+    int button = IDC_DIRECTORY_INSTALL;
+    if (asked.kind == kDirectoryQuestion) {
+        record->targetDir = asked.text;
+    } else if (asked.kind == kFileTypesQuestion) {
+        record->suffixes = asked.text;
+        shot = "file-types";
+        button = IDYES;
+    } else {
+        int asks = GetDlgItem(asked.window, IDYES) != 0;
+        // The report carries the main window's title; failure messages carry the class name.
+        HWND main = FindProgramWindow(program, "Install", nullptr, 0);
+        int reports = !asks && main && ReadWindowTitle(main) == asked.caption;
+        shot = asks ? "question" : reports ? "report" : "message";
+        button = asks ? IDYES : IDOK;
+        record->boxes.push_back(asked);
+    }
+    TakeScreenshot(shots, shot, asked.window);
+    AnswerQuestion(program, asked, button);
+    if (asked.kind == kDirectoryQuestion) CatchProgressDialog(program, shots, record);
+}
+
+// Answers whatever the program asks until it ends. 0, or -1 when it did not end in time.
 int AnswerEveryWindow(const DrivenProgram& program, const std::string& shots, RunRecord* record)
 {
     DWORD start = GetTickCount();
@@ -232,38 +257,9 @@ int AnswerEveryWindow(const DrivenProgram& program, const std::string& shots, Ru
                     DescribeScreen(program.process.dwProcessId).c_str());
             return -1;
         }
-        HWND box = FindMessageBox(program);
-        if (box) {
-            SeenMessageBox seen;
-            seen.caption = ReadWindowTitle(box);
-            seen.text = ReadControlText(box, kMessageTextId);
-            int asks = GetDlgItem(box, IDYES) != 0;
-            // The report carries the main window's title; failure messages carry the class name.
-            HWND main = FindProgramWindow(program, "Install", nullptr, 0);
-            int reports = !asks && main && ReadWindowTitle(main) == seen.caption;
-            TakeScreenshot(shots, asks ? "question" : reports ? "report" : "message", box);
-            record->boxes.push_back(seen);
-            PressButton(box, asks ? IDYES : IDOK);
-            WaitForWindowGone(program, box, kMessageWaitMs);
-            continue;
-        }
-        HWND directory = FindProgramWindow(program, DIALOG_CLASS, nullptr, IDC_DIRECTORY_INSTALL);
-        if (directory && !record->directoryAnswered) {
-            record->directoryAnswered = 1;
-            record->targetDir = ReadControlText(directory, IDC_DIRECTORY_EDIT);
-            TakeScreenshot(shots, "directory", directory);
-            PressButton(directory, IDC_DIRECTORY_INSTALL);
-            WaitForWindowGone(program, directory, kMessageWaitMs);
-            CatchProgressDialog(program, shots, record);
-            continue;
-        }
-        HWND fileTypes = FindProgramWindow(program, DIALOG_CLASS, nullptr, IDC_REGISTRATION_EDIT);
-        if (fileTypes && GetDlgItem(fileTypes, IDYES) && !record->fileTypesAnswered) {
-            record->fileTypesAnswered = 1;
-            record->suffixes = ReadControlText(fileTypes, IDC_REGISTRATION_EDIT);
-            TakeScreenshot(shots, "file-types", fileTypes);
-            PressButton(fileTypes, IDYES);
-            WaitForWindowGone(program, fileTypes, kMessageWaitMs);
+        Question asked;
+        if (FindQuestion(program, &asked) == 0) {
+            AnswerAsAPerson(program, asked, shots, record);
             continue;
         }
         HWND progress = FindProgramWindow(program, DIALOG_CLASS, nullptr, IDC_COPY_CANCEL);
