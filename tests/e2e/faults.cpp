@@ -57,11 +57,6 @@ protected:
         heldFile = INVALID_HANDLE_VALUE;
     }
 
-    HWND FindProgressDialog()
-    {
-        return FindProgramWindow(program, DIALOG_CLASS, kCaption, IDC_COPY_CANCEL);
-    }
-
     HANDLE heldFile = INVALID_HANDLE_VALUE;  // a file the test holds open without sharing
 };
 
@@ -119,10 +114,9 @@ TEST_F(FaultSmallDriveTest, FullDriveStopsTheFileInHandAndTheCopyGoesOn)
     ASSERT_NO_FATAL_FAILURE(ExpectMessage(IDOK, kErrorCaption, CannotWrite(large), 0));
 
     // The next file is still tried: on a full drive it fails with its own message.
-    HWND box = WaitForMessageBox(program);
-    ASSERT_TRUE(box);
-    const std::string text = ReadControlText(box, kMessageTextId);
-    const int smallFailed = text != kQuestion;
+    const Question next = WaitForQuestion();
+    ASSERT_TRUE(next.window);
+    const int smallFailed = next.text != kQuestion;
     if (smallFailed) {
         ASSERT_NO_FATAL_FAILURE(ExpectMessage(IDOK, kErrorCaption, CannotWrite(small), 0));
     }
@@ -321,8 +315,7 @@ TEST_P(FaultChangingSourceTest, CopiesTheNewContentAndKeepsTheOverallPercentageS
     ASSERT_EQ(0, WriteMediumFile(medium, "CHANGING.BIN", changed));
     ASSERT_NO_FATAL_FAILURE(ChooseTarget(medium.target));
 
-    HWND box = WaitForMessageBox(program);
-    ASSERT_TRUE(box);
+    ASSERT_TRUE(WaitForQuestion().window);
     HWND progress = FindProgressDialog();
     ASSERT_TRUE(progress) << DescribeScreen(program.process.dwProcessId);
     // The overall display moves when a file with data is complete; it never passes 100 %.
@@ -388,7 +381,7 @@ TEST_F(FaultTest, CancelDuringAFailureBoxStopsAtTheNextFileAndLeavesItsContent)
 
     ASSERT_NO_FATAL_FAILURE(Start());
     ASSERT_NO_FATAL_FAILURE(ChooseTarget(medium.target));
-    ASSERT_TRUE(WaitForMessageBox(program));
+    ASSERT_TRUE(WaitForQuestion().window);
     // The box does not own the progress dialog, which takes the click meanwhile.
     HWND progress = FindProgressDialog();
     ASSERT_TRUE(progress) << DescribeScreen(program.process.dwProcessId);
@@ -397,8 +390,7 @@ TEST_F(FaultTest, CancelDuringAFailureBoxStopsAtTheNextFileAndLeavesItsContent)
         IDOK, kErrorCaption, CannotOpen(medium.target + "\\BLOCKED"), 1));
 
     // No question: the copy stops at the first chunk of the next file.
-    ASSERT_NO_FATAL_FAILURE(ExpectMessage(IDOK, kCaption, kReportAbandoned));
-    ExpectExitCodeZero();
+    ASSERT_NO_FATAL_FAILURE(ExpectAbandonedEnd());
     ExpectCopied(medium.target + "\\EMPTY.DAT", "EMPTY.DAT");
     ExpectCopied(medium.target + "\\CHUNK.DAT", "CHUNK.DAT");
     ExpectContent(after, userBytes);
