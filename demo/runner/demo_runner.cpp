@@ -171,19 +171,20 @@ void PrintShortcut(const std::string& path)
     }
 }
 
-void PrintShortcutsIn(const std::string& folder, const char* pattern)
+// Prints the shortcut files of folder whose names end in suffix ("": every file).
+void PrintShortcutsIn(const std::string& folder, const std::string& suffix)
 {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\" + pattern).c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) {
-        printf("    (none in %s)\n", folder.c_str());
-        return;
+    int printed = 0;
+    for (const ListedFile& entry : ListFolder(folder)) {
+        const std::string& name = entry.name;
+        if (entry.isDirectory || name.size() < suffix.size() ||
+            lstrcmpiA(name.c_str() + name.size() - suffix.size(), suffix.c_str()) != 0) {
+            continue;
+        }
+        PrintShortcut(folder + "\\" + name);
+        printed++;
     }
-    do {
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-        PrintShortcut(folder + "\\" + found.cFileName);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
+    if (!printed) printf("    (none in %s)\n", folder.c_str());
 }
 
 void PrintRegistryValue(HKEY root, const char* rootName, const std::string& keyPath,
@@ -290,10 +291,10 @@ void PrintSummary(const std::string& mediumFolder, const RunRecord& record, DWOR
     std::string programs, desktop;
     printf("\nShortcuts:\n");
     if (ReadRegistryText(HKEY_CURRENT_USER, kShellFolders, "Programs", &programs) == 0) {
-        PrintShortcutsIn(programs + "\\" + application, "*");
+        PrintShortcutsIn(programs + "\\" + application, "");
     }
     if (ReadRegistryText(HKEY_CURRENT_USER, kShellFolders, "Desktop", &desktop) == 0) {
-        PrintShortcutsIn(desktop, "*.lnk");
+        PrintShortcutsIn(desktop, ".lnk");
     }
 
     printf("\nRegistry values:\n");

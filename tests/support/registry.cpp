@@ -36,10 +36,7 @@ void RestoreStoredValue(HKEY root, const std::string& path, const char* name,
         WriteRegistryValue(root, path, name, saved.type, saved.data);
         return;
     }
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
-    RegDeleteValueA(key, name);
-    RegCloseKey(key);
+    DeleteRegistryValue(root, path, name);
 }
 
 StoredValue ReadWrittenValue(HKEY root, const std::string& path, const char* name)
@@ -98,6 +95,15 @@ int WriteRegistryText(HKEY root, const std::string& path, const char* name,
                       const std::string& text)
 {
     return WriteRegistryValue(root, path, name, REG_SZ, std::string(text.c_str(), text.size() + 1));
+}
+
+int DeleteRegistryValue(HKEY root, const std::string& path, const char* name)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return -1;
+    LONG status = RegDeleteValueA(key, name);
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS ? 0 : -1;
 }
 
 int SubkeyCount(HKEY root, const std::string& path)

@@ -46,5 +46,8 @@ int WriteRegistryValue(HKEY root, const std::string& path, const char* name, DWO
 int WriteRegistryText(HKEY root, const std::string& path, const char* name,
                       const std::string& text);
 
+// Deletes a value. 0, or -1 when it could not be deleted (or was not there).
+int DeleteRegistryValue(HKEY root, const std::string& path, const char* name);
+
 // The number of subkeys of a key, or -1 when the key is not there.
 int SubkeyCount(HKEY root, const std::string& path);

@@ -311,11 +311,7 @@ protected:
     {
         DialogTest::SetUp();
         saved = ReadStoredValue(HKEY_LOCAL_MACHINE, kProgramFilesKey, kProgramFilesValue);
-        HKEY key;
-        ASSERT_EQ(0, RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProgramFilesKey, 0, KEY_SET_VALUE, &key));
-        LONG removed = RegDeleteValueA(key, kProgramFilesValue);
-        RegCloseKey(key);
-        ASSERT_EQ(0, removed);
+        ASSERT_EQ(0, DeleteRegistryValue(HKEY_LOCAL_MACHINE, kProgramFilesKey, kProgramFilesValue));
     }
 
     void TearDown() override

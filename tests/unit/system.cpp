@@ -384,7 +384,7 @@ TEST(CreateShellShortcut, WritesALinkThatLoadsBack)
 {
     TempFolder folder;
     std::string target = folder.path + "\\Quillor.exe";
-    CloseHandle(CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    ASSERT_EQ(0, WriteFileBytes(target, ""));
     std::string icon = folder.path + "\\icons.dll";
     std::string link = folder.path + "\\Quillor.lnk";
 
@@ -601,11 +601,7 @@ TEST_F(GroupShortcuts, HeaderOnlyMakesTheFolderAndNoLink)
     EXPECT_EQ(0, TakePostedMessage(setupState.mainWindow, UM_REGISTER));  // the sequence posts it
     EXPECT_EQ(FILE_ATTRIBUTE_DIRECTORY,
               GetFileAttributesA((programs + "\\Quillor").c_str()) & FILE_ATTRIBUTE_DIRECTORY);
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((desktop + "\\*.lnk").c_str(), &found);
-    EXPECT_EQ(INVALID_HANDLE_VALUE, search);
-    if (search != INVALID_HANDLE_VALUE)
-        FindClose(search);
+    EXPECT_TRUE(ListFolder(desktop).empty()) << "no link on the desktop";
 }
 
 TEST_F(GroupShortcuts, MissingGroupSectionOnlyPostsTheNextStep)
@@ -619,11 +615,7 @@ TEST_F(GroupShortcuts, MissingGroupSectionOnlyPostsTheNextStep)
 
 TEST_F(GroupShortcuts, UnreadableProgramsFolderContinuesAtOnce)
 {
-    HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, kShellFolders, 0, KEY_SET_VALUE,
-                                           &key));
-    RegDeleteValueA(key, "Programs");
-    RegCloseKey(key);
+    DeleteRegistryValue(HKEY_CURRENT_USER, kShellFolders, "Programs");
     ASSERT_FALSE(ReadStoredValue(HKEY_CURRENT_USER, kShellFolders, "Programs").valueExists);
     UseScript("[Group]\r\nQuillor.lnk=Quillor.exe,Q,%Quillor.exe,0\r\n");
     EXPECT_EQ(-1, CreateGroupShortcuts());
