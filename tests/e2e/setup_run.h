@@ -99,13 +99,13 @@ protected:
         ASSERT_EQ(0, ChooseTargetDirectory(program, kCaption, path.c_str()));
     }
 
-    // The next message box or dialog of the program, unanswered; a failure when none comes
-    // (then its window is 0).
-    Question WaitForQuestion(DWORD timeoutMs = kWindowWaitMs)
+    // The next question of kind (kNoQuestion: a message box or a dialog), unanswered; a
+    // failure when none comes (then its window is 0).
+    Question WaitForQuestion(QuestionKind kind = kNoQuestion, DWORD timeoutMs = kWindowWaitMs)
     {
         Question asked;
-        if (NextQuestion(program, &asked, timeoutMs) != 0) {
-            ADD_FAILURE() << "no message box or dialog came: " << asked.onScreen;
+        if (NextQuestion(program, &asked, timeoutMs, kind) != 0) {
+            ADD_FAILURE() << "no question came: " << asked.onScreen;
         }
         return asked;
     }
@@ -116,8 +116,8 @@ protected:
                        int offersCancel = -1, DWORD timeoutMs = kWindowWaitMs)
     {
         SCOPED_TRACE("waiting for \"" + text + "\"");
-        Question box = WaitForQuestion(timeoutMs);
-        ASSERT_EQ(kMessageBoxQuestion, box.kind) << box.caption << ": " << box.text;
+        Question box = WaitForQuestion(kMessageBoxQuestion, timeoutMs);
+        ASSERT_TRUE(box.window);
         EXPECT_EQ(caption, box.caption);
         EXPECT_EQ(text, box.text);
         if (offersCancel >= 0) {

@@ -68,7 +68,8 @@ std::ostream& operator<<(std::ostream& out, const StoredValue& value)
     if (!value.valueExists) return out << "(no value)";
     std::string shown;
     for (char c : value.data) shown += c == 0 ? std::string("\\0") : std::string(1, c);
-    return out << "type " << value.type << ", " << value.data.size() << " bytes \"" << shown << "\"";
+    return out << "type " << value.type << ", " << value.data.size() << " bytes \"" << shown
+               << "\"";
 }
 
 int ReadRegistryText(HKEY root, const char* keyPath, const char* valueName, std::string* text)
@@ -86,7 +87,8 @@ int WriteRegistryValue(HKEY root, const std::string& path, const char* name, DWO
                         nullptr) != ERROR_SUCCESS) {
         return -1;
     }
-    LONG status = RegSetValueExA(key, name, 0, type, (const BYTE*)bytes.data(), (DWORD)bytes.size());
+    LONG status =
+        RegSetValueExA(key, name, 0, type, (const BYTE*)bytes.data(), (DWORD)bytes.size());
     RegCloseKey(key);
     return status == ERROR_SUCCESS ? 0 : -1;
 }

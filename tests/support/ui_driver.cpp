@@ -176,6 +176,7 @@ QuestionKind KindOf(HWND window)
 
 struct QuestionSearch {
     const DrivenProgram* program;
+    QuestionKind wanted;
     HWND box;
     HWND dialog;
 };
@@ -185,6 +186,7 @@ BOOL CALLBACK SearchQuestion(HWND window, LPARAM param)
     QuestionSearch* search = (QuestionSearch*)param;
     if (!IsOfProgram(window, *search->program)) return TRUE;
     QuestionKind kind = KindOf(window);
+    if (search->wanted != kNoQuestion && kind != search->wanted) return TRUE;
     if (kind == kMessageBoxQuestion) {
         search->box = window;
         return FALSE;
@@ -220,43 +222,45 @@ void ReadQuestion(HWND window, Question* question)
     }
 }
 
-std::string DescribeQuestion(const Question& question)
+std::string KindName(QuestionKind kind)
 {
-    const char* kinds[] = {"nothing", "message box", "directory dialog", "file types dialog"};
-    return std::string(kinds[question.kind]) + " \"" + question.caption + "\": \"" +
-           question.text + "\"";
+    const char* names[] = {"message box or a dialog", "message box", "directory dialog",
+                           "file types dialog"};
+    return names[kind];
 }
 
-// Polls for the next question; fills onScreen when none came and reports a timeout.
-PollEnd PollForQuestion(const DrivenProgram& program, Question* question, DWORD timeoutMs)
+std::string DescribeQuestion(const Question& question)
+{
+    return KindName(question.kind) + " \"" + question.caption + "\": \"" + question.text + "\"";
+}
+
+// Polls for the next question of kind; fills onScreen when none came and reports a timeout.
+PollEnd PollForQuestion(const DrivenProgram& program, Question* question, DWORD timeoutMs,
+                        QuestionKind kind)
 {
     *question = Question();
-    PollEnd end = PollFor(program, timeoutMs, [&] { return FindQuestion(program, question) == 0; });
+    PollEnd end =
+        PollFor(program, timeoutMs, [&] { return FindQuestion(program, question, kind) == 0; });
     if (end == kFound) return end;
     question->onScreen = DescribePollEnd(program, end, timeoutMs);
     if (end == kTimedOut) {
         question->onScreen += "\n" + DescribeWindowsOf(program);
-        ReportFailure(program, "timeout after " + std::to_string(timeoutMs) +
-                               " ms waiting for a message box or a dialog");
+        ReportFailure(program, DescribePollEnd(program, end, timeoutMs) + " waiting for a " +
+                               KindName(kind));
     }
     return end;
 }
 
-// Waits for the next question and requires a message box. Returns 0, or -1 after reporting
-// (but not when the watch stopped).
+// Waits for the next message box, whatever dialog stays on screen meanwhile (one that a
+// pressed button is about to close, for one). Returns 0, or -1 after reporting (but not when
+// the watch stopped).
 int WaitForMessageBoxQuestion(const DrivenProgram& program, Question* question, DWORD timeoutMs)
 {
-    PollEnd end = PollForQuestion(program, question, timeoutMs);
+    PollEnd end = PollForQuestion(program, question, timeoutMs, kMessageBoxQuestion);
     if (end == kProgramEnded) {
         ReportFailure(program, question->onScreen + " while waiting for a message box");
     }
-    if (end != kFound) return -1;
-    if (question->kind != kMessageBoxQuestion) {
-        ReportFailure(program, "waiting for a message box, the program asks with a " +
-                               DescribeQuestion(*question));
-        return -1;
-    }
-    return 0;
+    return end == kFound ? 0 : -1;
 }
 
 // The button that dismisses a question without going on: Cancel, No, or else OK.
@@ -408,9 +412,9 @@ int IsMessageBoxWindow(HWND window)
     return 1;
 }
 
-int FindQuestion(const DrivenProgram& program, Question* question)
+int FindQuestion(const DrivenProgram& program, Question* question, QuestionKind kind)
 {
-    QuestionSearch search = {&program, 0, 0};
+    QuestionSearch search = {&program, kind, 0, 0};
     EnumWindows(SearchQuestion, (LPARAM)&search);
     HWND window = search.box ? search.box : search.dialog;
     if (!window) return -1;
@@ -418,9 +422,10 @@ int FindQuestion(const DrivenProgram& program, Question* question)
     return 0;
 }
 
-int NextQuestion(const DrivenProgram& program, Question* question, DWORD timeoutMs)
+int NextQuestion(const DrivenProgram& program, Question* question, DWORD timeoutMs,
+                 QuestionKind kind)
 {
-    return PollForQuestion(program, question, timeoutMs) == kFound ? 0 : -1;
+    return PollForQuestion(program, question, timeoutMs, kind) == kFound ? 0 : -1;
 }
 
 int AnswerQuestion(const DrivenProgram& program, const Question& question, int buttonId)
@@ -432,8 +437,7 @@ int AnswerQuestion(const DrivenProgram& program, const Question& question, int b
 HWND FindMessageBox(const DrivenProgram& program)
 {
     Question question;
-    if (FindQuestion(program, &question) != 0 || question.kind != kMessageBoxQuestion) return 0;
-    return question.window;
+    return FindQuestion(program, &question, kMessageBoxQuestion) == 0 ? question.window : 0;
 }
 
 HWND WaitForMessageBox(const DrivenProgram& program, DWORD timeoutMs)

@@ -88,14 +88,17 @@ int WaitForWindowGone(const DrivenProgram& program, HWND window, DWORD timeoutMs
 // setup program's own dialog controls (ids 256 to 261).
 int IsMessageBoxWindow(HWND window);
 
-// The question the program shows right now, message boxes first (a box stands over the dialog
-// it interrupts). Returns 0 with it in question, or -1 when it asks nothing.
-int FindQuestion(const DrivenProgram& program, Question* question);
+// The question of kind (kNoQuestion: of any kind) that the program shows right now, message
+// boxes first (a box stands over the dialog it interrupts). Returns 0 with it in question, or
+// -1 when it asks nothing.
+int FindQuestion(const DrivenProgram& program, Question* question,
+                 QuestionKind kind = kNoQuestion);
 
-// Polls until the program asks its next question and returns it unanswered. Returns 0, or -1
-// when none came: the program ended or the watch stopped (question->onScreen says which), or
-// the bound passed (reported).
-int NextQuestion(const DrivenProgram& program, Question* question, DWORD timeoutMs = kWindowWaitMs);
+// Polls until the program asks its next question of kind (kNoQuestion: of any kind) and returns
+// it unanswered. Returns 0, or -1 when none came: the program ended or the watch stopped
+// (question->onScreen says which), or the bound passed (reported).
+int NextQuestion(const DrivenProgram& program, Question* question, DWORD timeoutMs = kWindowWaitMs,
+                 QuestionKind kind = kNoQuestion);
 
 // Presses buttonId in the question's window and waits until it has closed. 0, or -1 after
 // reporting.
@@ -105,7 +108,7 @@ int AnswerQuestion(const DrivenProgram& program, const Question& question, int b
 HWND FindMessageBox(const DrivenProgram& program);
 
 // Polls until the program shows a message box and returns it, unanswered; 0 after reporting
-// (also when the program asks something else first or ends).
+// (also when the program ends first).
 HWND WaitForMessageBox(const DrivenProgram& program, DWORD timeoutMs = kWindowWaitMs);
 
 // The text of a control of a dialog of this or another process (read with WM_GETTEXT), or ""

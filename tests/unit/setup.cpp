@@ -196,7 +196,8 @@ TEST(GetOpenFileSize, SizesLargeFilesAndKeepsThePosition)
 {
     TempFolder folder;
     std::string path = folder.path + "\\sparse.bin";
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    HANDLE file =
+        CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
     ASSERT_NE(INVALID_HANDLE_VALUE, file);
     LARGE_INTEGER size;
     size.QuadPart = (5LL << 30) + 7;

@@ -462,7 +462,7 @@ struct Answerer {
         if (!expectDialog)
             return;
         Question dialog;
-        if (NextQuestion(tested, &dialog, kWatchMs) != 0 || dialog.kind != kFileTypesQuestion ||
+        if (NextQuestion(tested, &dialog, kWatchMs, kFileTypesQuestion) != 0 ||
             dialog.caption != caption) {
             failure = "no file types dialog; on screen:" + dialog.onScreen;
             return;
@@ -695,7 +695,8 @@ protected:
     }
     void SetCommand(const char* path, const char* data, DWORD size)
     {
-        ASSERT_EQ(0, WriteRegistryValue(HKEY_CLASSES_ROOT, path, "", REG_SZ, std::string(data, size)));
+        ASSERT_EQ(0,
+                  WriteRegistryValue(HKEY_CLASSES_ROOT, path, "", REG_SZ, std::string(data, size)));
     }
     std::string Text(HKEY root, const std::string& path, const char* name)
     {
