@@ -263,13 +263,10 @@ int WaitForMessageBoxQuestion(const DrivenProgram& program, Question* question, 
     return end == kFound ? 0 : -1;
 }
 
-// The button that dismisses a question without going on: Cancel, No, or else OK.
-int DismissingButton(const Question& question)
+// The button that dismisses a message box without going on: OK, else No, else Cancel.
+int DismissingButton(const Question& box)
 {
-    if (question.kind == kDirectoryQuestion) return IDC_DIRECTORY_CANCEL;
-    if (question.kind == kFileTypesQuestion) return IDNO;
-    return GetDlgItem(question.window, IDOK) ? IDOK : GetDlgItem(question.window, IDNO) ? IDNO
-                                                                                        : IDCANCEL;
+    return GetDlgItem(box.window, IDOK) ? IDOK : GetDlgItem(box.window, IDNO) ? IDNO : IDCANCEL;
 }
 
 struct ScreenDump {
@@ -505,8 +502,16 @@ int ChooseTargetDirectory(const DrivenProgram& program, const char* caption, con
     HWND dialog = WaitForWindow(program, DIALOG_CLASS, caption, IDC_DIRECTORY_EDIT);
     if (!dialog || SetControlText(dialog, IDC_DIRECTORY_EDIT, target) != 0) return -1;
     if (PressButton(dialog, IDC_DIRECTORY_INSTALL) != 0) return -1;
-    // Gone before returning, so that the next question asked is never this dialog again.
-    return WaitForWindowGone(program, dialog, kMessageWaitMs);
+    // Until the dialog has closed, so that the next question is never this dialog again, or
+    // until it answers with a message box of its own.
+    Question box;
+    PollEnd end = PollFor(program, kMessageWaitMs, [&] {
+        return !IsWindow(dialog) || !IsWindowVisible(dialog) ||
+               FindQuestion(program, &box, kMessageBoxQuestion) == 0;
+    });
+    if (end != kTimedOut) return 0;
+    ReportFailure(program, "the directory dialog stays after Install");
+    return -1;
 }
 
 int AnswerMessageBox(const DrivenProgram& program, int buttonId, SeenMessageBox* seen,
@@ -522,11 +527,12 @@ int WaitForExit(const DrivenProgram& program, DWORD* exitCode, DWORD timeoutMs)
     int result = 0;
     for (;;) {
         if (WaitForSingleObject(program.process.hProcess, kPollMs) == WAIT_OBJECT_0) break;
-        Question question;
-        if (FindQuestion(program, &question) == 0) {
-            ReportFailure(program, "unexpected " + DescribeQuestion(question));
+        // Only boxes: a dialog may still be on screen for a moment after its last button.
+        Question box;
+        if (FindQuestion(program, &box, kMessageBoxQuestion) == 0) {
+            ReportFailure(program, "unexpected " + DescribeQuestion(box));
             result = -1;
-            AnswerQuestion(program, question, DismissingButton(question));
+            AnswerQuestion(program, box, DismissingButton(box));
         }
         if (GetTickCount() - start >= timeoutMs) {
             ReportFailure(program, "timeout after " + std::to_string(timeoutMs) +

@@ -130,7 +130,8 @@ int PressButton(HWND dialog, int controlId);
 int HasVisibleButton(HWND dialog, int controlId);
 
 // Waits for the target directory dialog titled caption, types target into its edit, presses
-// Install and waits until the dialog has closed. Returns 0, or -1 after reporting.
+// Install and waits until the dialog has closed (or shows a message box). Returns 0, or -1
+// after reporting.
 int ChooseTargetDirectory(const DrivenProgram& program, const char* caption, const char* target);
 
 // Waits for the next message box, stores it into seen, presses buttonId (IDOK, IDCANCEL, IDYES,
@@ -139,8 +140,8 @@ int ChooseTargetDirectory(const DrivenProgram& program, const char* caption, con
 int AnswerMessageBox(const DrivenProgram& program, int buttonId, SeenMessageBox* seen,
                      DWORD timeoutMs = kWindowWaitMs);
 
-// Waits until the program ends and stores its exit code. A question that shows up meanwhile is
-// a failure: it is reported with its text and dismissed. Returns 0, or -1 after reporting.
+// Waits until the program ends and stores its exit code. A message box that shows up meanwhile
+// is a failure: it is reported with its text and dismissed. Returns 0, or -1 after reporting.
 int WaitForExit(const DrivenProgram& program, DWORD* exitCode, DWORD timeoutMs = kExitWaitMs);
 
 // Every top-level window of the process, with class, title, visibility and its controls' ids,
