@@ -3,15 +3,15 @@
 #include <windows.h>
 #include <fcntl.h>
 #include <io.h>
-#include <objbase.h>
-#include <shlobj.h>
 #include <stdio.h>
 #include <string.h>
 
 #include <string>
 #include <vector>
 
-#include "medium.h"
+#include "files.h"
+#include "links.h"
+#include "registry.h"
 #include "resources/resource_ids.h"
 #include "ui_driver.h"
 
@@ -148,59 +148,43 @@ std::vector<std::string> WindowsDirectoryEntries(const std::string& script)
 
 void ListFiles(const std::string& folder, const std::string& shown)
 {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return;
-    do {
-        if (strcmp(found.cFileName, ".") == 0 || strcmp(found.cFileName, "..") == 0) continue;
-        std::string name = shown + found.cFileName;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+    for (const ListedFile& entry : ListFolder(folder)) {
+        std::string name = shown + entry.name;
+        if (entry.isDirectory) {
             printf("    %-40s (directory)\n", (name + "\\").c_str());
-            ListFiles(folder + "\\" + found.cFileName, name + "\\");
+            ListFiles(folder + "\\" + entry.name, name + "\\");
         } else {
-            printf("    %-40s %10lu bytes\n", name.c_str(), (unsigned long)found.nFileSizeLow);
+            printf("    %-40s %10lu bytes\n", name.c_str(), (unsigned long)entry.size);
         }
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
+    }
 }
 
 void PrintShortcut(const std::string& path)
 {
-    IShellLinkA* link = nullptr;
-    IPersistFile* file = nullptr;
-    char target[MAX_PATH] = "", description[MAX_PATH] = "", icon[MAX_PATH] = "";
-    int iconIndex = 0;
-    wchar_t widePath[MAX_PATH];
-    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, widePath, MAX_PATH);
-    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                   (void**)&link)) &&
-        SUCCEEDED(link->QueryInterface(IID_IPersistFile, (void**)&file)) &&
-        SUCCEEDED(file->Load(widePath, STGM_READ))) {
-        link->GetPath(target, sizeof target, nullptr, SLGP_RAWPATH);
-        link->GetDescription(description, sizeof description);
-        link->GetIconLocation(icon, sizeof icon, &iconIndex);
+    LinkContents link = LoadLink(path);
+    if (link.status == S_OK) {
         printf("    %s\n        target %s\n        description \"%s\", icon %s,%d\n", path.c_str(),
-               target, description, icon, iconIndex);
+               link.target.c_str(), link.description.c_str(), link.iconFile.c_str(),
+               link.iconIndex);
     } else {
         printf("    %s (cannot be read as a shortcut)\n", path.c_str());
     }
-    if (file) file->Release();
-    if (link) link->Release();
 }
 
-void PrintShortcutsIn(const std::string& folder, const char* pattern)
+// Prints the shortcut files of folder whose names end in suffix ("": every file).
+void PrintShortcutsIn(const std::string& folder, const std::string& suffix)
 {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\" + pattern).c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) {
-        printf("    (none in %s)\n", folder.c_str());
-        return;
+    int printed = 0;
+    for (const ListedFile& entry : ListFolder(folder)) {
+        const std::string& name = entry.name;
+        if (entry.isDirectory || name.size() < suffix.size() ||
+            lstrcmpiA(name.c_str() + name.size() - suffix.size(), suffix.c_str()) != 0) {
+            continue;
+        }
+        PrintShortcut(folder + "\\" + name);
+        printed++;
     }
-    do {
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-        PrintShortcut(folder + "\\" + found.cFileName);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
+    if (!printed) printf("    (none in %s)\n", folder.c_str());
 }
 
 void PrintRegistryValue(HKEY root, const char* rootName, const std::string& keyPath,
@@ -218,8 +202,6 @@ struct RunRecord {
     std::string targetDir;
     std::string suffixes;
     std::vector<SeenMessageBox> boxes;
-    int directoryAnswered;
-    int fileTypesAnswered;
     int progressSeen;
 };
 
@@ -239,7 +221,34 @@ void CatchProgressDialog(const DrivenProgram& program, const std::string& shots,
     }
 }
 
-// Answers whatever the program shows until it ends. 0, or -1 when it did not end in time.
+// Answers a question as a person installing Quillor would, after taking its picture: Install
+// into the proposed directory, Yes to the question and to the file types, OK to any message.
+void AnswerAsAPerson(const DrivenProgram& program, const Question& asked,
+                     const std::string& shots, RunRecord* record)
+{
+    const char* shot = "directory";
+    int button = IDC_DIRECTORY_INSTALL;
+    if (asked.kind == kDirectoryQuestion) {
+        record->targetDir = asked.text;
+    } else if (asked.kind == kFileTypesQuestion) {
+        record->suffixes = asked.text;
+        shot = "file-types";
+        button = IDYES;
+    } else {
+        int asks = GetDlgItem(asked.window, IDYES) != 0;
+        // The report carries the main window's title; failure messages carry the class name.
+        HWND main = FindProgramWindow(program, "Install", nullptr, 0);
+        int reports = !asks && main && ReadWindowTitle(main) == asked.caption;
+        shot = asks ? "question" : reports ? "report" : "message";
+        button = asks ? IDYES : IDOK;
+        record->boxes.push_back(asked);
+    }
+    TakeScreenshot(shots, shot, asked.window);
+    AnswerQuestion(program, asked, button);
+    if (asked.kind == kDirectoryQuestion) CatchProgressDialog(program, shots, record);
+}
+
+// Answers whatever the program asks until it ends. 0, or -1 when it did not end in time.
 int AnswerEveryWindow(const DrivenProgram& program, const std::string& shots, RunRecord* record)
 {
     DWORD start = GetTickCount();
@@ -249,38 +258,9 @@ int AnswerEveryWindow(const DrivenProgram& program, const std::string& shots, Ru
                     DescribeScreen(program.process.dwProcessId).c_str());
             return -1;
         }
-        HWND box = FindMessageBox(program);
-        if (box) {
-            SeenMessageBox seen;
-            seen.caption = ReadWindowTitle(box);
-            seen.text = ReadControlText(box, kMessageTextId);
-            int asks = GetDlgItem(box, IDYES) != 0;
-            // The report carries the main window's title; failure messages carry the class name.
-            HWND main = FindProgramWindow(program, "Install", nullptr, 0);
-            int reports = !asks && main && ReadWindowTitle(main) == seen.caption;
-            TakeScreenshot(shots, asks ? "question" : reports ? "report" : "message", box);
-            record->boxes.push_back(seen);
-            PressButton(box, asks ? IDYES : IDOK);
-            WaitForWindowGone(program, box, kMessageWaitMs);
-            continue;
-        }
-        HWND directory = FindProgramWindow(program, DIALOG_CLASS, nullptr, IDC_DIRECTORY_INSTALL);
-        if (directory && !record->directoryAnswered) {
-            record->directoryAnswered = 1;
-            record->targetDir = ReadControlText(directory, IDC_DIRECTORY_EDIT);
-            TakeScreenshot(shots, "directory", directory);
-            PressButton(directory, IDC_DIRECTORY_INSTALL);
-            WaitForWindowGone(program, directory, kMessageWaitMs);
-            CatchProgressDialog(program, shots, record);
-            continue;
-        }
-        HWND fileTypes = FindProgramWindow(program, DIALOG_CLASS, nullptr, IDC_REGISTRATION_EDIT);
-        if (fileTypes && GetDlgItem(fileTypes, IDYES) && !record->fileTypesAnswered) {
-            record->fileTypesAnswered = 1;
-            record->suffixes = ReadControlText(fileTypes, IDC_REGISTRATION_EDIT);
-            TakeScreenshot(shots, "file-types", fileTypes);
-            PressButton(fileTypes, IDYES);
-            WaitForWindowGone(program, fileTypes, kMessageWaitMs);
+        Question asked;
+        if (FindQuestion(program, &asked) == 0) {
+            AnswerAsAPerson(program, asked, shots, record);
             continue;
         }
         HWND progress = FindProgramWindow(program, DIALOG_CLASS, nullptr, IDC_COPY_CANCEL);
@@ -311,10 +291,10 @@ void PrintSummary(const std::string& mediumFolder, const RunRecord& record, DWOR
     std::string programs, desktop;
     printf("\nShortcuts:\n");
     if (ReadRegistryText(HKEY_CURRENT_USER, kShellFolders, "Programs", &programs) == 0) {
-        PrintShortcutsIn(programs + "\\" + application, "*");
+        PrintShortcutsIn(programs + "\\" + application, "");
     }
     if (ReadRegistryText(HKEY_CURRENT_USER, kShellFolders, "Desktop", &desktop) == 0) {
-        PrintShortcutsIn(desktop, "*.lnk");
+        PrintShortcutsIn(desktop, ".lnk");
     }
 
     printf("\nRegistry values:\n");
@@ -357,7 +337,6 @@ int main(int argc, char** argv)
     std::string mediumFolder = argv[1];
     std::string shots = argv[2];
     SetDriverFailureReporter(ReportDriverFailure);
-    CoInitialize(nullptr);
 
     DrivenProgram program = {};
     RunRecord record = {};
@@ -373,7 +352,6 @@ int main(int argc, char** argv)
         status = driverFailures == 0 && exitCode == 0 ? 0 : 1;
     }
     CloseProgram(&program);
-    CoUninitialize();
     fflush(stdout);
     return status;
 }

@@ -293,7 +293,7 @@ protected:
     // workspace colour around it, and cancels.
     void ExpectWorkspaceColourThenCancel()
     {
-        WaitForDirectoryDialog();
+        ASSERT_NO_FATAL_FAILURE(WaitForDirectoryDialog());
         RECT client;
         GetClientRect(mainWindow, &client);
         COLORREF workspace = GetSysColor(COLOR_APPWORKSPACE);
@@ -306,9 +306,7 @@ protected:
     void CancelAndExpectCleanEnd()
     {
         ASSERT_EQ(PressButton(dialog, IDC_DIRECTORY_CANCEL), 0);
-        DWORD exitCode = 999;
-        EXPECT_EQ(WaitForExit(program, &exitCode), 0);
-        EXPECT_EQ(exitCode, 0u);
+        ExpectExitCodeZero();
     }
 
     const char* caption = kTestCaption;
@@ -320,8 +318,8 @@ TEST_F(BackgroundTest, TilesThePictureFromTheClientAreasTopLeftCorner)
 {
     LayOutMedium("quillor-e2e-background-tiles", "Bitmap=TILE.BMP", &medium);
     ASSERT_EQ(WriteFileBytes(medium.folder + "\\TILE.BMP", TestBitmap()), 0);
-    Start();
-    WaitForDirectoryDialog();
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_NO_FATAL_FAILURE(WaitForDirectoryDialog());
     RECT client;
     GetClientRect(mainWindow, &client);
     ASSERT_GT(client.right, kTileWidth);
@@ -335,7 +333,7 @@ TEST_F(BackgroundTest, TilesThePictureFromTheClientAreasTopLeftCorner)
 TEST_F(BackgroundTest, ShowsTheWorkspaceColourWithoutABitmapKey)
 {
     LayOutMedium("quillor-e2e-background-plain", "", &medium);
-    Start();
+    ASSERT_NO_FATAL_FAILURE(Start());
     ExpectWorkspaceColourThenCancel();
 }
 
@@ -345,8 +343,8 @@ TEST_F(BackgroundTest, TilesTheSampleMediumsPicture)
     Picture picture;
     ASSERT_EQ(ReadPicture(medium.folder + "\\SETUP.BMP", &picture), 0);
     caption = "Quillor Setup";
-    Start();
-    WaitForDirectoryDialog();
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_NO_FATAL_FAILURE(WaitForDirectoryDialog());
     RECT client;
     GetClientRect(mainWindow, &client);
     ExpectClientPixels(RowAndColumnPoints(client.right, client.bottom, 97),
@@ -377,14 +375,11 @@ TEST_P(BrokenPictureTest, ShowsItsMessageThenThePlainBackground)
         std::string bytes = TestBitmap().substr(0, picture.written);
         ASSERT_EQ(WriteFileBytes(medium.folder + "\\" + picture.fileName, bytes), 0);
     }
-    Start();
-    SeenMessageBox seen;
-    ASSERT_EQ(AnswerMessageBox(program, IDOK, &seen), 0);
+    ASSERT_NO_FATAL_FAILURE(Start());
     std::string path = medium.folder + "\\" + picture.fileName;
     char expected[512];
     wsprintfA(expected, picture.messageFormat, path.c_str());
-    EXPECT_EQ(seen.caption, kClassName);
-    EXPECT_EQ(seen.text, expected);
+    ASSERT_NO_FATAL_FAILURE(ExpectMessage(IDOK, kClassName, expected));
 
     ExpectWorkspaceColourThenCancel();
 }

@@ -104,12 +104,9 @@ TEST_F(InstallTest, CleanRunCopiesEveryFileWithItsTimeStamps)
 
     ASSERT_NO_FATAL_FAILURE(Start(medium.folder));
     ASSERT_NO_FATAL_FAILURE(ChooseTarget(medium.target));
-    ASSERT_TRUE(WaitForMessageBox(program));
-    EXPECT_FALSE(FindProgramWindow(program, DIALOG_CLASS, nullptr, IDC_COPY_CANCEL))
-        << "the progress dialog is closed once copying is done";
-    ASSERT_NO_FATAL_FAILURE(ExpectMessage(IDNO, kCaption, kQuestion));
-    ASSERT_NO_FATAL_FAILURE(ExpectMessage(IDOK, kCaption, kReportDone));
-    ExpectExitCodeZero();
+    ASSERT_TRUE(WaitForQuestion().window);
+    EXPECT_FALSE(FindProgressDialog()) << "the progress dialog is closed once copying is done";
+    ASSERT_NO_FATAL_FAILURE(ExpectSuccessfulEnd());
 
     struct Copy {
         std::string destination;
@@ -152,9 +149,7 @@ TEST_F(InstallTest, ReinstallingOverALongerFileLeavesExactlyTheNewContent)
 
     ASSERT_NO_FATAL_FAILURE(Start(medium.folder));
     ASSERT_NO_FATAL_FAILURE(ChooseTarget(medium.target));
-    ASSERT_NO_FATAL_FAILURE(ExpectMessage(IDNO, kCaption, kQuestion));
-    ASSERT_NO_FATAL_FAILURE(ExpectMessage(IDOK, kCaption, kReportDone));
-    ExpectExitCodeZero();
+    ASSERT_NO_FATAL_FAILURE(ExpectSuccessfulEnd());
     ExpectCopied(medium.target + "\\DATA.BIN", "DATA.BIN");
 }
 
@@ -165,7 +160,7 @@ TEST_F(InstallTest, MissingSourceIsReportedBeforeTheMainWindowAndEndsWithReportS
         {{"FIRST.TXT", 300, 1}, {"LAST.TXT", 400, 2}}));
     ASSERT_NO_FATAL_FAILURE(Start(medium.folder));
 
-    ASSERT_TRUE(WaitForMessageBox(program));
+    ASSERT_TRUE(WaitForQuestion().window);
     EXPECT_FALSE(FindProgramWindow(program, "Install", nullptr, 0))
         << "the main window is already shown";
     ASSERT_NO_FATAL_FAILURE(
@@ -173,9 +168,7 @@ TEST_F(InstallTest, MissingSourceIsReportedBeforeTheMainWindowAndEndsWithReportS
 
     // The copy step finds the same source missing and counts it without a second message.
     ASSERT_NO_FATAL_FAILURE(ChooseTarget(medium.target));
-    ASSERT_NO_FATAL_FAILURE(ExpectMessage(IDNO, kCaption, kQuestion));
-    ASSERT_NO_FATAL_FAILURE(ExpectMessage(IDOK, kCaption, kReportPartial));
-    ExpectExitCodeZero();
+    ASSERT_NO_FATAL_FAILURE(ExpectPartialEnd());
     ExpectCopied(medium.target + "\\FIRST.TXT", "FIRST.TXT");
     ExpectCopied(medium.target + "\\LAST.TXT", "LAST.TXT");
     EXPECT_FALSE(PathExists(medium.target + "\\MISSING.TXT"));
@@ -209,8 +202,7 @@ TEST_P(ProgressCancelTest, AbandonsTheFileInHandAndTheRestWithReportSeven)
     ASSERT_EQ(0, PressButton(progress, IDC_COPY_CANCEL));
 
     // No question: the report follows the copying at once.
-    ASSERT_NO_FATAL_FAILURE(ExpectMessage(IDOK, kCaption, kReportAbandoned));
-    ExpectExitCodeZero();
+    ASSERT_NO_FATAL_FAILURE(ExpectAbandonedEnd());
 
     ExpectCopied(medium.target + "\\FIRST.TXT", "FIRST.TXT");
     std::string partial;
@@ -278,8 +270,8 @@ TEST_P(BlockedDestinationTest, CancelStopsCopyingWithReportSix)
         IDCANCEL, kErrorCaption, CannotOpen(medium.target + "\\" + GetParam().shownPath)));
 
     // The installation ends there: no question, and the progress dialog is still up.
-    ASSERT_TRUE(WaitForMessageBox(program));
-    EXPECT_TRUE(FindProgramWindow(program, DIALOG_CLASS, kCaption, IDC_COPY_CANCEL));
+    ASSERT_TRUE(WaitForQuestion().window);
+    EXPECT_TRUE(FindProgressDialog());
     ASSERT_NO_FATAL_FAILURE(ExpectMessage(IDOK, kCaption, kReportPartial));
     ExpectExitCodeZero();
 
@@ -292,9 +284,7 @@ TEST_P(BlockedDestinationTest, OkGoesOnWithTheNextFile)
     ASSERT_NO_FATAL_FAILURE(StartBlocked());
     ASSERT_NO_FATAL_FAILURE(ExpectMessage(
         IDOK, kErrorCaption, CannotOpen(medium.target + "\\" + GetParam().shownPath)));
-    ASSERT_NO_FATAL_FAILURE(ExpectMessage(IDNO, kCaption, kQuestion));
-    ASSERT_NO_FATAL_FAILURE(ExpectMessage(IDOK, kCaption, kReportPartial));
-    ExpectExitCodeZero();
+    ASSERT_NO_FATAL_FAILURE(ExpectPartialEnd());
 
     ExpectCopied(medium.target + "\\BEFORE.TXT", "BEFORE.TXT");
     ExpectCopied(medium.target + "\\AFTER.TXT", "AFTER.TXT");
@@ -328,9 +318,7 @@ TEST_P(TypedPathTest, IsCompletedIntoTheAbsoluteTarget)
 
     ASSERT_NO_FATAL_FAILURE(Start(medium.root));  // the current directory of the program
     ASSERT_NO_FATAL_FAILURE(ChooseTarget(typed));
-    ASSERT_NO_FATAL_FAILURE(ExpectMessage(IDNO, kCaption, kQuestion));
-    ASSERT_NO_FATAL_FAILURE(ExpectMessage(IDOK, kCaption, kReportDone));
-    ExpectExitCodeZero();
+    ASSERT_NO_FATAL_FAILURE(ExpectSuccessfulEnd());
     ExpectCopied(medium.target + "\\README.TXT", "README.TXT");
 }
 

@@ -23,66 +23,6 @@ const char kWorkedGroup[] =
     "Quillor.lnk=Quillor.exe,Quillor text editor,%Quillor.exe,0\r\n"
     "Read me.lnk=README.TXT,Notes on this version,C:\\WINDOWS\\NOTEPAD.EXE,0\r\n";
 
-// The whole content of a file, or "<missing>" when it cannot be opened.
-std::string ReadBytes(const std::string& path)
-{
-    std::string bytes;
-    return ReadFileBytes(path, &bytes) == 0 ? bytes : "<missing>";
-}
-
-// The names of the files in a directory, without "." and "..".
-std::vector<std::string> ListDirectory(const std::string& path)
-{
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do {
-        std::string name = found.cFileName;
-        if (name != "." && name != "..") names.push_back(name);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-    return names;
-}
-
-// One registry value as it is stored: whether it is there, its type and its bytes.
-struct StoredValue {
-    bool keyExists;
-    bool valueExists;
-    DWORD type;
-    std::string data;
-};
-
-StoredValue ReadStoredValue(HKEY root, const char* path, const char* name)
-{
-    StoredValue value = {false, false, 0, ""};
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return value;
-    value.keyExists = true;
-    char data[1024];
-    DWORD size = sizeof data;
-    if (RegQueryValueExA(key, name, nullptr, &value.type, (BYTE*)data, &size) == ERROR_SUCCESS) {
-        value.valueExists = true;
-        value.data.assign(data, size);
-    }
-    RegCloseKey(key);
-    return value;
-}
-
-void DeleteKeyIfPresent(HKEY root, const char* path)
-{
-    RegDeleteKeyA(root, path);
-}
-
-void SetStringValue(HKEY root, const char* path, const char* text)
-{
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
-              ERROR_SUCCESS) << path;
-    RegSetValueExA(key, nullptr, 0, REG_SZ, (const BYTE*)text, (DWORD)strlen(text) + 1);
-    RegCloseKey(key);
-}
-
 // The default value of a key under HKEY_CLASSES_ROOT, kept so that a test can put it back.
 struct SavedClassValue {
     std::string path;
@@ -95,118 +35,17 @@ SavedClassValue SaveClassValue(const char* path)
     return saved;
 }
 
-void RestoreClassValue(const SavedClassValue& saved)
+// Sets the default value of a key under HKEY_CLASSES_ROOT before a run.
+void SetClassValue(const char* path, const char* text)
 {
-    const char* path = saved.path.c_str();
-    if (!saved.stored.keyExists) {
-        RegDeleteKeyA(HKEY_CLASSES_ROOT, path);
-        return;
-    }
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, path, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
-    if (saved.stored.valueExists) {
-        RegSetValueExA(key, nullptr, 0, saved.stored.type, (const BYTE*)saved.stored.data.data(),
-                       (DWORD)saved.stored.data.size());
-    } else {
-        RegDeleteValueA(key, nullptr);
-    }
-    RegCloseKey(key);
-}
-
-// A string value as the program writes it: REG_SZ, the text's length as its size.
-StoredValue StringWithoutTerminator(const std::string& text)
-{
-    StoredValue value = {true, true, REG_SZ, text};
-    return value;
-}
-
-// A string value as read back after the program wrote it. Wine's RegSetValueExA stores the
-// terminating zero as well when the byte after the given data is zero, although the size
-// given leaves it out, so the size the program passed shows only without that one zero.
-StoredValue Written(HKEY root, const char* path, const char* name)
-{
-    StoredValue value = ReadStoredValue(root, path, name);
-    size_t size = value.data.size();
-    if (value.type == REG_SZ && size >= 2 && value.data[size - 1] == 0 &&
-        value.data[size - 2] != 0) {
-        value.data.resize(size - 1);
-    }
-    return value;
-}
-
-bool operator==(const StoredValue& left, const StoredValue& right)
-{
-    return left.keyExists == right.keyExists && left.valueExists == right.valueExists &&
-           (!left.valueExists || (left.type == right.type && left.data == right.data));
-}
-
-std::ostream& operator<<(std::ostream& out, const StoredValue& value)
-{
-    if (!value.keyExists) return out << "(no key)";
-    if (!value.valueExists) return out << "(no value)";
-    std::string shown;
-    for (char c : value.data) shown += c == 0 ? std::string("\\0") : std::string(1, c);
-    return out << "type " << value.type << ", " << value.data.size() << " bytes \"" << shown << "\"";
+    EXPECT_EQ(0, WriteRegistryText(HKEY_CLASSES_ROOT, path, nullptr, text)) << path;
 }
 
 std::string ShellFolder(const char* name)
 {
-    StoredValue value = ReadStoredValue(HKEY_CURRENT_USER, kShellFolders, name);
-    std::string text = value.data.c_str();
+    std::string text;
+    ReadRegistryText(HKEY_CURRENT_USER, kShellFolders, name, &text);
     return text;
-}
-
-// What a shell link file holds, loaded back through the shell's link object.
-struct LinkContents {
-    bool loaded;
-    std::string target;
-    std::string description;
-    std::string iconFile;
-    int iconIndex;
-    int showCommand;
-};
-
-LinkContents LoadLink(const std::string& path)
-{
-    LinkContents contents = {false, "", "", "", -1, -1};
-    IShellLinkA* link = nullptr;
-    IPersistFile* persist = nullptr;
-    wchar_t widePath[MAX_PATH];
-    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, widePath, MAX_PATH);
-    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                   (void**)&link)) &&
-        SUCCEEDED(link->QueryInterface(IID_IPersistFile, (void**)&persist)) &&
-        SUCCEEDED(persist->Load(widePath, STGM_READ))) {
-        char text[MAX_PATH] = "";
-        contents.loaded = true;
-        if (SUCCEEDED(link->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH))) contents.target = text;
-        text[0] = 0;
-        if (SUCCEEDED(link->GetDescription(text, MAX_PATH))) contents.description = text;
-        text[0] = 0;
-        if (SUCCEEDED(link->GetIconLocation(text, MAX_PATH, &contents.iconIndex)))
-            contents.iconFile = text;
-        link->GetShowCmd(&contents.showCommand);
-    }
-    if (persist) persist->Release();
-    if (link) link->Release();
-    return contents;
-}
-
-// Checks a shortcut file against the target, description, icon file and index it must carry.
-void ExpectLink(const std::string& path, const std::string& target, const std::string& description,
-                const std::string& iconFile, int iconIndex)
-{
-    SCOPED_TRACE(path);
-    ASSERT_TRUE(PathExists(path));
-    LinkContents link = LoadLink(path);
-    ASSERT_TRUE(link.loaded);
-    EXPECT_EQ(lstrcmpiA(link.target.c_str(), target.c_str()), 0)
-        << "target " << link.target << ", expected " << target;
-    EXPECT_EQ(link.description, description);
-    EXPECT_EQ(lstrcmpiA(link.iconFile.c_str(), iconFile.c_str()), 0)
-        << "icon file " << link.iconFile << ", expected " << iconFile;
-    EXPECT_EQ(link.iconIndex, iconIndex);
-    EXPECT_EQ(link.showCommand, SW_SHOWNORMAL);
 }
 
 // How one installation is to be answered.
@@ -247,49 +86,11 @@ std::string SetupScript(const RunPlan& plan)
     return script;
 }
 
-bool IsRegistrationDialog(HWND window)
+// A question as the record keeps it: "box: caption | text" or "dialog: title | edit text".
+std::string Shown(const Question& asked)
 {
-    return GetDlgItem(window, IDC_REGISTRATION_EDIT) && GetDlgItem(window, IDYES) &&
-           GetDlgItem(window, IDNO);
-}
-
-struct DialogSearch {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK FindAnswerableDialog(HWND window, LPARAM param)
-{
-    DialogSearch* search = (DialogSearch*)param;
-    DWORD owner = 0;
-    char className[64] = "";
-    GetWindowThreadProcessId(window, &owner);
-    GetClassNameA(window, className, sizeof className);
-    if (owner != search->processId || !IsWindowVisible(window) ||
-        lstrcmpA(className, DIALOG_CLASS) != 0) {
-        return TRUE;
-    }
-    if (!IsMessageBoxWindow(window) && !IsRegistrationDialog(window)) return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
-// Waits for the program's next message box or file types dialog. Returns it, or 0 when the
-// program ended first.
-HWND WaitForNextQuestion(const DrivenProgram& program, DWORD timeoutMs)
-{
-    DWORD start = GetTickCount();
-    for (;;) {
-        DialogSearch search = {program.process.dwProcessId, nullptr};
-        EnumWindows(FindAnswerableDialog, (LPARAM)&search);
-        if (search.found) return search.found;
-        if (WaitForSingleObject(program.process.hProcess, kPollMs) == WAIT_OBJECT_0) return 0;
-        if (GetTickCount() - start >= timeoutMs) {
-            ADD_FAILURE() << "timeout waiting for a message box or the file types dialog\n"
-                          << DescribeScreen(program.process.dwProcessId);
-            return 0;
-        }
-    }
+    return (asked.kind == kMessageBoxQuestion ? "box: " : "dialog: ") + asked.caption + " | " +
+           asked.text;
 }
 
 // Lays out a medium in a fresh scratch folder: SETUP.EXE and Quillor.exe from the build, and
@@ -310,7 +111,8 @@ void LayOutMedium(const RunPlan& plan, RunRecord* record)
 }
 
 // Runs SETUP.EXE on a laid-out medium into the record's target directory and answers every
-// box: the question and the file types dialog as planned, everything else with OK.
+// question: the default-editor question and the file types dialog as planned, any other box
+// with OK.
 void RunInstallation(const RunPlan& plan, RunRecord* record)
 {
     record->shown.clear();
@@ -324,22 +126,18 @@ void RunInstallation(const RunPlan& plan, RunRecord* record)
     ASSERT_EQ(StartProgram((record->mediumDir + "\\SETUP.EXE").c_str(), record->mediumDir.c_str(),
                            &program), 0);
     if (ChooseTargetDirectory(program, kCaption, record->targetDir.c_str()) == 0) {
-        for (HWND window = WaitForNextQuestion(program, kWindowWaitMs); window;
-             window = WaitForNextQuestion(program, kWindowWaitMs)) {
-            std::string title = ReadWindowTitle(window);
+        Question asked;
+        while (NextQuestion(program, &asked) == 0) {
+            record->shown.push_back(Shown(asked));
             int button = IDOK;
-            if (IsRegistrationDialog(window)) {
-                record->shown.push_back("dialog: " + title + " | " +
-                                        ReadControlText(window, IDC_REGISTRATION_EDIT));
+            if (asked.kind == kFileTypesQuestion) {
                 if (plan.editedSuffixes)
-                    SetControlText(window, IDC_REGISTRATION_EDIT, plan.editedSuffixes);
+                    SetControlText(asked.window, IDC_REGISTRATION_EDIT, plan.editedSuffixes);
                 button = plan.dialogYes ? IDYES : IDNO;
-            } else {
-                std::string text = ReadControlText(window, kMessageTextId);
-                record->shown.push_back("box: " + title + " | " + text);
-                if (text == kQuestion) button = plan.answerYes ? IDYES : IDNO;
+            } else if (asked.text == kQuestion) {
+                button = plan.answerYes ? IDYES : IDNO;
             }
-            if (PressButton(window, button) != 0 || WaitForWindowGone(program, window) != 0) break;
+            if (AnswerQuestion(program, asked, button) != 0) break;
         }
         record->finished = WaitForExit(program, &record->exitCode) == 0;
     }
@@ -382,8 +180,8 @@ void RemoveEarlierInstallation(const ShellPlaces& places)
     RemoveTree(places.group);
     RemoveTree(places.desktop + "\\Quillor.lnk");
     RemoveTree(places.desktop + "\\Read me.lnk");
-    DeleteKeyIfPresent(HKEY_LOCAL_MACHINE, kAppPathKey);
-    DeleteKeyIfPresent(HKEY_LOCAL_MACHINE, kUninstallKey);
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kAppPathKey);
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
 }
 
 // The classes keys that an installation may change; each suite puts them back when done.
@@ -412,7 +210,8 @@ protected:
 
     static void TearDownTestSuite()
     {
-        for (const SavedClassValue& value : saved) RestoreClassValue(value);
+        for (const SavedClassValue& value : saved)
+            RestoreStoredValue(HKEY_CLASSES_ROOT, value.path, nullptr, value.stored);
         RemoveEarlierInstallation(places);
         RemoveTree(record.scratchDir);
         CoUninitialize();
@@ -434,17 +233,17 @@ protected:
 
     static StoredValue WrittenClass(const char* path)
     {
-        return Written(HKEY_CLASSES_ROOT, path, nullptr);
+        return ReadWrittenValue(HKEY_CLASSES_ROOT, path, nullptr);
     }
 
     void ExpectAppPathAndUninstallEntry()
     {
-        EXPECT_EQ(Written(HKEY_LOCAL_MACHINE, kAppPathKey, nullptr),
+        EXPECT_EQ(ReadWrittenValue(HKEY_LOCAL_MACHINE, kAppPathKey, nullptr),
                   StringWithoutTerminator(record.targetDir + "\\Quillor.exe"));
         // The name, then zero bytes up to the 128 bytes of its field.
-        EXPECT_EQ(Written(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName"),
+        EXPECT_EQ(ReadWrittenValue(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName"),
                   StringWithoutTerminator(std::string("Quillor") + std::string(121, '\0')));
-        EXPECT_EQ(Written(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"),
+        EXPECT_EQ(ReadWrittenValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"),
                   StringWithoutTerminator(WindowsFolder() + "\\Purgax.exe /" + record.targetDir));
     }
 
@@ -487,29 +286,10 @@ std::string ProcessImage(HANDLE process)
     return path;
 }
 
-// A visible top-level window of the process whose title contains a text.
-struct TitleSearch {
-    DWORD processId;
-    const char* part;
-    HWND found;
-};
-
-BOOL CALLBACK FindWindowByTitlePart(HWND window, LPARAM param)
-{
-    TitleSearch* search = (TitleSearch*)param;
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner != search->processId) return TRUE;
-    if (!IsWindowVisible(window)) return TRUE;
-    if (ReadWindowTitle(window).find(search->part) == std::string::npos) return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
 // Opens a text file through the shell's "open" verb, as a double click in the explorer does,
-// and waits for the editor's window whose title names the file. Returns the window (0 after a
-// failure) and the started process, which the caller closes.
-HWND OpenThroughShell(const std::string& file, const char* namePart, HANDLE* process)
+// and waits for the editor's window whose title names the file. Returns the window, with the
+// started process in editor for the caller to close, or 0 after a failure.
+HWND OpenThroughShell(const std::string& file, const char* namePart, DrivenProgram* editor)
 {
     SHELLEXECUTEINFOA execute;
     ZeroMemory(&execute, sizeof execute);
@@ -518,46 +298,30 @@ HWND OpenThroughShell(const std::string& file, const char* namePart, HANDLE* pro
     execute.lpVerb = "open";
     execute.lpFile = file.c_str();
     execute.nShow = SW_SHOWNORMAL;
-    *process = nullptr;
+    ZeroMemory(editor, sizeof *editor);
     if (!ShellExecuteExA(&execute)) {
         ADD_FAILURE() << "ShellExecuteEx open " << file << " failed, error " << GetLastError();
         return 0;
     }
-    *process = execute.hProcess;
     if (!execute.hProcess) {
         ADD_FAILURE() << "the shell started no process for " << file;
         return 0;
     }
-    DWORD processId = GetProcessId(execute.hProcess);
-    DWORD start = GetTickCount();
-    for (;;) {
-        TitleSearch search = {processId, namePart, nullptr};
-        EnumWindows(FindWindowByTitlePart, (LPARAM)&search);
-        if (search.found) return search.found;
-        if (GetTickCount() - start >= kEditorWaitMs) {
-            ADD_FAILURE() << "no window titled with \"" << namePart << "\" after opening " << file
-                          << "\n" << DescribeScreen(processId);
-            TerminateProcess(execute.hProcess, 99);
-            CloseHandle(execute.hProcess);
-            *process = nullptr;
-            return 0;
-        }
-        Sleep(kPollMs);
-    }
+    editor->process.hProcess = execute.hProcess;
+    editor->process.dwProcessId = GetProcessId(execute.hProcess);
+    HWND window = WaitForWindowTitledWith(*editor, namePart, kEditorWaitMs);
+    if (!window) CloseProgram(editor);
+    return window;
 }
 
 // Asks an editor window to close and waits for its process to end. Returns its exit code.
-DWORD CloseEditor(HWND window, HANDLE process)
+DWORD CloseEditor(HWND window, DrivenProgram* editor)
 {
     DWORD exitCode = 999;
     PostMessageA(window, WM_CLOSE, 0, 0);
-    if (process) {
-        EXPECT_EQ(WaitForSingleObject(process, kEditorWaitMs), WAIT_OBJECT_0)
-            << "the editor did not end after WM_CLOSE";
-        GetExitCodeProcess(process, &exitCode);
-        if (exitCode == STILL_ACTIVE) TerminateProcess(process, 99);
-        CloseHandle(process);
-    }
+    EXPECT_EQ(0, WaitForExit(*editor, &exitCode, kEditorWaitMs))
+        << "the editor did not end after WM_CLOSE";
+    CloseProgram(editor);
     return exitCode;
 }
 
@@ -583,8 +347,7 @@ TEST_F(YesWithEditedSuffixes, AsksThenOffersTheScriptSuffixesThenReportsSuccess)
 
 TEST_F(YesWithEditedSuffixes, CreatesTheGroupShortcutsOfTheScript)
 {
-    std::vector<std::string> names = ListDirectory(places.group);
-    EXPECT_EQ(names.size(), 2u);
+    EXPECT_EQ(ListFolder(places.group).size(), 2u);
     ExpectLink(places.group + "\\Quillor.lnk", record.targetDir + "\\Quillor.exe",
                "Quillor text editor", record.targetDir + "\\Quillor.exe", 0);
     ExpectLink(places.group + "\\Read me.lnk", record.targetDir + "\\README.TXT",
@@ -622,17 +385,17 @@ TEST_F(YesWithEditedSuffixes, OpeningATextFileStartsQuillorOnIt)
 {
     std::string file = record.scratchDir + "\\greeting note.txt";
     ASSERT_EQ(0, WriteFileBytes(file, "Hello, Quillor.\r\n"));
-    HANDLE process = nullptr;
-    HWND window = OpenThroughShell(file, "greeting note.txt", &process);
+    DrivenProgram editor;
+    HWND window = OpenThroughShell(file, "greeting note.txt", &editor);
     ASSERT_NE(window, (HWND)0);
     char className[64] = "";
     GetClassNameA(window, className, sizeof className);
     EXPECT_STREQ(className, "Quillor");
     EXPECT_EQ(ReadWindowTitle(window), "Quillor - " + file);
-    std::string image = ProcessImage(process);
+    std::string image = ProcessImage(editor.process.hProcess);
     EXPECT_EQ(lstrcmpiA(image.c_str(), (record.targetDir + "\\Quillor.exe").c_str()), 0)
         << image;
-    EXPECT_EQ(CloseEditor(window, process), 0u);
+    EXPECT_EQ(CloseEditor(window, &editor), 0u);
 }
 
 // Yes to the question with a script that has no [Registration] section.
@@ -701,10 +464,10 @@ protected:
 
     static void Prepare()
     {
-        SetStringValue(HKEY_CLASSES_ROOT, kOpenCommandKey, "C:\\windows\\notepad.exe %1");
-        SetStringValue(HKEY_CLASSES_ROOT, kPrintCommandKey, "C:\\windows\\notepad.exe /p %1");
+        SetClassValue(kOpenCommandKey, "C:\\windows\\notepad.exe %1");
+        SetClassValue(kPrintCommandKey, "C:\\windows\\notepad.exe /p %1");
         // In the 32-bit view .txt has no key of its own.
-        SetStringValue(HKEY_CLASSES_ROOT, ".txt", "txtfile");
+        SetClassValue(".txt", "txtfile");
     }
 };
 
@@ -737,14 +500,14 @@ TEST_F(NoWithBareArguments, ThePreviousCommandStillOpensTextFiles)
 {
     std::string file = record.scratchDir + "\\kept note.txt";
     ASSERT_EQ(0, WriteFileBytes(file, "Still opened by the previous editor.\r\n"));
-    HANDLE process = nullptr;
-    HWND window = OpenThroughShell(file, "kept note.txt", &process);
+    DrivenProgram editor;
+    HWND window = OpenThroughShell(file, "kept note.txt", &editor);
     ASSERT_NE(window, (HWND)0);
     char className[64] = "";
     GetClassNameA(window, className, sizeof className);
     EXPECT_STRNE(className, "Quillor");
-    std::string image = ProcessImage(process);
-    CloseEditor(window, process);
+    std::string image = ProcessImage(editor.process.hProcess);
+    CloseEditor(window, &editor);
     const std::string notepad = "\\notepad.exe";
     ASSERT_GT(image.size(), notepad.size());
     EXPECT_EQ(lstrcmpiA(image.c_str() + image.size() - notepad.size(), notepad.c_str()), 0) << image;
@@ -762,8 +525,8 @@ protected:
     static void Prepare()
     {
         // Already quoted, as a second run finds it; and shorter than "%1".
-        SetStringValue(HKEY_CLASSES_ROOT, kOpenCommandKey, "C:\\windows\\notepad.exe \"%1\"");
-        SetStringValue(HKEY_CLASSES_ROOT, kPrintCommandKey, "1");
+        SetClassValue(kOpenCommandKey, "C:\\windows\\notepad.exe \"%1\"");
+        SetClassValue(kPrintCommandKey, "1");
     }
 };
 
@@ -794,7 +557,7 @@ TEST_F(GroupStartingWithComment, CreatesTheFolderWithoutShortcuts)
     DWORD attributes = GetFileAttributesA(places.group.c_str());
     ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES) << places.group;
     EXPECT_TRUE(attributes & FILE_ATTRIBUTE_DIRECTORY);
-    EXPECT_TRUE(ListDirectory(places.group).empty());
+    EXPECT_TRUE(ListFolder(places.group).empty());
     EXPECT_FALSE(PathExists(places.desktop + "\\Quillor.lnk"));
     EXPECT_FALSE(PathExists(places.desktop + "\\Read me.lnk"));
     std::vector<std::string> expected = {QuestionShown(), ReportShown()};
@@ -868,9 +631,9 @@ TEST_F(SampleMedium, CopiesEveryFileToItsPlace)
         {from + "\\QUILLOR.INI", WindowsFolder() + "\\QUILLOR.INI"},
     };
     for (const Placed& file : placed) {
-        std::string source = ReadBytes(file.source);
+        std::string source = ReadWholeFile(file.source);
         ASSERT_NE(source, "<missing>") << file.source;
-        EXPECT_EQ(ReadBytes(file.destination), source) << file.destination;
+        EXPECT_EQ(ReadWholeFile(file.destination), source) << file.destination;
     }
 }
 
@@ -895,55 +658,36 @@ TEST_F(SampleMedium, RegistersQuillorForItsSuffixes)
 TEST_F(SampleMedium, TheInstalledEditorOpensTheSampleText)
 {
     std::string file = record.targetDir + "\\SAMPLES\\HELLO.TXT";
-    HANDLE process = nullptr;
-    HWND window = OpenThroughShell(file, "HELLO.TXT", &process);
+    DrivenProgram editor;
+    HWND window = OpenThroughShell(file, "HELLO.TXT", &editor);
     ASSERT_NE(window, (HWND)0);
     EXPECT_EQ(ReadWindowTitle(window), "Quillor - " + file);
-    EXPECT_EQ(CloseEditor(window, process), 0u);
-}
-
-// Starts the built editor with a command line; the caller closes the program.
-void StartEditor(const std::string& arguments, DrivenProgram* program)
-{
-    std::string exe = ProgramFolder() + "\\Quillor.exe";
-    std::string commandLine = "\"" + exe + "\" " + arguments;
-    STARTUPINFOA startup;
-    ZeroMemory(&startup, sizeof startup);
-    startup.cb = sizeof startup;
-    ZeroMemory(program, sizeof *program);
-    ASSERT_TRUE(CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                               nullptr, &startup, &program->process)) << commandLine;
+    EXPECT_EQ(CloseEditor(window, &editor), 0u);
 }
 
 // The editor itself, driven through its command line, its menu commands and its window.
 class QuillorEditor : public ::testing::Test {
 protected:
-    void SetUp() override
+    void SetUp() override { SetDriverFailureReporter(ReportToTest); }
+
+    void TearDown() override { CloseProgram(&program); }
+
+    // Starts the built editor with a command line.
+    void StartEditor(const std::string& arguments)
     {
-        SetDriverFailureReporter(ReportToTest);
-        ZeroMemory(&program, sizeof program);
-        char temp[MAX_PATH] = "";
-        GetTempPathA(MAX_PATH, temp);
-        scratchDir = std::string(temp) + "quillor-e2e-editor";
-        RemoveTree(scratchDir);
-        ASSERT_TRUE(CreateDirectoryA(scratchDir.c_str(), nullptr));
+        std::string exe = ProgramFolder() + "\\Quillor.exe";
+        ASSERT_EQ(0, StartProgramWithArguments(exe.c_str(), arguments, nullptr, &program));
     }
 
-    void TearDown() override
-    {
-        CloseProgram(&program);
-        RemoveTree(scratchDir);
-    }
-
-    DrivenProgram program;
-    std::string scratchDir;
+    DrivenProgram program = {};
+    TempFolder scratch;
 };
 
 TEST_F(QuillorEditor, PrintFormEndsWithStatusZeroAndNoMessage)
 {
-    std::string file = scratchDir + "\\to print.txt";
+    std::string file = scratch.path + "\\to print.txt";
     ASSERT_EQ(0, WriteFileBytes(file, "One line to print.\r\n"));
-    StartEditor("/p \"" + file + "\"", &program);
+    ASSERT_NO_FATAL_FAILURE(StartEditor("/p \"" + file + "\""));
     DWORD exitCode = 999;
     ASSERT_EQ(WaitForExit(program, &exitCode), 0);
     EXPECT_EQ(exitCode, 0u);
@@ -951,9 +695,9 @@ TEST_F(QuillorEditor, PrintFormEndsWithStatusZeroAndNoMessage)
 
 TEST_F(QuillorEditor, SaveWritesTheEditedTextBackToTheOpenedFile)
 {
-    std::string file = scratchDir + "\\draft note.txt";
+    std::string file = scratch.path + "\\draft note.txt";
     ASSERT_EQ(0, WriteFileBytes(file, "first draft\n"));
-    StartEditor("\"" + file + "\"", &program);
+    ASSERT_NO_FATAL_FAILURE(StartEditor("\"" + file + "\""));
     HWND window = WaitForWindow(program, "Quillor", ("Quillor - " + file).c_str(), 0);
     ASSERT_NE(window, (HWND)0);
     HWND edit = FindWindowExA(window, nullptr, "Edit", nullptr);
@@ -969,7 +713,7 @@ TEST_F(QuillorEditor, SaveWritesTheEditedTextBackToTheOpenedFile)
     DWORD_PTR answer = 0;
     ASSERT_NE(SendMessageTimeoutA(window, WM_COMMAND, 102, 0, SMTO_ABORTIFHUNG, kEditorWaitMs,
                                   &answer), 0);
-    EXPECT_EQ(ReadBytes(file), "second draft\r\nwith two lines");
+    EXPECT_EQ(ReadWholeFile(file), "second draft\r\nwith two lines");
 
     PostMessageA(window, WM_CLOSE, 0, 0);
     DWORD exitCode = 999;

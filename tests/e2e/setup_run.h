@@ -8,7 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "checks.h"
+#include "files.h"
+#include "links.h"
 #include "medium.h"
+#include "registry.h"
 #include "resources/resource_ids.h"
 #include "ui_driver.h"
 
@@ -47,7 +51,9 @@ struct SourceFile {
     unsigned seed;
 };
 
-// A medium with a script of Files lines, and the setup program running on it.
+// A medium with a script of Files lines, and the setup program running on it. A test reads as
+// what a person sees and answers: lay out the medium, start, choose the target, then each
+// question in turn and the end of the run.
 class SetupRunTest : public testing::Test {
 protected:
     void SetUp() override { SetDriverFailureReporter(ReportToTest); }
@@ -81,10 +87,27 @@ protected:
         return WaitForWindow(program, DIALOG_CLASS, kCaption, IDC_DIRECTORY_EDIT);
     }
 
+    // The progress dialog, when it is on screen.
+    HWND FindProgressDialog()
+    {
+        return FindProgramWindow(program, DIALOG_CLASS, kCaption, IDC_COPY_CANCEL);
+    }
+
     // Types path into the directory dialog and presses Install.
     void ChooseTarget(const std::string& path)
     {
         ASSERT_EQ(0, ChooseTargetDirectory(program, kCaption, path.c_str()));
+    }
+
+    // The next question of kind (kNoQuestion: a message box or a dialog), unanswered; a
+    // failure when none comes (then its window is 0).
+    Question WaitForQuestion(QuestionKind kind = kNoQuestion, DWORD timeoutMs = kWindowWaitMs)
+    {
+        Question asked;
+        if (NextQuestion(program, &asked, timeoutMs, kind) != 0) {
+            ADD_FAILURE() << "no question came: " << asked.onScreen;
+        }
+        return asked;
     }
 
     // Answers the next message box with button after checking its caption, its text, and
@@ -92,16 +115,16 @@ protected:
     void ExpectMessage(int button, const char* caption, const std::string& text,
                        int offersCancel = -1, DWORD timeoutMs = kWindowWaitMs)
     {
-        HWND box = WaitForMessageBox(program, timeoutMs);
-        ASSERT_TRUE(box) << "waiting for \"" << text << "\"";
+        SCOPED_TRACE("waiting for \"" + text + "\"");
+        Question box = WaitForQuestion(kMessageBoxQuestion, timeoutMs);
+        ASSERT_TRUE(box.window);
+        EXPECT_EQ(caption, box.caption);
+        EXPECT_EQ(text, box.text);
         if (offersCancel >= 0) {
-            EXPECT_TRUE(HasVisibleButton(box, IDOK)) << text;
-            EXPECT_EQ(offersCancel, HasVisibleButton(box, IDCANCEL)) << text;
+            EXPECT_TRUE(HasVisibleButton(box.window, IDOK));
+            EXPECT_EQ(offersCancel, HasVisibleButton(box.window, IDCANCEL));
         }
-        SeenMessageBox seen;
-        ASSERT_EQ(0, AnswerMessageBox(program, button, &seen, kMessageWaitMs));
-        EXPECT_EQ(caption, seen.caption);
-        EXPECT_EQ(text, seen.text);
+        ASSERT_EQ(0, AnswerQuestion(program, box, button));
     }
 
     void ExpectExitCodeZero()
@@ -111,11 +134,27 @@ protected:
         EXPECT_EQ(0u, code);
     }
 
+    // The end of a run that copied everything: No to the question, the report of success and
+    // a clean exit.
+    void ExpectSuccessfulEnd()
+    {
+        ASSERT_NO_FATAL_FAILURE(ExpectMessage(IDNO, kCaption, kQuestion));
+        ASSERT_NO_FATAL_FAILURE(ExpectMessage(IDOK, kCaption, kReportDone));
+        ExpectExitCodeZero();
+    }
+
     // The end of a run that counted failures: the question, report 6 and a clean exit.
     void ExpectPartialEnd()
     {
         ASSERT_NO_FATAL_FAILURE(ExpectMessage(IDNO, kCaption, kQuestion));
         ASSERT_NO_FATAL_FAILURE(ExpectMessage(IDOK, kCaption, kReportPartial));
+        ExpectExitCodeZero();
+    }
+
+    // The end of a cancelled copy: no question, report 7 at once and a clean exit.
+    void ExpectAbandonedEnd()
+    {
+        ASSERT_NO_FATAL_FAILURE(ExpectMessage(IDOK, kCaption, kReportAbandoned));
         ExpectExitCodeZero();
     }
 

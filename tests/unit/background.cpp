@@ -127,45 +127,14 @@ TEST(CheckBitmapHeader, Table)
 
 #include "background/background_bitmap.h"
 #include "base/setup_state.h"
+#include "files.h"
 #include "window_watch.h"
 
 namespace {
 
-// The message boxes that a watch answered, each as caption and text.
-struct AnsweredBoxes {
-    std::vector<std::string> captions;
-    std::vector<std::string> texts;
-};
-
-// Runs call on this thread while another thread answers OK to each of its message boxes.
-template <typename Call>
-void WithAnsweredBoxes(AnsweredBoxes* answered, Call call)
+std::string Bytes(const std::vector<unsigned char>& bytes)
 {
-    WatchedDialog boxes = MessageBoxOf(GetCurrentThreadId());
-    WatchWhile([&](const std::atomic<int>& stop) {
-        MessageBoxSeen seen;
-        while (AnswerMessageBox(boxes, IDOK, stop, &seen) == 0) {
-            answered->captions.push_back(seen.caption);
-            answered->texts.push_back(seen.text);
-        }
-    }, call);
-}
-
-std::string TempFolder()
-{
-    char folder[MAX_PATH];
-    GetTempPathA(sizeof folder, folder);
-    return folder;
-}
-
-void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes)
-{
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-    ASSERT_NE(INVALID_HANDLE_VALUE, file) << path;
-    DWORD written = 0;
-    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, NULL);
-    CloseHandle(file);
-    ASSERT_EQ(bytes.size(), written);
+    return std::string(bytes.begin(), bytes.end());
 }
 
 // The 3 x 2 test picture, top row first, as the platform's colour values.
@@ -244,20 +213,12 @@ struct LoadRow {
 
 class LoadBitmapFileTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        char name[MAX_PATH];
-        GetTempFileNameA(TempFolder().c_str(), "bmp", 0, name);
-        path = name;
-    }
-    void TearDown() override { DeleteFileA(path.c_str()); }
-
-    // Loads path into a bitmap, answering every message box.
-    HBITMAP Load(const std::string& file, AnsweredBoxes* answered)
+    // Loads file into a bitmap, answering every message box.
+    HBITMAP Load(const std::string& file, std::vector<SeenMessageBox>* answered)
     {
         HBITMAP bitmap = 0;
         HDC screen = GetDC(NULL);
-        WithAnsweredBoxes(answered, [&] {
+        AnswerEveryMessageBoxDuring(answered, [&] {
             bitmap = LoadBitmapFile(GetModuleHandleA(NULL), "Install", NULL, file.c_str(),
                                     screen);
         });
@@ -265,7 +226,8 @@ protected:
         return bitmap;
     }
 
-    std::string path;
+    TempFolder folder;
+    std::string path = folder.path + "\\picture.bmp";
 };
 
 }  // namespace
@@ -291,38 +253,36 @@ TEST_F(LoadBitmapFileTest, ReadsOrRefusesFiles)
          "%s: cannot create bitmap !"},
     };
     for (const LoadRow& row : rows) {
-        WriteBytes(path, row.bytes);
-        AnsweredBoxes answered;
+        ASSERT_EQ(0, WriteFileBytes(path, Bytes(row.bytes))) << path;
+        std::vector<SeenMessageBox> answered;
         HBITMAP bitmap = Load(path, &answered);
         if (row.format == 0) {
             ASSERT_NE(nullptr, bitmap) << row.name;
             ExpectTestPicture(bitmap, row.name);
-            EXPECT_EQ(0u, answered.texts.size()) << row.name;
+            EXPECT_EQ(0u, answered.size()) << row.name;
             DeleteObject(bitmap);
         } else {
             char expected[512];
             wsprintfA(expected, row.format, path.c_str());
             EXPECT_EQ(nullptr, bitmap) << row.name;
-            ASSERT_EQ(1u, answered.texts.size()) << row.name;
-            EXPECT_EQ(expected, answered.texts[0]) << row.name;
-            EXPECT_EQ("Install", answered.captions[0]) << row.name;
+            ASSERT_EQ(1u, answered.size()) << row.name;
+            EXPECT_EQ(expected, answered[0].text) << row.name;
+            EXPECT_EQ("Install", answered[0].caption) << row.name;
         }
     }
 
-    AnsweredBoxes empty;
+    std::vector<SeenMessageBox> empty;
     EXPECT_EQ(nullptr, Load("", &empty));
-    EXPECT_EQ(0u, empty.texts.size());
+    EXPECT_EQ(0u, empty.size());
 }
 
 // The picture is taken from the program's directory, and the split of modulePath that the
 // copy engine extends stays as start-up left it.
 TEST(LoadBackground, TakesTheProgramsDirectoryAndKeepsTheSharedSplit)
 {
-    char program[MAX_PATH];
-    GetModuleFileNameA(NULL, program, sizeof program);
-    std::string directory(program, strrchr(program, '\\') + 1);
+    std::string directory = ProgramFolder() + "\\";
     std::string picture = directory + "background-test.bmp";
-    WriteBytes(picture, Picture24(0));
+    ASSERT_EQ(0, WriteFileBytes(picture, Bytes(Picture24(0))));
 
     setupState.instance = GetModuleHandleA(NULL);
     lstrcpyA(setupState.className, "Install");
@@ -330,11 +290,11 @@ TEST(LoadBackground, TakesTheProgramsDirectoryAndKeepsTheSharedSplit)
     setupState.driveLength = 2;
     setupState.dirLength = 7;
     setupState.extPosition = 11;
-    AnsweredBoxes answered;
-    WithAnsweredBoxes(&answered, [] { LoadBackground(NULL); });
+    std::vector<SeenMessageBox> answered;
+    AnswerEveryMessageBoxDuring(&answered, [] { LoadBackground(NULL); });
     DeleteFileA(picture.c_str());
 
-    EXPECT_EQ(0u, answered.texts.size());
+    EXPECT_EQ(0u, answered.size());
     ASSERT_NE(nullptr, setupState.backgroundBitmap);
     ExpectTestPicture(setupState.backgroundBitmap, "background");
     EXPECT_EQ(picture.substr(0, kTextCapacity - 1), setupState.bitmapPath);
@@ -350,10 +310,10 @@ TEST(LoadBackground, TakesTheProgramsDirectoryAndKeepsTheSharedSplit)
     EXPECT_EQ(nullptr, setupState.backgroundBitmap);
 
     lstrcpyA(setupState.bitmapFile, "no-such-picture.bmp");
-    AnsweredBoxes missing;
-    WithAnsweredBoxes(&missing, [] { LoadBackground(NULL); });
-    ASSERT_EQ(1u, missing.texts.size());
-    EXPECT_EQ("Cannot open \"" + directory + "no-such-picture.bmp\" !", missing.texts[0]);
+    std::vector<SeenMessageBox> missing;
+    AnswerEveryMessageBoxDuring(&missing, [] { LoadBackground(NULL); });
+    ASSERT_EQ(1u, missing.size());
+    EXPECT_EQ("Cannot open \"" + directory + "no-such-picture.bmp\" !", missing[0].text);
     EXPECT_EQ(nullptr, setupState.backgroundBitmap);
     setupState.bitmapFile[0] = '\0';
 }
@@ -380,11 +340,12 @@ LRESULT CALLBACK TiledWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
 // Tiles start at the top-left corner and repeat every width and height, clipped at the edges.
 TEST(PaintBackground, TilesFromTheTopLeftCorner)
 {
-    std::string path = TempFolder() + "tile-test.bmp";
-    WriteBytes(path, Picture24(24));
+    TempFolder folder;
+    std::string path = folder.path + "\\tile-test.bmp";
+    ASSERT_EQ(0, WriteFileBytes(path, Bytes(Picture24(24))));
     HDC screen = GetDC(NULL);
-    AnsweredBoxes answered;
-    WithAnsweredBoxes(&answered, [&] {
+    std::vector<SeenMessageBox> answered;
+    AnswerEveryMessageBoxDuring(&answered, [&] {
         setupState.backgroundBitmap =
             LoadBitmapFile(GetModuleHandleA(NULL), "Install", NULL, path.c_str(), screen);
     });

@@ -107,103 +107,15 @@ TEST(PercentOf, LargeCountsDoNotOverflow)
 #include "resources/resource_ids.h"
 #include "base/private_messages.h"
 #include "base/setup_state.h"
-#include "temp_folder.h"
+#include "files.h"
 #include "window_watch.h"
 
 namespace {
 
-const DWORD kWaitMs = 10000;
-const DWORD kPollMs = 10;
-
-// ---- files -------------------------------------------------------------------------------
-
-std::string Pattern(size_t size, int seed)
+// A time stamp at ten in the morning of a day.
+FILETIME TimeOf(int year, int month, int day)
 {
-    std::string bytes(size, '\0');
-    unsigned int state = 2166136261u + seed;
-    for (size_t i = 0; i < size; i++) {
-        state = state * 1103515245u + 12345u;
-        bytes[i] = static_cast<char>(state >> 16);
-    }
-    return bytes;
-}
-
-void WriteWholeFile(const std::string& path, const std::string& bytes)
-{
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, file) << path;
-    DWORD written = 0;
-    if (!bytes.empty())
-        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
-    ASSERT_EQ(bytes.size(), written);
-}
-
-// The file's bytes, or "<missing>" when it cannot be opened.
-std::string ReadWholeFile(const std::string& path)
-{
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return "<missing>";
-    std::string bytes;
-    char chunk[4096];
-    DWORD count = 0;
-    while (ReadFile(file, chunk, sizeof chunk, &count, nullptr) && count > 0)
-        bytes.append(chunk, count);
-    CloseHandle(file);
-    return bytes;
-}
-
-bool IsDirectory(const std::string& path)
-{
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-struct FileTimes {
-    FILETIME created;
-    FILETIME accessed;
-    FILETIME written;
-};
-
-FileTimes TimesOf(const std::string& path)
-{
-    FileTimes times = {};
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              0, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-        GetFileTime(file, &times.created, &times.accessed, &times.written);
-        CloseHandle(file);
-    }
-    return times;
-}
-
-unsigned long long TicksOf(const FILETIME& time)
-{
-    return (static_cast<unsigned long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-}
-
-FILETIME TimeOf(WORD year, WORD month, WORD day)
-{
-    SYSTEMTIME system = {};
-    system.wYear = year;
-    system.wMonth = month;
-    system.wDay = day;
-    system.wHour = 10;
-    FILETIME time;
-    SystemTimeToFileTime(&system, &time);
-    return time;
-}
-
-void SetTimes(const std::string& path, const FILETIME& created, const FILETIME& accessed,
-              const FILETIME& written)
-{
-    HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0,
-                              nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, file);
-    SetFileTime(file, &created, &accessed, &written);
-    CloseHandle(file);
+    return MakeFileTime(year, month, day, 10, 0, 0);
 }
 
 // ---- the engine driven by a window of the test -------------------------------------------
@@ -282,7 +194,7 @@ void PumpUntilEnd(EngineRun* run)
 {
     DWORD start = GetTickCount();
     MSG message;
-    while (run->endMessage == 0 && GetTickCount() - start < kWaitMs) {
+    while (run->endMessage == 0 && GetTickCount() - start < kWatchMs) {
         if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
             MsgWaitForMultipleObjects(0, nullptr, FALSE, kPollMs, QS_ALLINPUT);
             continue;
@@ -310,7 +222,7 @@ protected:
         ASSERT_NE(nullptr, setupState.mainWindow);
         currentRun = &run;
 
-        root = MakeTempDirectory("copy");
+        root = MakeTempDirectory("quillor-copy");
         source = root + "\\medium";
         target = root + "\\target";
         CreateDirectoryA(source.c_str(), nullptr);
@@ -345,7 +257,7 @@ protected:
         setupState.totalBytes = totalBytes;
         PostStep(StartCopy());
         PumpUntilEnd(&run);
-        ASSERT_NE(0u, run.endMessage) << "the engine did not end within " << kWaitMs << " ms";
+        ASSERT_NE(0u, run.endMessage) << "the engine did not end within " << kWatchMs << " ms";
     }
 
     std::string root;
@@ -357,7 +269,7 @@ protected:
 
 TEST(CreatePathDirectories, CreatesEveryMissingDirectoryButTheLastComponent)
 {
-    std::string root = MakeTempDirectory("dirs");
+    std::string root = MakeTempDirectory("quillor-dirs");
     char path[kPathCapacity];
     lstrcpyA(path, (root + "\\one\\two\\three\\file.txt").c_str());
     EXPECT_EQ(0, CreatePathDirectories(path, nullptr, "Install"));
@@ -372,7 +284,7 @@ TEST(CreatePathDirectories, CreatesEveryMissingDirectoryButTheLastComponent)
 
 TEST(CreatePathDirectories, ToleratesADoubledSeparatorAfterTheRoot)
 {
-    std::string root = MakeTempDirectory("root");
+    std::string root = MakeTempDirectory("quillor-root");
     // A target directory of the drive root gives "C:" and two separators before the name.
     std::string doubled = root.substr(0, 3) + "\\" + root.substr(3) + "\\sub\\file.txt";
     char path[kPathCapacity];
@@ -388,18 +300,18 @@ TEST(CreatePathDirectories, ToleratesADoubledSeparatorAfterTheRoot)
 
 TEST(CreatePathDirectories, ReportsTheDirectoryThatCannotBeCreated)
 {
-    std::string root = MakeTempDirectory("fail");
-    WriteWholeFile(root + "\\plain", "a file where a directory is wanted");
+    std::string root = MakeTempDirectory("quillor-fail");
+    ASSERT_EQ(0, WriteFileBytes(root + "\\plain", "a file where a directory is wanted"));
     std::string wanted = root + "\\plain\\sub\\deeper\\file.txt";
     char path[kPathCapacity];
     lstrcpyA(path, wanted.c_str());
 
-    MessageBoxSeen seen;
+    SeenMessageBox seen;
     int result = AnswerMessageBoxDuring(
         IDOK, &seen, [&] { return CreatePathDirectories(path, nullptr, "Install"); });
 
     EXPECT_EQ(-1, result);
-    ASSERT_TRUE(seen.found) << "no message box; on screen: " << seen.onScreen;
+    ASSERT_TRUE(seen.window) << "no message box; on screen: " << seen.onScreen;
     EXPECT_EQ("Install", seen.caption);
     EXPECT_EQ("Cannot create \"" + root + "\\plain\\sub\" !", seen.text);
     EXPECT_STREQ(wanted.c_str(), path);
@@ -408,28 +320,29 @@ TEST(CreatePathDirectories, ReportsTheDirectoryThatCannotBeCreated)
 
 TEST_F(CopyEngineTest, CopiesBytesAndTimeStampsAndCutsALongerOldFile)
 {
-    std::string data = Pattern(5000, 1);
-    WriteWholeFile(source + "\\EDIT.EX_", data);
+    std::string data = PatternBytes(5000, 1);
+    ASSERT_EQ(0, WriteFileBytes(source + "\\EDIT.EX_", data));
     FILETIME created = TimeOf(2001, 2, 3);
     FILETIME accessed = TimeOf(2002, 3, 4);
     FILETIME written = TimeOf(2003, 4, 5);
-    SetTimes(source + "\\EDIT.EX_", created, accessed, written);
+    ASSERT_EQ(0, WriteFileTimes(source + "\\EDIT.EX_", {created, accessed, written}));
     CreateDirectoryA(target.c_str(), nullptr);
     CreateDirectoryA((target + "\\BIN").c_str(), nullptr);
-    WriteWholeFile(target + "\\BIN\\EDIT.EXE", std::string(20000, 'x'));
+    ASSERT_EQ(0, WriteFileBytes(target + "\\BIN\\EDIT.EXE", std::string(20000, 'x')));
 
     RunCopy("Editor=BIN\\EDIT.EXE;EDIT.EX_\r\n", 5000);
 
     EXPECT_EQ(static_cast<UINT>(UM_SHORTCUTS), run.endMessage);
     EXPECT_EQ(0, setupState.errorCount);
     // Times first: reading the copy would move its access time.
-    FileTimes copy = TimesOf(target + "\\BIN\\EDIT.EXE");
-    FileTimes original = TimesOf(source + "\\EDIT.EX_");
+    FileTimes copy, original;
+    ASSERT_EQ(0, ReadFileTimes(target + "\\BIN\\EDIT.EXE", &copy));
+    ASSERT_EQ(0, ReadFileTimes(source + "\\EDIT.EX_", &original));
     EXPECT_TRUE(data == ReadWholeFile(target + "\\BIN\\EDIT.EXE"));
-    EXPECT_EQ(TicksOf(written), TicksOf(copy.written));
-    EXPECT_EQ(TicksOf(original.written), TicksOf(copy.written));
-    EXPECT_EQ(TicksOf(original.accessed), TicksOf(copy.accessed));
-    EXPECT_EQ(TicksOf(original.created), TicksOf(copy.created));
+    EXPECT_EQ(TicksOf(written), TicksOf(copy.lastWrite));
+    EXPECT_EQ(TicksOf(original.lastWrite), TicksOf(copy.lastWrite));
+    EXPECT_EQ(TicksOf(original.lastAccess), TicksOf(copy.lastAccess));
+    EXPECT_EQ(TicksOf(original.creation), TicksOf(copy.creation));
     EXPECT_EQ(nullptr, setupState.progressDialog);
     ASSERT_FALSE(run.labels.empty());
     EXPECT_EQ("BIN\\EDIT.EXE;EDIT.EX_ : Editor", run.labels.front());
@@ -437,8 +350,8 @@ TEST_F(CopyEngineTest, CopiesBytesAndTimeStampsAndCutsALongerOldFile)
 
 TEST_F(CopyEngineTest, AFileOfTwoFullChunksTakesThreeChunkSteps)
 {
-    std::string data = Pattern(16384, 2);
-    WriteWholeFile(source + "\\A.BIN", data);
+    std::string data = PatternBytes(16384, 2);
+    ASSERT_EQ(0, WriteFileBytes(source + "\\A.BIN", data));
     RunCopy("A=A.BIN\r\n", 16384);
     EXPECT_EQ(3, run.chunkSteps);
     EXPECT_TRUE(data == ReadWholeFile(target + "\\A.BIN"));
@@ -447,20 +360,22 @@ TEST_F(CopyEngineTest, AFileOfTwoFullChunksTakesThreeChunkSteps)
 
 TEST_F(CopyEngineTest, AnEmptySourceGivesAnEmptyDestinationInOneStep)
 {
-    WriteWholeFile(source + "\\EMPTY", "");
+    ASSERT_EQ(0, WriteFileBytes(source + "\\EMPTY", ""));
     FILETIME written = TimeOf(1999, 12, 31);
-    SetTimes(source + "\\EMPTY", written, written, written);
+    ASSERT_EQ(0, WriteFileTimes(source + "\\EMPTY", {written, written, written}));
     RunCopy("Empty=EMPTY\r\n", 0);
     EXPECT_EQ(1, run.chunkSteps);
     EXPECT_EQ("", ReadWholeFile(target + "\\EMPTY"));
-    EXPECT_EQ(TicksOf(written), TicksOf(TimesOf(target + "\\EMPTY").written));
+    FileTimes copy;
+    ASSERT_EQ(0, ReadFileTimes(target + "\\EMPTY", &copy));
+    EXPECT_EQ(TicksOf(written), TicksOf(copy.lastWrite));
     EXPECT_EQ(0, setupState.errorCount);
 }
 
 TEST_F(CopyEngineTest, SplitsTheValueAtItsLastSemicolon)
 {
-    std::string data = Pattern(100, 3);
-    WriteWholeFile(source + "\\Z", data);
+    std::string data = PatternBytes(100, 3);
+    ASSERT_EQ(0, WriteFileBytes(source + "\\Z", data));
     RunCopy("Odd=X;Y;Z\r\n", 100);
     EXPECT_TRUE(data == ReadWholeFile(target + "\\X;Y"));
     EXPECT_EQ(0, setupState.errorCount);
@@ -470,8 +385,8 @@ TEST_F(CopyEngineTest, SplitsTheValueAtItsLastSemicolon)
 
 TEST_F(CopyEngineTest, PassesOverCommentsAndCountsMissingOrEmptySourcesSilently)
 {
-    std::string data = Pattern(10, 4);
-    WriteWholeFile(source + "\\B", data);
+    std::string data = PatternBytes(10, 4);
+    ASSERT_EQ(0, WriteFileBytes(source + "\\B", data));
     // A missing source, an empty source name, a line without '=': three silent failures.
     RunCopy("; comment\r\n\r\n=\r\nMissing=NOPE.BIN\r\nEmpty=A;\r\nNoValue\r\nB=B\r\n", 10);
     EXPECT_EQ(static_cast<UINT>(UM_SHORTCUTS), run.endMessage);
@@ -489,8 +404,8 @@ TEST_F(CopyEngineTest, APercentEntryGoesToTheWindowsDirectory)
     wsprintfA(name, "h3copytest%lu.dll", GetCurrentProcessId());
     std::string installed = std::string(windows) + "\\" + name;
     DeleteFileA(installed.c_str());
-    std::string data = Pattern(9000, 5);
-    WriteWholeFile(source + "\\LIB.DL_", data);
+    std::string data = PatternBytes(9000, 5);
+    ASSERT_EQ(0, WriteFileBytes(source + "\\LIB.DL_", data));
 
     RunCopy(std::string("Library=%") + name + ";LIB.DL_\r\n", 9000);
 
@@ -506,8 +421,8 @@ TEST_F(CopyEngineTest, APercentEntryGoesToTheWindowsDirectory)
 
 TEST_F(CopyEngineTest, ProgressTextsFollowTheChunks)
 {
-    WriteWholeFile(source + "\\ONE", Pattern(24576, 6));
-    WriteWholeFile(source + "\\TWO", Pattern(8192, 7));
+    ASSERT_EQ(0, WriteFileBytes(source + "\\ONE", PatternBytes(24576, 6)));
+    ASSERT_EQ(0, WriteFileBytes(source + "\\TWO", PatternBytes(8192, 7)));
     RunCopy("One=ONE\r\nTwo=TWO\r\n", 32768);
 
     // After each step that changed them: the file and the overall percentage.
@@ -520,9 +435,9 @@ TEST_F(CopyEngineTest, ProgressTextsFollowTheChunks)
 
 TEST_F(CopyEngineTest, CancelStopsAtTheNextChunkAndKeepsWhatWasWritten)
 {
-    std::string data = Pattern(24576, 8);
-    WriteWholeFile(source + "\\ONE", data);
-    WriteWholeFile(source + "\\TWO", "two");
+    std::string data = PatternBytes(24576, 8);
+    ASSERT_EQ(0, WriteFileBytes(source + "\\ONE", data));
+    ASSERT_EQ(0, WriteFileBytes(source + "\\TWO", "two"));
     run.cancelAtChunk = 2;
     RunCopy("One=ONE\r\nTwo=TWO\r\n", 24579);
 
@@ -536,15 +451,15 @@ TEST_F(CopyEngineTest, CancelStopsAtTheNextChunkAndKeepsWhatWasWritten)
 
 TEST_F(CopyEngineTest, CancelInTheCannotOpenBoxAbandonsTheInstallation)
 {
-    WriteWholeFile(source + "\\DIR", "x");
-    WriteWholeFile(source + "\\NEXT", "next");
+    ASSERT_EQ(0, WriteFileBytes(source + "\\DIR", "x"));
+    ASSERT_EQ(0, WriteFileBytes(source + "\\NEXT", "next"));
     CreateDirectoryA(target.c_str(), nullptr);
     CreateDirectoryA((target + "\\DIR").c_str(), nullptr);  // a directory cannot be opened
 
-    MessageBoxSeen seen;
+    SeenMessageBox seen;
     AnswerMessageBoxDuring(IDCANCEL, &seen, [&] { RunCopy("Dir=DIR\r\nNext=NEXT\r\n", 5); });
 
-    ASSERT_TRUE(seen.found) << "no message box; on screen: " << seen.onScreen;
+    ASSERT_TRUE(seen.window) << "no message box; on screen: " << seen.onScreen;
     EXPECT_EQ("Install", seen.caption);
     EXPECT_EQ("Cannot open \"" + target + "\\DIR\" !", seen.text);
     EXPECT_EQ(static_cast<UINT>(UM_FINISH), run.endMessage);
@@ -556,15 +471,15 @@ TEST_F(CopyEngineTest, CancelInTheCannotOpenBoxAbandonsTheInstallation)
 
 TEST_F(CopyEngineTest, OkInTheCannotOpenBoxGoesOnWithTheNextEntry)
 {
-    WriteWholeFile(source + "\\DIR", "x");
-    WriteWholeFile(source + "\\NEXT", "next");
+    ASSERT_EQ(0, WriteFileBytes(source + "\\DIR", "x"));
+    ASSERT_EQ(0, WriteFileBytes(source + "\\NEXT", "next"));
     CreateDirectoryA(target.c_str(), nullptr);
     CreateDirectoryA((target + "\\DIR").c_str(), nullptr);
 
-    MessageBoxSeen seen;
+    SeenMessageBox seen;
     AnswerMessageBoxDuring(IDOK, &seen, [&] { RunCopy("Dir=DIR\r\nNext=NEXT\r\n", 5); });
 
-    ASSERT_TRUE(seen.found) << "no message box; on screen: " << seen.onScreen;
+    ASSERT_TRUE(seen.window) << "no message box; on screen: " << seen.onScreen;
     EXPECT_EQ(static_cast<UINT>(UM_SHORTCUTS), run.endMessage);
     EXPECT_EQ(1, setupState.errorCount);
     EXPECT_EQ("next", ReadWholeFile(target + "\\NEXT"));
@@ -585,7 +500,7 @@ TEST_F(CopyEngineTest, ASourcePathThatDoesNotFitIsAFailureNotAShorterName)
     int room = kPathCapacity - 1 - static_cast<int>(prefix.size());
     ASSERT_GT(room, 0);
     std::string name = std::string(room, 'N') + "LONGER.BIN";
-    WriteWholeFile(prefix + name.substr(0, room), "the wrong file");
+    ASSERT_EQ(0, WriteFileBytes(prefix + name.substr(0, room), "the wrong file"));
     lstrcpyA(setupState.modulePath, prefix.c_str());
     setupState.dirLength = static_cast<int>(prefix.size());
 
@@ -615,13 +530,13 @@ TEST_F(CopyEngineTest, AMissingFilesSectionCountsAnErrorAndFinishes)
 {
     script = "[Install]\r\nApplication=Quillor\r\n";
     setupState.scriptText = script.c_str();
-    MessageBoxSeen seen;
+    SeenMessageBox seen;
     AnswerMessageBoxDuring(IDOK, &seen, [&] {
         PostStep(StartCopy());
         PumpUntilEnd(&run);
     });
 
-    ASSERT_TRUE(seen.found) << "no message box; on screen: " << seen.onScreen;
+    ASSERT_TRUE(seen.window) << "no message box; on screen: " << seen.onScreen;
     EXPECT_EQ("Section [Files] does not exist !", seen.text);
     EXPECT_EQ(static_cast<UINT>(UM_FINISH), run.endMessage);
     EXPECT_EQ(1, setupState.errorCount);

@@ -80,6 +80,7 @@ TEST(CompleteTargetPath, CutsAnOverlongResultAt127Characters)
 #include "dialogs/registration_dialog.h"
 #include "resources/resource_ids.h"
 #include "base/setup_state.h"
+#include "registry.h"
 #include "window_watch.h"
 
 namespace {
@@ -108,33 +109,33 @@ struct DialogSession {
     std::string onScreen;
 };
 
-// Runs on a second thread: waits (bounded) for the dialog of the thread `owner`, reads it,
-// edits it and ends it as the session says. On a timeout it closes every dialog of the
+// Runs on a second thread: waits (bounded) for the next question of the tested thread, reads
+// it, edits it and ends it as the session says. On a timeout it closes every dialog of the
 // thread, so that the modal call returns and the test fails instead of hanging.
-void DriveDialog(DWORD owner, DialogSession* session, const std::atomic<int>& stop)
+void DriveDialog(const DrivenProgram& tested, DialogSession* session)
 {
-    HWND dialog = WaitForWatchedDialog({owner, kCaption, 0, 0}, stop, &session->onScreen);
-    if (dialog == nullptr) {
-        DismissDialogs(owner, stop);
+    Question dialog;
+    if (NextQuestion(tested, &dialog, kWatchMs) != 0) {
+        session->onScreen = dialog.onScreen;
+        DismissDialogs(tested.onlyThread, *tested.stop);
         return;
     }
-    // The modal loop of the dialog serves these requests on the test thread.
     session->found = true;
-    session->title = StoredTitle(dialog);
-    session->shownEdit = ItemText(dialog, session->editId);
-    session->prompt = ItemText(dialog, IDC_DIRECTORY_PROMPT);
-    session->sizeLine = ItemText(dialog, IDC_DIRECTORY_SIZE);
+    session->title = dialog.caption;
+    session->shownEdit = dialog.text;
+    session->prompt = ReadControlText(dialog.window, IDC_DIRECTORY_PROMPT);
+    session->sizeLine = ReadControlText(dialog.window, IDC_DIRECTORY_SIZE);
     if (session->setEdit)
-        SetDlgItemTextA(dialog, session->editId, session->editText.c_str());
+        SetControlText(dialog.window, session->editId, session->editText.c_str());
     switch (session->endBy) {
     case kPressButton:
-        ClickButton(dialog, session->button);
+        PressButton(dialog.window, session->button);
         break;
     case kPressKey:
-        PostMessageA(GetDlgItem(dialog, session->editId), WM_KEYDOWN, session->key, 0);
+        PostMessageA(GetDlgItem(dialog.window, session->editId), WM_KEYDOWN, session->key, 0);
         break;
     case kCloseBox:
-        PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+        PostMessageA(dialog.window, WM_SYSCOMMAND, SC_CLOSE, 0);
         break;
     }
 }
@@ -142,16 +143,7 @@ void DriveDialog(DWORD owner, DialogSession* session, const std::atomic<int>& st
 // The registry value as a 32-bit program sees it; false when absent.
 bool ReadProgramFilesDir(std::string* value)
 {
-    char data[512] = "";
-    DWORD size = sizeof data - 1;
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProgramFilesKey, 0, KEY_QUERY_VALUE, &key) != 0)
-        return false;
-    LONG result = RegQueryValueExA(key, kProgramFilesValue, nullptr, nullptr,
-                                   reinterpret_cast<BYTE*>(data), &size);
-    RegCloseKey(key);
-    *value = data;
-    return result == 0;
+    return ReadRegistryText(HKEY_LOCAL_MACHINE, kProgramFilesKey, kProgramFilesValue, value) == 0;
 }
 
 std::string CurrentDirectory(void)
@@ -190,10 +182,10 @@ protected:
     INT_PTR Drive(DialogSession* session, int editId, Run run)
     {
         session->editId = editId;
-        DWORD owner = GetCurrentThreadId();
         INT_PTR result = WatchWhile(
-            [&](const std::atomic<int>& stop) { DriveDialog(owner, session, stop); }, run);
+            [&](const DrivenProgram& tested) { DriveDialog(tested, session); }, run);
         EXPECT_TRUE(session->found) << "no dialog; on screen: " << session->onScreen;
+        EXPECT_EQ(kCaption, session->title);
         return result;
     }
 
@@ -318,27 +310,20 @@ protected:
     void SetUp() override
     {
         DialogTest::SetUp();
-        HKEY key;
-        ASSERT_EQ(0, RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProgramFilesKey, 0, KEY_SET_VALUE, &key));
-        LONG removed = RegDeleteValueA(key, kProgramFilesValue);
-        RegCloseKey(key);
-        ASSERT_EQ(0, removed);
+        saved = ReadStoredValue(HKEY_LOCAL_MACHINE, kProgramFilesKey, kProgramFilesValue);
+        ASSERT_EQ(0, DeleteRegistryValue(HKEY_LOCAL_MACHINE, kProgramFilesKey, kProgramFilesValue));
     }
 
     void TearDown() override
     {
-        HKEY key;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProgramFilesKey, 0, KEY_SET_VALUE, &key) == 0) {
-            RegSetValueExA(key, kProgramFilesValue, 0, REG_SZ,
-                           reinterpret_cast<const BYTE*>(programFiles.c_str()),
-                           static_cast<DWORD>(programFiles.size() + 1));
-            RegCloseKey(key);
-        }
+        RestoreStoredValue(HKEY_LOCAL_MACHINE, kProgramFilesKey, kProgramFilesValue, saved);
         std::string restored;
         EXPECT_TRUE(ReadProgramFilesDir(&restored));
         EXPECT_EQ(programFiles, restored);
         DialogTest::TearDown();
     }
+
+    StoredValue saved;
 };
 
 TEST_F(DirectoryWithoutRegistryValueTest, ProposesTheScriptsDirectory)

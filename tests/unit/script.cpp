@@ -352,31 +352,23 @@ TEST(ScriptBadInput, NoLineBreaksAndNoSection)
 
 #include "resources/resource_ids.h"
 #include "script/script_reader.h"
-#include "temp_folder.h"
+#include "files.h"
 #include "window_watch.h"
 
 // A scratch folder under the temporary directory, removed with its files after each test.
 class ScriptFileTest : public ::testing::Test {
 protected:
-    void SetUp() override { folder_ = MakeTempDirectory("script"); }
-    void TearDown() override { RemoveTree(folder_); }
-
     std::string WriteScript(const char* name, const char* bytes, DWORD size)
     {
-        std::string path = folder_ + "\\" + name;
-        HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0);
-        EXPECT_NE(INVALID_HANDLE_VALUE, file) << path;
-        DWORD written = 0;
-        WriteFile(file, bytes, size, &written, 0);
-        CloseHandle(file);
-        EXPECT_EQ(size, written);
+        std::string path = folder_.path + "\\" + name;
+        EXPECT_EQ(0, WriteFileBytes(path, std::string(bytes, size))) << path;
         return path;
     }
 
     // A sparse file of the given size: only its length is set.
     std::string WriteSparseFile(const char* name, LONGLONG size)
     {
-        std::string path = folder_ + "\\" + name;
+        std::string path = folder_.path + "\\" + name;
         HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0);
         EXPECT_NE(INVALID_HANDLE_VALUE, file) << path;
         DWORD returned = 0;
@@ -390,22 +382,11 @@ protected:
     }
 
     // Loads path while a second thread answers the message box that may come.
-    int Load(const std::string& path, MessageBoxSeen* seen)
+    int Load(const std::string& path, SeenMessageBox* seen)
     {
         return AnswerMessageBoxDuring(IDOK, seen, [&] {
             return LoadScript(GetModuleHandleA(0), "Install", 0, path.c_str(), &memory_, &text_);
         });
-    }
-
-    // True when nobody holds the file open any more.
-    static bool IsClosed(const std::string& path)
-    {
-        HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, 0,
-                                  OPEN_EXISTING, 0, 0);
-        if (file == INVALID_HANDLE_VALUE)
-            return false;
-        CloseHandle(file);
-        return true;
     }
 
     void FreeScript()
@@ -418,7 +399,7 @@ protected:
         text_ = 0;
     }
 
-    std::string folder_;
+    TempFolder folder_;
     HGLOBAL memory_ = 0;
     const char* text_ = 0;
 };
@@ -426,14 +407,14 @@ protected:
 TEST_F(ScriptFileTest, LoadsTheWholeFileWithATerminator)
 {
     std::string path = WriteScript("SETUP.INF", kExample, sizeof kExample - 1);
-    MessageBoxSeen seen;
+    SeenMessageBox seen;
     ASSERT_EQ(0, Load(path, &seen));
-    EXPECT_FALSE(seen.found) << seen.text;
+    EXPECT_FALSE(seen.window) << seen.text;
     ASSERT_NE(nullptr, memory_);
     ASSERT_NE(nullptr, text_);
     EXPECT_EQ(0, memcmp(kExample, text_, sizeof kExample));   // with the zero byte after
     EXPECT_GE(GlobalSize(memory_), sizeof kExample);
-    EXPECT_TRUE(IsClosed(path));
+    EXPECT_TRUE(CanOpenExclusively(path));
     EXPECT_EQ(1u, GlobalFlags(memory_) & GMEM_LOCKCOUNT);
     FreeScript();
 }
@@ -441,9 +422,9 @@ TEST_F(ScriptFileTest, LoadsTheWholeFileWithATerminator)
 TEST_F(ScriptFileTest, EmptyFileGivesAnEmptyText)
 {
     std::string path = WriteScript("EMPTY.INF", "", 0);
-    MessageBoxSeen seen;
+    SeenMessageBox seen;
     ASSERT_EQ(0, Load(path, &seen));
-    EXPECT_FALSE(seen.found) << seen.text;
+    EXPECT_FALSE(seen.window) << seen.text;
     ASSERT_NE(nullptr, text_);
     EXPECT_EQ('\0', text_[0]);
     int cursor = -1;
@@ -456,7 +437,7 @@ TEST_F(ScriptFileTest, ZeroByteInTheFileEndsTheText)
 {
     const char bytes[] = "[Files]\r\nA=b\r\n\0[Install]\r\nCaption=x\r\n";
     std::string path = WriteScript("ZERO.INF", bytes, sizeof bytes - 1);
-    MessageBoxSeen seen;
+    SeenMessageBox seen;
     ASSERT_EQ(0, Load(path, &seen));
     ASSERT_NE(nullptr, text_);
     EXPECT_EQ(0, memcmp(bytes, text_, sizeof bytes));
@@ -469,10 +450,10 @@ TEST_F(ScriptFileTest, ZeroByteInTheFileEndsTheText)
 
 TEST_F(ScriptFileTest, MissingFileShowsItsPath)
 {
-    std::string path = folder_ + "\\MISSING.INF";
-    MessageBoxSeen seen;
+    std::string path = folder_.path + "\\MISSING.INF";
+    SeenMessageBox seen;
     EXPECT_EQ(-1, Load(path, &seen));
-    ASSERT_TRUE(seen.found) << "no message box; on screen:" << seen.onScreen;
+    ASSERT_TRUE(seen.window) << "no message box; on screen:" << seen.onScreen;
     EXPECT_EQ("Cannot open \"" + path + "\" !", seen.text);
     EXPECT_EQ("Install", seen.caption);
     EXPECT_EQ(LoadIconA(0, IDI_HAND), seen.icon);
@@ -489,9 +470,9 @@ TEST_F(ScriptFileTest, ShortReadShowsTheReadMessageAndFreesEverything)
     if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)
         || data.nFileSizeLow != 4096)
         GTEST_SKIP() << "no file of the host that reads shorter than its size";
-    MessageBoxSeen seen;
+    SeenMessageBox seen;
     EXPECT_EQ(-1, Load(path, &seen));
-    ASSERT_TRUE(seen.found) << "no message box; on screen:" << seen.onScreen;
+    ASSERT_TRUE(seen.window) << "no message box; on screen:" << seen.onScreen;
     EXPECT_EQ("Cannot read \"" + path + "\" !", seen.text);
     EXPECT_EQ("Install", seen.caption);
     EXPECT_EQ(LoadIconA(0, IDI_HAND), seen.icon);
@@ -513,26 +494,26 @@ TEST_F(ScriptFileTest, FileTooLargeForItsTerminatorIsRefused)
     };
     for (const TooLargeRow& row : rows) {
         std::string path = WriteSparseFile(row.name, row.size);
-        MessageBoxSeen seen;
+        SeenMessageBox seen;
         EXPECT_EQ(-1, Load(path, &seen)) << row.name;
-        ASSERT_TRUE(seen.found) << row.name << ": no message box; on screen:" << seen.onScreen;
+        ASSERT_TRUE(seen.window) << row.name << ": no message box; on screen:" << seen.onScreen;
         EXPECT_EQ("FileRead: cannot allocate memory !", seen.text);
         EXPECT_EQ("Install", seen.caption);
         EXPECT_EQ(nullptr, memory_);
-        EXPECT_TRUE(IsClosed(path)) << row.name;
+        EXPECT_TRUE(CanOpenExclusively(path)) << row.name;
     }
 }
 
 TEST(FindSection, ReportsAMissingSectionWithItsName)
 {
     int cursor = -1;
-    MessageBoxSeen seen;
+    SeenMessageBox seen;
     int result = AnswerMessageBoxDuring(IDOK, &seen, [&] {
         return FindSection(GetModuleHandleA(0), "Install", 0, "Nothing", 1, kExample, &cursor);
     });
     EXPECT_EQ(-1, result);
     EXPECT_EQ(279, cursor);
-    ASSERT_TRUE(seen.found) << "no message box; on screen:" << seen.onScreen;
+    ASSERT_TRUE(seen.window) << "no message box; on screen:" << seen.onScreen;
     EXPECT_EQ("Section [Nothing] does not exist !", seen.text);
     EXPECT_EQ("Install", seen.caption);
     EXPECT_EQ(LoadIconA(0, IDI_ASTERISK), seen.icon);
@@ -555,14 +536,14 @@ TEST(FindSection, SilentWhenFoundOrNotAskedToReport)
     };
     for (const FindRow& row : rows) {
         int cursor = -1;
-        MessageBoxSeen seen;
+        SeenMessageBox seen;
         int result = AnswerMessageBoxDuring(IDOK, &seen, [&] {
             return FindSection(GetModuleHandleA(0), "Install", 0, row.name, row.report, kExample,
                                &cursor);
         });
         EXPECT_EQ(row.result, result) << row.name;
         EXPECT_EQ(row.cursor, cursor) << row.name;
-        EXPECT_FALSE(seen.found) << row.name << ": " << seen.text;
+        EXPECT_FALSE(seen.window) << row.name << ": " << seen.text;
     }
 }
 #endif

@@ -45,6 +45,7 @@ TEST(CenteredOrigin, FarCoordinatesDoNotOverflow)
 #include "base/message_boxes.h"
 #include "base/file_size.h"
 #include "setup/startup.h"
+#include "files.h"
 #include "window_watch.h"
 
 static HINSTANCE TestInstance()
@@ -54,12 +55,12 @@ static HINSTANCE TestInstance()
 
 TEST(ShowFormattedMessage, PutsThePathBetweenTheQuotes)
 {
-    MessageBoxSeen seen;
+    SeenMessageBox seen;
     int answer = AnswerMessageBoxDuring(IDOK, &seen, [&] {
         return ShowFormattedMessage(TestInstance(), "Install", 0, IDS_CANNOT_OPEN,
                                     "D:\\DISK1\\MISSING.DLL", MB_ICONERROR);
     });
-    ASSERT_TRUE(seen.found) << "no message box; on screen:" << seen.onScreen;
+    ASSERT_TRUE(seen.window) << "no message box; on screen:" << seen.onScreen;
     EXPECT_EQ(IDOK, answer);
     EXPECT_EQ("Cannot open \"D:\\DISK1\\MISSING.DLL\" !", seen.text);
     EXPECT_EQ("Install", seen.caption);
@@ -88,12 +89,12 @@ TEST(ShowFormattedMessage, Table)
         {IDS_CANNOT_OPEN, nullptr, "Cannot open \"\" !"},
     };
     for (const FormattedRow& row : rows) {
-        MessageBoxSeen seen;
+        SeenMessageBox seen;
         AnswerMessageBoxDuring(IDOK, &seen, [&] {
             ShowFormattedMessage(TestInstance(), "Quillor Setup", 0, row.id, row.argument,
                                  MB_ICONINFORMATION);
         });
-        ASSERT_TRUE(seen.found) << "string " << row.id << "; on screen:" << seen.onScreen;
+        ASSERT_TRUE(seen.window) << "string " << row.id << "; on screen:" << seen.onScreen;
         EXPECT_EQ(row.expected, seen.text) << "string " << row.id;
         EXPECT_EQ("Quillor Setup", seen.caption);
         EXPECT_EQ(LoadIconA(0, IDI_ASTERISK), seen.icon);
@@ -103,24 +104,24 @@ TEST(ShowFormattedMessage, Table)
 TEST(ShowFormattedMessage, CutsAnArgumentTooLongForTheText)
 {
     std::string longPath(600, 'a');
-    MessageBoxSeen seen;
+    SeenMessageBox seen;
     AnswerMessageBoxDuring(IDOK, &seen, [&] {
         ShowFormattedMessage(TestInstance(), "Install", 0, IDS_CANNOT_OPEN, longPath.c_str(),
                              MB_ICONERROR);
     });
-    ASSERT_TRUE(seen.found) << "on screen:" << seen.onScreen;
+    ASSERT_TRUE(seen.window) << "on screen:" << seen.onScreen;
     // 511 characters at most: the format's 16 and 493 of the argument.
     EXPECT_EQ("Cannot open \"" + std::string(493, 'a') + "\" !", seen.text);
 }
 
 TEST(ShowStringMessage, AsksTheQuestionAndReturnsTheAnswer)
 {
-    MessageBoxSeen seen;
+    SeenMessageBox seen;
     int answer = AnswerMessageBoxDuring(IDYES, &seen, [&] {
         return ShowStringMessage(TestInstance(), "Quillor Setup", 0, IDS_DEFAULT_EDITOR,
                                  MB_YESNO | MB_ICONQUESTION);
     });
-    ASSERT_TRUE(seen.found) << "on screen:" << seen.onScreen;
+    ASSERT_TRUE(seen.window) << "on screen:" << seen.onScreen;
     EXPECT_EQ(IDYES, answer);
     EXPECT_EQ("Would you like Quillor to be registered as your default text editor ?", seen.text);
     EXPECT_EQ("Quillor Setup", seen.caption);
@@ -129,12 +130,12 @@ TEST(ShowStringMessage, AsksTheQuestionAndReturnsTheAnswer)
 
 TEST(ShowStringMessage, ShowsTheTextUnformatted)
 {
-    MessageBoxSeen seen;
+    SeenMessageBox seen;
     int answer = AnswerMessageBoxDuring(IDOK, &seen, [&] {
         return ShowStringMessage(TestInstance(), "Quillor Setup", 0, IDS_INSTALL_DONE,
                                  MB_ICONINFORMATION);
     });
-    ASSERT_TRUE(seen.found) << "on screen:" << seen.onScreen;
+    ASSERT_TRUE(seen.window) << "on screen:" << seen.onScreen;
     EXPECT_EQ(IDOK, answer);
     EXPECT_EQ("Installation normally terminated. An \"%s\" icon has been created on your desktop "
               "and a folder in your \"Start\\programs\" menu.", seen.text);
@@ -193,11 +194,10 @@ TEST(CenterDialog, PlacesRealWindowsOnTheScreen)
 // A sparse file past 4 GiB is sized exactly, and the position stays where it was.
 TEST(GetOpenFileSize, SizesLargeFilesAndKeepsThePosition)
 {
-    char folder[MAX_PATH];
-    char path[MAX_PATH];
-    GetTempPathA(sizeof folder, folder);
-    GetTempFileNameA(folder, "gfs", 0, path);
-    HANDLE file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    TempFolder folder;
+    std::string path = folder.path + "\\sparse.bin";
+    HANDLE file =
+        CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
     ASSERT_NE(INVALID_HANDLE_VALUE, file);
     LARGE_INTEGER size;
     size.QuadPart = (5LL << 30) + 7;
@@ -213,7 +213,6 @@ TEST(GetOpenFileSize, SizesLargeFilesAndKeepsThePosition)
     SetFilePointerEx(file, zero, &now, FILE_CURRENT);
     EXPECT_EQ(12345, now.QuadPart);
     CloseHandle(file);
-    DeleteFileA(path);
 
     EXPECT_EQ(-1, GetOpenFileSize(INVALID_HANDLE_VALUE));
 }

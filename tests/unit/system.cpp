@@ -164,9 +164,13 @@ TEST(QuoteFinalArgument, LongestReadCommandFitsTheCommandBuffer)
 #include "base/private_messages.h"
 #include "base/setup_state.h"
 #include "base/key_paths.h"
+#include "resources/resource_ids.h"
 #include "system/registration.h"
 #include "system/shortcuts.h"
-#include "temp_folder.h"
+#include "checks.h"
+#include "files.h"
+#include "links.h"
+#include "registry.h"
 #include "window_watch.h"
 
 namespace {
@@ -174,57 +178,6 @@ namespace {
 std::string ScratchName()
 {
     return "QuillorSetupTests-system-" + std::to_string(GetCurrentProcessId());
-}
-
-// Raw value read through the platform, in this process's registry view.
-struct RawValue {
-    LONG status;
-    DWORD type;
-    std::string data;
-};
-
-RawValue QueryRaw(HKEY root, const std::string& path, const char* name)
-{
-    RawValue raw = {0, 0, ""};
-    HKEY key;
-    raw.status = RegOpenKeyExA(root, path.c_str(), 0, KEY_QUERY_VALUE, &key);
-    if (raw.status != ERROR_SUCCESS)
-        return raw;
-    char data[1024];
-    DWORD size = sizeof data;
-    raw.status = RegQueryValueExA(key, name, nullptr, &raw.type, reinterpret_cast<BYTE*>(data),
-                                  &size);
-    if (raw.status == ERROR_SUCCESS)
-        raw.data.assign(data, size);
-    RegCloseKey(key);
-    return raw;
-}
-
-// Restores a value (or its absence) as it was when saved.
-void RestoreRaw(HKEY root, const std::string& path, const char* name, const RawValue& saved)
-{
-    HKEY key;
-    if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS)
-        return;
-    if (saved.status == ERROR_SUCCESS)
-        RegSetValueExA(key, name, 0, saved.type, reinterpret_cast<const BYTE*>(saved.data.data()),
-                       static_cast<DWORD>(saved.data.size()));
-    else
-        RegDeleteValueA(key, name);
-    RegCloseKey(key);
-}
-
-int SubkeyCount(HKEY root, const std::string& path)
-{
-    HKEY key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return -1;
-    DWORD count = 0;
-    RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr, nullptr,
-                     nullptr, nullptr, nullptr);
-    RegCloseKey(key);
-    return static_cast<int>(count);
 }
 
 // The handle value that the next open gets: it grows when handles leak.
@@ -268,8 +221,8 @@ TEST_F(KeyPaths, WriteCreatesEveryMissingKeyAndReadsBack)
     EXPECT_EQ(1, SubkeyCount(HKEY_CURRENT_USER, scratch + "\\one"));
     EXPECT_EQ(1, SubkeyCount(HKEY_CURRENT_USER, scratch + "\\one\\two"));
 
-    RawValue raw = QueryRaw(HKEY_CURRENT_USER, path, "Name");
-    ASSERT_EQ(ERROR_SUCCESS, raw.status);
+    StoredValue raw = ReadStoredValue(HKEY_CURRENT_USER, path, "Name");
+    ASSERT_TRUE(raw.valueExists);
     EXPECT_EQ(static_cast<DWORD>(REG_SZ), raw.type);
     EXPECT_EQ("hello", std::string(raw.data.c_str()));
 
@@ -285,12 +238,12 @@ TEST_F(KeyPaths, EmptyPathAddressesTheRootKey)
 {
     std::string name = ScratchName();
     ASSERT_EQ(0, WriteKeyPathValue(HKEY_CURRENT_USER, "", name.c_str(), REG_SZ, "root", 4));
-    RawValue raw = QueryRaw(HKEY_CURRENT_USER, "", name.c_str());
+    StoredValue raw = ReadStoredValue(HKEY_CURRENT_USER, "", name.c_str());
     char buffer[16] = "";
     LONG nullPath = ReadKeyPathValue(HKEY_CURRENT_USER, nullptr, name.c_str(), REG_SZ, buffer,
                                      sizeof buffer);
     RegDeleteValueA(HKEY_CURRENT_USER, name.c_str());
-    ASSERT_EQ(ERROR_SUCCESS, raw.status);
+    ASSERT_TRUE(raw.valueExists);
     EXPECT_EQ("root", std::string(raw.data.c_str()));
     EXPECT_EQ(0, nullPath);
     EXPECT_STREQ("root", buffer);
@@ -386,8 +339,8 @@ TEST_F(KeyPaths, WholeFieldSizeIsStoredAsGiven)
     std::string path = scratch + "\\Uninstall\\Quillor";
     ASSERT_EQ(0, WriteKeyPathValue(HKEY_CURRENT_USER, path.c_str(), "DisplayName", REG_SZ, name,
                                    sizeof name));
-    RawValue raw = QueryRaw(HKEY_CURRENT_USER, path, "DisplayName");
-    ASSERT_EQ(ERROR_SUCCESS, raw.status);
+    StoredValue raw = ReadStoredValue(HKEY_CURRENT_USER, path, "DisplayName");
+    ASSERT_TRUE(raw.valueExists);
     EXPECT_EQ(std::string(name, sizeof name), raw.data);
 }
 
@@ -427,76 +380,17 @@ TEST_F(KeyPaths, NoHandleStaysOpenAfterManyOperations)
     EXPECT_EQ(before, NextHandleValue());
 }
 
-bool FileExists(const std::string& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-struct LinkContents {
-    HRESULT status;
-    std::string path;
-    std::string description;
-    std::string iconFile;
-    int iconIndex;
-    int showCommand;
-};
-
-LinkContents LoadLink(const std::string& linkPath)
-{
-    LinkContents contents = {E_FAIL, "", "", "", -1, -1};
-    CoInitialize(nullptr);
-    IShellLinkA* link = nullptr;
-    IPersistFile* file = nullptr;
-    HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
-                                      IID_IShellLinkA, reinterpret_cast<void**>(&link));
-    if (SUCCEEDED(result))
-        result = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
-    WCHAR wide[MAX_PATH];
-    MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, wide, MAX_PATH);
-    if (SUCCEEDED(result))
-        result = file->Load(wide, STGM_READ);
-    if (SUCCEEDED(result)) {
-        char text[MAX_PATH] = "";
-        link->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH);
-        contents.path = text;
-        text[0] = '\0';
-        link->GetDescription(text, MAX_PATH);
-        contents.description = text;
-        text[0] = '\0';
-        link->GetIconLocation(text, MAX_PATH, &contents.iconIndex);
-        contents.iconFile = text;
-        link->GetShowCmd(&contents.showCommand);
-    }
-    contents.status = result;
-    if (file != nullptr)
-        file->Release();
-    if (link != nullptr)
-        link->Release();
-    CoUninitialize();
-    return contents;
-}
-
-// Paths compare without regard to case: the shell may store a long form in another case.
-#define EXPECT_SAME_PATH(expected, actual) \
-    EXPECT_EQ(0, lstrcmpiA((expected).c_str(), (actual).c_str())) << (expected) << " / " << (actual)
-
 TEST(CreateShellShortcut, WritesALinkThatLoadsBack)
 {
     TempFolder folder;
     std::string target = folder.path + "\\Quillor.exe";
-    CloseHandle(CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    ASSERT_EQ(0, WriteFileBytes(target, ""));
     std::string icon = folder.path + "\\icons.dll";
     std::string link = folder.path + "\\Quillor.lnk";
 
     ASSERT_EQ(S_OK, CreateShellShortcut(target.c_str(), link.c_str(), "Quillor text editor",
                                         icon.c_str(), 3));
-    LinkContents contents = LoadLink(link);
-    ASSERT_EQ(S_OK, contents.status);
-    EXPECT_SAME_PATH(target, contents.path);
-    EXPECT_EQ("Quillor text editor", contents.description);
-    EXPECT_SAME_PATH(icon, contents.iconFile);
-    EXPECT_EQ(3, contents.iconIndex);
-    EXPECT_EQ(SW_SHOWNORMAL, contents.showCommand);
+    ExpectLink(link, target, "Quillor text editor", icon, 3);
 }
 
 TEST(CreateShellShortcut, UsesTheNameExactlyAndAnEmptyIconFile)
@@ -505,14 +399,8 @@ TEST(CreateShellShortcut, UsesTheNameExactlyAndAnEmptyIconFile)
     std::string target = folder.path + "\\README.TXT";
     std::string link = folder.path + "\\Read me";
     ASSERT_EQ(S_OK, CreateShellShortcut(target.c_str(), link.c_str(), "", "", 0));
-    EXPECT_TRUE(FileExists(link));
-    EXPECT_FALSE(FileExists(link + ".lnk"));
-    LinkContents contents = LoadLink(link);
-    ASSERT_EQ(S_OK, contents.status);
-    EXPECT_SAME_PATH(target, contents.path);
-    EXPECT_EQ("", contents.description);
-    EXPECT_EQ("", contents.iconFile);
-    EXPECT_EQ(0, contents.iconIndex);
+    EXPECT_FALSE(PathExists(link + ".lnk"));
+    ExpectLink(link, target, "", "", 0);
 }
 
 TEST(CreateShellShortcut, FailuresAreNegativeAndWriteNothing)
@@ -521,7 +409,7 @@ TEST(CreateShellShortcut, FailuresAreNegativeAndWriteNothing)
     std::string target = folder.path + "\\a.exe";
     std::string inMissingFolder = folder.path + "\\missing\\a.lnk";
     EXPECT_LT(CreateShellShortcut(target.c_str(), inMissingFolder.c_str(), "d", "", 0), 0);
-    EXPECT_FALSE(FileExists(inMissingFolder));
+    EXPECT_FALSE(PathExists(inMissingFolder));
 
     std::string tooLong = folder.path + "\\" + std::string(300, 'n') + ".lnk";
     EXPECT_LT(CreateShellShortcut(target.c_str(), tooLong.c_str(), "d", "", 0), 0);
@@ -551,36 +439,39 @@ struct Answerer {
     template <typename Call>
     void During(Call call)
     {
-        DWORD owner = GetCurrentThreadId();
-        WatchWhile([&](const std::atomic<int>& stop) {
-            Answer(owner, stop);
+        WatchWhile([&](const DrivenProgram& tested) {
+            Answer(tested);
             // After a failure, closes whatever stays open so that the test ends instead of hanging.
             if (!failure.empty())
-                DismissDialogs(owner, stop);
+                DismissDialogs(tested.onlyThread, *tested.stop);
         }, call);
     }
-    void Answer(DWORD owner, const std::atomic<int>& stop)
+    void Answer(const DrivenProgram& tested)
     {
-        MessageBoxSeen box;
-        if (AnswerMessageBox(MessageBoxOf(owner, caption.c_str()), boxAnswer, stop, &box) != 0) {
+        Question box;
+        if (AnswerMessageBox(tested, boxAnswer, &box, kWatchMs) != 0) {
             failure = "no message box; on screen:" + box.onScreen;
+            return;
+        }
+        if (box.caption != caption) {
+            failure = "a message box titled \"" + box.caption + "\"";
             return;
         }
         boxText = box.text;
         boxSeen = 1;
         if (!expectDialog)
             return;
-        std::string onScreen;
-        HWND dialog = WaitForWatchedDialog({owner, caption.c_str(), 257, 0}, stop, &onScreen);
-        if (dialog == nullptr) {
-            failure = "no file types dialog; on screen:" + onScreen;
+        Question dialog;
+        if (NextQuestion(tested, &dialog, kWatchMs, kFileTypesQuestion) != 0 ||
+            dialog.caption != caption) {
+            failure = "no file types dialog; on screen:" + dialog.onScreen;
             return;
         }
-        editText = ItemText(dialog, 257);
+        editText = dialog.text;
         dialogSeen = 1;
         if (!dialogText.empty())
-            SetDlgItemTextA(dialog, 257, dialogText.c_str());
-        ClickButton(dialog, dialogAnswer);
+            SetControlText(dialog.window, IDC_REGISTRATION_EDIT, dialogText.c_str());
+        PressButton(dialog.window, dialogAnswer);
     }
 };
 
@@ -620,10 +511,10 @@ class GroupShortcuts : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        savedPrograms = QueryRaw(HKEY_CURRENT_USER, kShellFolders, "Programs");
-        savedDesktop = QueryRaw(HKEY_CURRENT_USER, kShellFolders, "Desktop");
-        savedUserPrograms = QueryRaw(HKEY_CURRENT_USER, kUserShellFolders, "Programs");
-        savedUserDesktop = QueryRaw(HKEY_CURRENT_USER, kUserShellFolders, "Desktop");
+        savedPrograms = ReadStoredValue(HKEY_CURRENT_USER, kShellFolders, "Programs");
+        savedDesktop = ReadStoredValue(HKEY_CURRENT_USER, kShellFolders, "Desktop");
+        savedUserPrograms = ReadStoredValue(HKEY_CURRENT_USER, kUserShellFolders, "Programs");
+        savedUserDesktop = ReadStoredValue(HKEY_CURRENT_USER, kUserShellFolders, "Desktop");
         programs = folder.path + "\\Programs";
         desktop = folder.path + "\\Desktop";
         CreateDirectoryA(programs.c_str(), nullptr);
@@ -637,10 +528,10 @@ protected:
     }
     void TearDown() override
     {
-        RestoreRaw(HKEY_CURRENT_USER, kShellFolders, "Programs", savedPrograms);
-        RestoreRaw(HKEY_CURRENT_USER, kShellFolders, "Desktop", savedDesktop);
-        RestoreRaw(HKEY_CURRENT_USER, kUserShellFolders, "Programs", savedUserPrograms);
-        RestoreRaw(HKEY_CURRENT_USER, kUserShellFolders, "Desktop", savedUserDesktop);
+        RestoreStoredValue(HKEY_CURRENT_USER, kShellFolders, "Programs", savedPrograms);
+        RestoreStoredValue(HKEY_CURRENT_USER, kShellFolders, "Desktop", savedDesktop);
+        RestoreStoredValue(HKEY_CURRENT_USER, kUserShellFolders, "Programs", savedUserPrograms);
+        RestoreStoredValue(HKEY_CURRENT_USER, kUserShellFolders, "Desktop", savedUserDesktop);
         DestroyWindow(setupState.mainWindow);
         setupState = SetupState();
     }
@@ -648,13 +539,9 @@ protected:
     {
         const char* const keys[] = {kShellFolders, kUserShellFolders};
         for (const char* keyPath : keys) {
-            HKEY key;
-            ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, keyPath, 0, nullptr, 0,
-                                                     KEY_SET_VALUE, nullptr, &key, nullptr));
             DWORD type = keyPath == kShellFolders ? REG_SZ : REG_EXPAND_SZ;
-            RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(path.c_str()),
-                           static_cast<DWORD>(path.size() + 1));
-            RegCloseKey(key);
+            ASSERT_EQ(0, WriteRegistryValue(HKEY_CURRENT_USER, keyPath, name, type,
+                                            std::string(path.c_str(), path.size() + 1)));
         }
     }
     void UseScript(const char* text)
@@ -666,10 +553,10 @@ protected:
     std::string programs;
     std::string desktop;
     std::string script;
-    RawValue savedPrograms;
-    RawValue savedDesktop;
-    RawValue savedUserPrograms;
-    RawValue savedUserDesktop;
+    StoredValue savedPrograms;
+    StoredValue savedDesktop;
+    StoredValue savedUserPrograms;
+    StoredValue savedUserDesktop;
 };
 
 TEST_F(GroupShortcuts, MakesTheFolderAndTheLinksOfTheWorkedExample)
@@ -688,21 +575,11 @@ TEST_F(GroupShortcuts, MakesTheFolderAndTheLinksOfTheWorkedExample)
     EXPECT_EQ(desktop, setupState.desktopFolder);
     std::string editor = "C:\\Program Files\\Quillor\\Quillor.exe";
     const std::string editorLinks[] = {group + "\\Quillor.lnk", desktop + "\\Quillor.lnk"};
-    for (const std::string& path : editorLinks) {
-        LinkContents contents = LoadLink(path);
-        ASSERT_EQ(S_OK, contents.status) << path;
-        EXPECT_SAME_PATH(editor, contents.path);
-        EXPECT_EQ("Quillor text editor", contents.description);
-        EXPECT_SAME_PATH(editor, contents.iconFile);
-        EXPECT_EQ(0, contents.iconIndex);
-        EXPECT_EQ(SW_SHOWNORMAL, contents.showCommand);
-    }
-    LinkContents readMe = LoadLink(group + "\\Read me.lnk");
-    ASSERT_EQ(S_OK, readMe.status);
-    EXPECT_SAME_PATH(std::string("C:\\Program Files\\Quillor\\README.TXT"), readMe.path);
-    EXPECT_EQ("Notes on this version", readMe.description);
-    EXPECT_SAME_PATH(std::string("C:\\WINDOWS\\NOTEPAD.EXE"), readMe.iconFile);
-    EXPECT_FALSE(FileExists(desktop + "\\Read me.lnk"));
+    for (const std::string& path : editorLinks)
+        ExpectLink(path, editor, "Quillor text editor", editor, 0);
+    ExpectLink(group + "\\Read me.lnk", "C:\\Program Files\\Quillor\\README.TXT",
+               "Notes on this version", "C:\\WINDOWS\\NOTEPAD.EXE", 0);
+    EXPECT_FALSE(PathExists(desktop + "\\Read me.lnk"));
 }
 
 TEST_F(GroupShortcuts, ExistingFolderIsUsedAndAnEmptyLineEndsTheList)
@@ -711,9 +588,9 @@ TEST_F(GroupShortcuts, ExistingFolderIsUsedAndAnEmptyLineEndsTheList)
     UseScript("[Group]\r\nfirst=a.exe,A,,1\r\n\r\nsecond=b.exe,B,,2\r\n");
     EXPECT_EQ(0, CreateGroupShortcuts());
     EXPECT_EQ(0, TakePostedMessage(setupState.mainWindow, UM_REGISTER));  // the sequence posts it
-    EXPECT_TRUE(FileExists(programs + "\\Quillor\\first"));
-    EXPECT_TRUE(FileExists(desktop + "\\first"));
-    EXPECT_FALSE(FileExists(programs + "\\Quillor\\second"));
+    EXPECT_TRUE(PathExists(programs + "\\Quillor\\first"));
+    EXPECT_TRUE(PathExists(desktop + "\\first"));
+    EXPECT_FALSE(PathExists(programs + "\\Quillor\\second"));
     EXPECT_EQ(0, setupState.errorCount);
 }
 
@@ -724,11 +601,7 @@ TEST_F(GroupShortcuts, HeaderOnlyMakesTheFolderAndNoLink)
     EXPECT_EQ(0, TakePostedMessage(setupState.mainWindow, UM_REGISTER));  // the sequence posts it
     EXPECT_EQ(FILE_ATTRIBUTE_DIRECTORY,
               GetFileAttributesA((programs + "\\Quillor").c_str()) & FILE_ATTRIBUTE_DIRECTORY);
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((desktop + "\\*.lnk").c_str(), &found);
-    EXPECT_EQ(INVALID_HANDLE_VALUE, search);
-    if (search != INVALID_HANDLE_VALUE)
-        FindClose(search);
+    EXPECT_TRUE(ListFolder(desktop).empty()) << "no link on the desktop";
 }
 
 TEST_F(GroupShortcuts, MissingGroupSectionOnlyPostsTheNextStep)
@@ -736,24 +609,20 @@ TEST_F(GroupShortcuts, MissingGroupSectionOnlyPostsTheNextStep)
     UseScript("[Install]\r\nApplication=Quillor\r\n");
     EXPECT_EQ(0, CreateGroupShortcuts());
     EXPECT_EQ(0, TakePostedMessage(setupState.mainWindow, UM_REGISTER));  // the sequence posts it
-    EXPECT_FALSE(FileExists(programs + "\\Quillor"));
+    EXPECT_FALSE(PathExists(programs + "\\Quillor"));
     EXPECT_EQ(0, setupState.errorCount);
 }
 
 TEST_F(GroupShortcuts, UnreadableProgramsFolderContinuesAtOnce)
 {
-    HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, kShellFolders, 0, KEY_SET_VALUE,
-                                           &key));
-    RegDeleteValueA(key, "Programs");
-    RegCloseKey(key);
-    ASSERT_NE(ERROR_SUCCESS, QueryRaw(HKEY_CURRENT_USER, kShellFolders, "Programs").status);
+    DeleteRegistryValue(HKEY_CURRENT_USER, kShellFolders, "Programs");
+    ASSERT_FALSE(ReadStoredValue(HKEY_CURRENT_USER, kShellFolders, "Programs").valueExists);
     UseScript("[Group]\r\nQuillor.lnk=Quillor.exe,Q,%Quillor.exe,0\r\n");
     EXPECT_EQ(-1, CreateGroupShortcuts());
     EXPECT_EQ(0, TakePostedMessage(setupState.mainWindow, UM_REGISTER));
     EXPECT_EQ(nullptr, GetCapture());
     EXPECT_EQ(0, setupState.errorCount);
-    EXPECT_FALSE(FileExists(desktop + "\\Quillor.lnk"));
+    EXPECT_FALSE(PathExists(desktop + "\\Quillor.lnk"));
 }
 
 TEST_F(GroupShortcuts, FolderThatCannotBeMadeIsReportedAndCounted)
@@ -772,7 +641,7 @@ TEST_F(GroupShortcuts, FolderThatCannotBeMadeIsReportedAndCounted)
     EXPECT_EQ(1, setupState.errorCount);
     EXPECT_EQ(0, TakePostedMessage(setupState.mainWindow, UM_REGISTER));  // the sequence posts it
     EXPECT_EQ(nullptr, GetCapture());
-    EXPECT_FALSE(FileExists(desktop + "\\Quillor.lnk"));
+    EXPECT_FALSE(PathExists(desktop + "\\Quillor.lnk"));
 }
 
 // The keys that RegisterApplication writes, saved before and restored after each test.
@@ -785,10 +654,10 @@ class Registration : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        savedAppPath = QueryRaw(HKEY_LOCAL_MACHINE, kAppPaths, "");
+        savedAppPath = ReadStoredValue(HKEY_LOCAL_MACHINE, kAppPaths, "");
         appPathsExisted = SubkeyCount(HKEY_LOCAL_MACHINE, kAppPaths) >= 0;
-        savedOpen = QueryRaw(HKEY_CLASSES_ROOT, kOpenCommand, "");
-        savedPrint = QueryRaw(HKEY_CLASSES_ROOT, kPrintCommand, "");
+        savedOpen = ReadStoredValue(HKEY_CLASSES_ROOT, kOpenCommand, "");
+        savedPrint = ReadStoredValue(HKEY_CLASSES_ROOT, kPrintCommand, "");
         uninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + ScratchName();
         RemoveWrittenKeys();
 
@@ -803,9 +672,9 @@ protected:
     {
         RemoveWrittenKeys();
         if (appPathsExisted)
-            RestoreRaw(HKEY_LOCAL_MACHINE, kAppPaths, "", savedAppPath);
-        RestoreRaw(HKEY_CLASSES_ROOT, kOpenCommand, "", savedOpen);
-        RestoreRaw(HKEY_CLASSES_ROOT, kPrintCommand, "", savedPrint);
+            RestoreStoredValue(HKEY_LOCAL_MACHINE, kAppPaths, "", savedAppPath);
+        RestoreStoredValue(HKEY_CLASSES_ROOT, kOpenCommand, "", savedOpen);
+        RestoreStoredValue(HKEY_CLASSES_ROOT, kPrintCommand, "", savedPrint);
         DestroyWindow(setupState.mainWindow);
         setupState = SetupState();
     }
@@ -826,16 +695,13 @@ protected:
     }
     void SetCommand(const char* path, const char* data, DWORD size)
     {
-        HKEY key;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CLASSES_ROOT, path, 0, nullptr, 0,
-                                                 KEY_SET_VALUE, nullptr, &key, nullptr));
-        RegSetValueExA(key, "", 0, REG_SZ, reinterpret_cast<const BYTE*>(data), size);
-        RegCloseKey(key);
+        ASSERT_EQ(0,
+                  WriteRegistryValue(HKEY_CLASSES_ROOT, path, "", REG_SZ, std::string(data, size)));
     }
     std::string Text(HKEY root, const std::string& path, const char* name)
     {
-        RawValue raw = QueryRaw(root, path, name);
-        if (raw.status != ERROR_SUCCESS)
+        StoredValue raw = ReadStoredValue(root, path, name);
+        if (!raw.valueExists)
             return "(missing)";
         return std::string(raw.data.c_str());
     }
@@ -843,9 +709,9 @@ protected:
     Answerer answerer;
     std::string scriptText;
     std::string uninstallKey;
-    RawValue savedAppPath;
-    RawValue savedOpen;
-    RawValue savedPrint;
+    StoredValue savedAppPath;
+    StoredValue savedOpen;
+    StoredValue savedPrint;
     bool appPathsExisted = false;
 };
 
@@ -860,8 +726,8 @@ TEST_F(Registration, YesWritesEveryEntryAndBindsTheListedSuffixes)
     EXPECT_EQ("qxa  qxb\tqxc", answerer.editText);
     EXPECT_EQ("C:\\Program Files\\Quillor\\Quillor.exe", Text(HKEY_LOCAL_MACHINE, kAppPaths, ""));
 
-    RawValue displayName = QueryRaw(HKEY_LOCAL_MACHINE, uninstallKey, "DisplayName");
-    ASSERT_EQ(ERROR_SUCCESS, displayName.status);
+    StoredValue displayName = ReadStoredValue(HKEY_LOCAL_MACHINE, uninstallKey, "DisplayName");
+    ASSERT_TRUE(displayName.valueExists);
     EXPECT_EQ(static_cast<DWORD>(REG_SZ), displayName.type);
     std::string name = ScratchName();
     EXPECT_EQ(name + std::string(128 - name.size(), '\0'), displayName.data);
@@ -876,8 +742,8 @@ TEST_F(Registration, YesWritesEveryEntryAndBindsTheListedSuffixes)
     EXPECT_EQ("C:\\Program Files\\Quillor\\Quillor.exe /p \"%1\"",
               Text(HKEY_CLASSES_ROOT, kPrintCommand, ""));
     for (const char* suffix : {".qxa", ".qxb", ".qxc"}) {
-        RawValue bound = QueryRaw(HKEY_CLASSES_ROOT, suffix, "");
-        ASSERT_EQ(ERROR_SUCCESS, bound.status) << suffix;
+        StoredValue bound = ReadStoredValue(HKEY_CLASSES_ROOT, suffix, "");
+        ASSERT_TRUE(bound.valueExists) << suffix;
         EXPECT_EQ(static_cast<DWORD>(REG_SZ), bound.type);
         EXPECT_EQ("txtfile", std::string(bound.data.c_str()));
     }
@@ -942,7 +808,7 @@ TEST_F(Registration, NoQuotesABareFinalArgumentOnce)
     answerer.boxAnswer = IDNO;
     Run("[Registration]\r\nSuffixes=qxa\r\n");
     EXPECT_EQ("C:\\WINDOWS\\NOTEPAD.EXE \"%1\"", Text(HKEY_CLASSES_ROOT, kOpenCommand, ""));
-    RawValue open = QueryRaw(HKEY_CLASSES_ROOT, kOpenCommand, "");
+    StoredValue open = ReadStoredValue(HKEY_CLASSES_ROOT, kOpenCommand, "");
     EXPECT_EQ(static_cast<DWORD>(REG_SZ), open.type);
     EXPECT_EQ("C:\\WINDOWS\\NOTEPAD.EXE /p %1 ", Text(HKEY_CLASSES_ROOT, kPrintCommand, ""));
     EXPECT_EQ(-1, SubkeyCount(HKEY_CLASSES_ROOT, ".qxa"));
@@ -968,17 +834,17 @@ TEST_F(Registration, NoLeavesShortAndOverlongCommandsAlone)
 TEST_F(Registration, EmptyApplicationNameWritesOnTheUninstallKeyItself)
 {
     const char uninstall[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-    RawValue savedName = QueryRaw(HKEY_LOCAL_MACHINE, uninstall, "DisplayName");
-    RawValue savedString = QueryRaw(HKEY_LOCAL_MACHINE, uninstall, "UninstallString");
+    StoredValue savedName = ReadStoredValue(HKEY_LOCAL_MACHINE, uninstall, "DisplayName");
+    StoredValue savedString = ReadStoredValue(HKEY_LOCAL_MACHINE, uninstall, "UninstallString");
     setupState.applicationName[0] = '\0';
     std::string wholeField(setupState.applicationName, kTextCapacity);
     answerer.boxAnswer = IDNO;
     Run("");
-    RawValue name = QueryRaw(HKEY_LOCAL_MACHINE, uninstall, "DisplayName");
+    StoredValue name = ReadStoredValue(HKEY_LOCAL_MACHINE, uninstall, "DisplayName");
     std::string command = Text(HKEY_LOCAL_MACHINE, uninstall, "UninstallString");
-    RestoreRaw(HKEY_LOCAL_MACHINE, uninstall, "DisplayName", savedName);
-    RestoreRaw(HKEY_LOCAL_MACHINE, uninstall, "UninstallString", savedString);
-    ASSERT_EQ(ERROR_SUCCESS, name.status);
+    RestoreStoredValue(HKEY_LOCAL_MACHINE, uninstall, "DisplayName", savedName);
+    RestoreStoredValue(HKEY_LOCAL_MACHINE, uninstall, "UninstallString", savedString);
+    ASSERT_TRUE(name.valueExists);
     EXPECT_EQ(wholeField, name.data);
     EXPECT_NE(std::string::npos, command.find("\\Purgax.exe /C:\\Program Files\\Quillor"));
 }
