@@ -186,5 +186,43 @@ TEST(VersionInfo, EditorNamesProductVersionAndDescription)
     EXPECT_EQ("Quillor text editor", VersionString(editor, "FileDescription"));
 }
 
+INT_PTR CALLBACK QuietDialog(HWND, UINT, WPARAM, LPARAM)
+{
+    return FALSE;
+}
+
+// Every wrapped text of the setup program's dialogs fits its static control: a control too low
+// for its text cuts the second line off.
+TEST(DialogTemplates, EveryTextFitsItsControl)
+{
+    const char* const templates[] = {"Directory", "Copy", "Registration"};
+    for (const char* name : templates) {
+        HWND dialog = CreateDialogParamA(GetModuleHandleA(nullptr), name, nullptr, QuietDialog, 0);
+        ASSERT_NE(nullptr, dialog) << name;
+        for (HWND control = GetWindow(dialog, GW_CHILD); control != nullptr;
+             control = GetWindow(control, GW_HWNDNEXT)) {
+            char className[16] = "";
+            char text[256] = "";
+            GetClassNameA(control, className, sizeof className);
+            GetWindowTextA(control, text, sizeof text);
+            LONG style = GetWindowLongA(control, GWL_STYLE);
+            if (lstrcmpiA(className, "Static") != 0 || (style & SS_TYPEMASK) != SS_LEFT ||
+                text[0] == '\0')
+                continue;
+            RECT client;
+            GetClientRect(control, &client);
+            RECT needed = client;
+            HDC dc = GetDC(control);
+            HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HGDIOBJ>(
+                                                   SendMessageA(control, WM_GETFONT, 0, 0)));
+            DrawTextA(dc, text, -1, &needed, DT_CALCRECT | DT_WORDBREAK);
+            SelectObject(dc, oldFont);
+            ReleaseDC(control, dc);
+            EXPECT_LE(needed.bottom, client.bottom) << name << ": \"" << text << "\"";
+        }
+        DestroyWindow(dialog);
+    }
+}
+
 }  // namespace
 #endif
