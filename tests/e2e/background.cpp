@@ -302,13 +302,14 @@ protected:
         CancelAndExpectCleanEnd();
     }
 
-    // Cancels the target directory dialog; the program ends without a report, with status 0.
+    // Cancels the target directory dialog; the program ends without a report, with the status
+    // of that Cancel.
     void CancelAndExpectCleanEnd()
     {
         ASSERT_EQ(PressButton(dialog, IDC_DIRECTORY_CANCEL), 0);
         DWORD exitCode = 999;
         EXPECT_EQ(WaitForExit(program, &exitCode), 0);
-        EXPECT_EQ(exitCode, 0u);
+        EXPECT_EQ(exitCode, (DWORD)kExitDirectoryCancelled);
     }
 
     const char* caption = kTestCaption;

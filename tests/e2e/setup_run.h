@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/exit_statuses.h"
 #include "medium.h"
 #include "resources/resource_ids.h"
 #include "ui_driver.h"
@@ -106,17 +107,23 @@ protected:
 
     void ExpectExitCodeZero()
     {
-        DWORD code = 1;
-        ASSERT_EQ(0, WaitForExit(program, &code));
-        EXPECT_EQ(0u, code);
+        ExpectExitStatus(kExitInstalled);
     }
 
-    // The end of a run that counted failures: the question, report 6 and a clean exit.
+    // Waits for the end without any further message box; the exit status must be `status`.
+    void ExpectExitStatus(DWORD status)
+    {
+        DWORD code = 999;
+        ASSERT_EQ(0, WaitForExit(program, &code));
+        EXPECT_EQ(status, code);
+    }
+
+    // The end of a run that counted failures: the question, report 6 and its exit status.
     void ExpectPartialEnd()
     {
         ASSERT_NO_FATAL_FAILURE(ExpectMessage(IDNO, kCaption, kQuestion));
         ASSERT_NO_FATAL_FAILURE(ExpectMessage(IDOK, kCaption, kReportPartial));
-        ExpectExitCodeZero();
+        ExpectExitStatus(kExitPartial);
     }
 
     void ExpectContent(const std::string& path, const std::string& bytes)
