@@ -3,6 +3,7 @@
 #include <commdlg.h>
 #include <winspool.h>
 
+#include "base/system_libraries.h"
 #include "quillor_ids.h"
 
 enum {
@@ -21,6 +22,10 @@ static const char kAppName[] = "Quillor";
 static const char kUntitled[] = "Untitled";
 static const char kSettingsFile[] = "QUILLOR.INI";   // found in the Windows directory
 static const char kFileFilter[] = "Text files (*.txt)\0*.txt\0All files (*.*)\0*.*\0";
+
+// The common dialogs and the spooler come from the system directory at run time (see WinMain).
+typedef BOOL(WINAPI* FileNameCall)(LPOPENFILENAMEA);
+typedef BOOL(WINAPI* DefaultPrinterCall)(LPSTR, LPDWORD);
 
 // The editor's windows and the file being edited.
 struct EditorState {
@@ -189,12 +194,12 @@ static int AskFileName(int forSaving, char* path, int capacity)
     request.lpstrFile = path;
     request.nMaxFile = capacity;
     request.lpstrDefExt = "txt";
-    if (forSaving) {
-        request.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-        return GetSaveFileNameA(&request) ? 0 : -1;
-    }
-    request.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-    return GetOpenFileNameA(&request) ? 0 : -1;
+    request.Flags = forSaving ? OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY
+                              : OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+    FileNameCall ask = (FileNameCall)FindSystemProcedure(
+        "comdlg32.dll", forSaving ? "GetSaveFileNameA" : "GetOpenFileNameA");
+    if (ask == 0) return -1;
+    return ask(&request) ? 0 : -1;
 }
 
 // Saves the text to its file, asking for a name first when it has none.
@@ -351,6 +356,7 @@ static int PrintFile(const char* path)
 {
     char printerName[kPrinterCapacity];
     DWORD nameCapacity = kPrinterCapacity;
+    DefaultPrinterCall defaultPrinter = 0;
     HGLOBAL text = 0;
     HDC printer = 0;
     const char* bytes = 0;
@@ -359,7 +365,9 @@ static int PrintFile(const char* path)
     text = ReadTextFile(path);
     if (text == 0) goto done;
     status = 0;
-    if (!GetDefaultPrinterA(printerName, &nameCapacity)) goto done;
+    defaultPrinter =
+        (DefaultPrinterCall)FindSystemProcedure("winspool.drv", "GetDefaultPrinterA");
+    if (defaultPrinter == 0 || !defaultPrinter(printerName, &nameCapacity)) goto done;
     printer = CreateDCA("WINSPOOL", printerName, 0, 0);
     if (printer == 0) goto done;
     bytes = (const char*)GlobalLock(text);
@@ -381,6 +389,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     int printMode = 0;
     int status = 0;
 
+    // Quillor opens files from any folder, and a library planted beside it or in the current
+    // directory must never be loaded: first of all, the search keeps to the system directory.
+    ProtectLibrarySearch();
     editor.instance = instance;
     ParseCommandLine(commandLine != 0 ? commandLine : "", &printMode, path, kPathCapacity);
     if (printMode) return PrintFile(path);

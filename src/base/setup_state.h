@@ -66,6 +66,7 @@ struct SetupState {
     // into negative sizes nor into wrong percentages.
     HANDLE sourceFile;
     HANDLE destFile;
+    int destCreated;            // the destination in hand did not exist before this copy
     int bytesRead;
     long long fileSize;
     long long fileCopied;
@@ -73,6 +74,7 @@ struct SetupState {
     long long copiedBytes;
     int cancelled;
     int errorCount;
+    int exitStatus;             // an ExitStatus: how the run ends, set before the window exists
     char workBuffer[kWorkCapacity];
 };
 

@@ -34,6 +34,17 @@ static void CloseCopyFiles(void)
     CloseHandleOf(&setupState.destFile);
 }
 
+// Closes both files of a copy cut short and removes its destination, which holds only part of
+// the source: unless it is an older file that the copy has not written to yet, and so still
+// holds the whole of what it held.
+static void CloseCutCopy(void)
+{
+    int cut = setupState.destFile != 0 && (setupState.destCreated || setupState.fileCopied > 0);
+    CloseCopyFiles();
+    if (cut)
+        DeleteFileA(setupState.destPath);
+}
+
 static int ShowCopyFailure(UINT id, const char* path, UINT type)
 {
     return ShowFormattedMessage(setupState.instance, setupState.className, setupState.mainWindow,
@@ -57,8 +68,10 @@ static int FormSourcePath(const char* sourceName)
 
 static HANDLE OpenDestinationPath(void)
 {
-    return CreateFileA(setupState.destPath, GENERIC_WRITE, 0, 0, OPEN_ALWAYS,
-                       FILE_FLAG_SEQUENTIAL_SCAN, 0);
+    HANDLE file = CreateFileA(setupState.destPath, GENERIC_WRITE, 0, 0, OPEN_ALWAYS,
+                              FILE_FLAG_SEQUENTIAL_SCAN, 0);
+    setupState.destCreated = file != INVALID_HANDLE_VALUE && GetLastError() != ERROR_ALREADY_EXISTS;
+    return file;
 }
 
 static HANDLE OpenTargetDestination(const char* name)
@@ -136,20 +149,24 @@ static EntryKind ReadNextEntry(int* toWindows, const char** sourceName)
 }
 
 // The end of an entry that failed: shows message `id` about path (none when id is 0), closes
-// both files, counts the error and returns the step to post: the next entry, or the end of
-// the installation when the person answered Cancel.
+// both files (removing a destination cut short), counts the error and returns the step to
+// post: the next entry, or the end of the installation when the person answered Cancel.
 static UINT FailEntry(UINT id, const char* path, UINT type)
 {
     int answer = IDOK;
     if (id != 0)
         answer = ShowCopyFailure(id, path, type);
-    CloseCopyFiles();
+    CloseCutCopy();
     setupState.errorCount++;
     return answer == IDCANCEL ? UM_FINISH : UM_NEXT_FILE;
 }
 
 UINT CopyNextEntry(void)
 {
+    // Cancelled while this step waited (during a failure box, or by closing the window):
+    // nothing further is opened, created or written.
+    if (setupState.cancelled)
+        return UM_COPY_DONE;
     int toWindows = 0;
     const char* sourceName = 0;
     EntryKind kind = ReadNextEntry(&toWindows, &sourceName);
@@ -181,25 +198,24 @@ UINT CopyNextEntry(void)
     if (destination == INVALID_HANDLE_VALUE)
         return FailEntry(IDS_CANNOT_OPEN, setupState.destPath, MB_OKCANCEL | MB_ICONERROR);
     setupState.destFile = destination;
-
     setupState.fileCopied = 0;
     setupState.fileSize = size;
     NotifyProgressDialog(CMD_COPY_PROGRESS);
     return UM_COPY_CHUNK;
 }
 
-// Ends a fully copied file: cuts an older, longer content and copies the time stamps.
-// Returns 0, or -1 when the cut failed (the old tail would stay behind the new data).
+// Ends a fully copied file: cuts an older, longer content, copies the time stamps and closes
+// both files. Returns 0, or -1 with both files still open when the cut failed (the old tail
+// would stay behind the new data).
 static int FinishFile(void)
 {
-    int result = 0;
     if (!SetEndOfFile(setupState.destFile))
-        result = -1;
+        return -1;
     FILETIME created, accessed, written;
     if (GetFileTime(setupState.sourceFile, &created, &accessed, &written))
         SetFileTime(setupState.destFile, &created, &accessed, &written);
     CloseCopyFiles();
-    return result;
+    return 0;
 }
 
 UINT CopyNextChunk(void)

@@ -12,12 +12,15 @@
 UINT StartCopy(void);
 
 // UM_NEXT_FILE: takes the next entry and opens its source and destination; UM_COPY_CHUNK,
-// UM_NEXT_FILE after an entry that cannot be copied, UM_COPY_DONE at the end of the section,
-// or UM_FINISH when the person cancelled at a destination that cannot be opened.
+// UM_NEXT_FILE after an entry that cannot be copied, UM_COPY_DONE at the end of the section
+// or once cancelled, or UM_FINISH when the person cancelled at a destination that cannot be
+// opened.
 UINT CopyNextEntry(void);
 
 // UM_COPY_CHUNK: copies one chunk of the open file; UM_COPY_CHUNK after a full chunk,
-// UM_NEXT_FILE after the file's end or a failure, UM_COPY_DONE once cancelled.
+// UM_NEXT_FILE after the file's end or a failure, UM_COPY_DONE once cancelled. A destination
+// whose copy a failure or Cancel cuts short is removed, unless it is an older file that the
+// copy has not written to yet.
 UINT CopyNextChunk(void);
 
 // UM_COPY_DONE: destroys the progress dialog; UM_FINISH when cancelled, else UM_SHORTCUTS.

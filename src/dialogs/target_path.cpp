@@ -25,6 +25,11 @@ void CompleteTargetPath(const char* text, const char* currentDirectory, int driv
         length = AppendBounded(target, capacity, length, text, textLength);
     } else {
         int directoryLength = TextLength(currentDirectory);
+        int separator = directoryLength > 0 && currentDirectory[directoryLength - 1] != '\\';
+        // A completed path cut at the capacity would name another directory: a text that fits
+        // on its own stays as typed (relative to the current directory) instead.
+        if (directoryLength + separator + textLength > capacity - 1 && textLength <= capacity - 1)
+            directoryLength = 0;
         length = CopyBounded(target, capacity, currentDirectory, directoryLength);
         // An unknown (empty) current directory leaves the text relative rather than making
         // it root-relative with a lone separator.

@@ -28,6 +28,7 @@
 #define IDS_CANNOT_LOCK        2053
 #define IDS_CANNOT_MAKE_BITMAP 2054
 #define IDS_NO_SECTION         2055
+#define IDS_NO_APPLICATION     2056
 
 // DIRECTORY dialog.
 #define IDC_DIRECTORY_PROMPT 256

@@ -2,6 +2,7 @@
 #include "setup/installation_sequence.h"
 
 #include "background/background_bitmap.h"
+#include "base/exit_statuses.h"
 #include "base/message_boxes.h"
 #include "base/private_messages.h"
 #include "base/setup_state.h"
@@ -19,17 +20,30 @@ LRESULT OnCreate(HWND window, WPARAM wParam, LPARAM lParam)
     return DefWindowProcA(window, WM_CREATE, wParam, lParam);
 }
 
-// The closing steps of the window's life, also run after the final report.
+// The closing steps of the window's life, also run after the final report: the program ends
+// with exitStatus.
 void EndProgram(void)
 {
     DeleteBackground();
-    PostQuitMessage(0);
+    PostQuitMessage(setupState.exitStatus);
 }
 
 LRESULT OnDestroy(void)
 {
     EndProgram();
     return 0;
+}
+
+// Closing the window while files are copied acts as the progress dialog's Cancel: the copy
+// stops at its next step, removes the file it cut short and ends with the abandonment report.
+// Ending the program at once would leave that file half-written and report nothing.
+LRESULT OnClose(HWND window, WPARAM wParam, LPARAM lParam)
+{
+    if (setupState.progressDialog != 0) {
+        setupState.cancelled = 1;
+        return 0;
+    }
+    return DefWindowProcA(window, WM_CLOSE, wParam, lParam);
 }
 
 LRESULT OnSize(HWND window, WPARAM wParam, LPARAM lParam)
@@ -67,19 +81,25 @@ LRESULT PostNextStep(HWND window, UINT next)
 UINT StartInstallation(HWND window)
 {
     if (RunDirectoryDialog() == IDC_DIRECTORY_CANCEL) {
+        setupState.exitStatus = kExitDirectoryCancelled;
         DestroyWindow(window);
         return 0;
     }
     return StartCopy();
 }
 
+// Shows report 7, 6 or 5 and sets the exit status that goes with it.
 void ShowFinalReport(void)
 {
     UINT id = IDS_INSTALL_DONE;
-    if (setupState.cancelled != 0)
+    setupState.exitStatus = kExitInstalled;
+    if (setupState.cancelled != 0) {
         id = IDS_INSTALL_ABANDONED;
-    else if (setupState.errorCount != 0)
+        setupState.exitStatus = kExitAbandoned;
+    } else if (setupState.errorCount != 0) {
         id = IDS_INSTALL_PARTIAL;
+        setupState.exitStatus = kExitPartial;
+    }
     ShowFormattedMessage(setupState.instance, setupState.caption, setupState.mainWindow, id,
                          setupState.applicationName, MB_ICONINFORMATION);
 }
@@ -115,6 +135,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     switch (message) {
     case WM_CREATE:      return OnCreate(window, wParam, lParam);
     case WM_DESTROY:     return OnDestroy();
+    case WM_CLOSE:       return OnClose(window, wParam, lParam);
     case WM_SIZE:        return OnSize(window, wParam, lParam);
     case WM_PAINT:       return OnPaint(window, wParam, lParam);
     case WM_ERASEBKGND:  return OnEraseBackground(window, wParam, lParam);

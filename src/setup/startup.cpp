@@ -1,6 +1,7 @@
 // Start-up: string table, window class, setup script and settings, size pass, message loop.
 #include "setup/startup.h"
 
+#include "base/exit_statuses.h"
 #include "base/file_size.h"
 #include "base/message_boxes.h"
 #include "base/private_messages.h"
@@ -96,7 +97,9 @@ int FormScriptPath(void)
     return 0;
 }
 
-// Reads the four Install settings; 0, or -1 after message 2055 when the section is missing.
+// Reads the four Install settings; 0, or -1 after message 2055 when the section is missing or
+// message 2056 when it names no application (whose name the group folder and the uninstall
+// entry need).
 int ReadInstallSettings(void)
 {
     SetupState& s = setupState;
@@ -120,6 +123,11 @@ int ReadInstallSettings(void)
                 CopyBounded(setting.field, kTextCapacity, s.valueStart, s.valueLength);
         }
         s.cursor += length;
+    }
+    if (s.applicationName[0] == '\0') {
+        ShowFormattedMessage(s.instance, s.className, NULL, IDS_NO_APPLICATION, s.installSection,
+                             MB_ICONINFORMATION);
+        return -1;
     }
     return 0;
 }
@@ -195,7 +203,7 @@ int RunMessageLoop(void)
         if (result == 0)
             return static_cast<int>(message.wParam);
         if (result == -1)
-            return kEarlyEndStatus;
+            return kExitEarlyEnd;
         if (setupState.progressDialog != 0 &&
             IsDialogMessageA(setupState.progressDialog, &message))
             continue;
@@ -208,6 +216,8 @@ int RunMessageLoop(void)
 int RunMainWindow(void)
 {
     SetupState& s = setupState;
+    // Until a report or Cancel says otherwise, the end of the window is an early end.
+    s.exitStatus = kExitEarlyEnd;
     s.barBrush = CreateSolidBrush(kBarColor);
     s.grayBrush = CreateSolidBrush(kGrayColor);
     s.mainWindow = CreateWindowExA(0, s.className, s.className,
@@ -215,7 +225,7 @@ int RunMainWindow(void)
                                    GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
                                    NULL, NULL, s.instance, NULL);
     if (s.mainWindow == 0)
-        return kEarlyEndStatus;
+        return kExitEarlyEnd;
     SetWindowTextA(s.mainWindow, s.caption);
     ShowWindow(s.mainWindow, SW_SHOW);
     PostMessageA(s.mainWindow, UM_START, 0, 0);
@@ -245,7 +255,7 @@ void ReleaseStartup(void)
 int RunSetup(HINSTANCE instance)
 {
     SetupState& s = setupState;
-    int status = kEarlyEndStatus;
+    int status = kExitEarlyEnd;
     s.instance = instance;
     LoadNames();
     RegisterMainClass();

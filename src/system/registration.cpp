@@ -7,8 +7,10 @@
 #include "base/message_boxes.h"
 #include "base/setup_state.h"
 #include "dialogs/registration_dialog.h"
+#include "base/system_libraries.h"
 #include "resources/resource_ids.h"
 #include "script/script_reader.h"
+#include "system/command_line.h"
 #include "system/suffix_walk.h"
 #include "text/bounded_text.h"
 
@@ -24,11 +26,14 @@ static const char kAppPathsKey[] =
 static const char kUninstallFormat[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\%s";
 static const char kOpenCommandKey[] = "txtfile\\shell\\open\\command";
 static const char kPrintCommandKey[] = "txtfile\\shell\\print\\command";
-static const char kEditorName[] = "\\Quillor.exe";
-static const char kUninstallerCall[] = "\\Purgax.exe /";
+static const char kEditorName[] = "Quillor.exe";
+static const char kUninstallerName[] = "Purgax.exe";
+static const char kUninstallerSwitch[] = " /";
 static const char kOpenSuffix[] = " \"%1\"";
 static const char kPrintSuffix[] = " /p \"%1\"";
 static const char kTextFileType[] = "txtfile";
+
+typedef void(WINAPI* SHChangeNotifyCall)(LONG, UINT, LPCVOID, LPCVOID);
 
 // Writes text as the default value of path under root, sized by its length.
 static void WriteDefaultText(HKEY root, const char* path, const char* text)
@@ -36,14 +41,22 @@ static void WriteDefaultText(HKEY root, const char* path, const char* text)
     WriteKeyPathValue(root, path, "", REG_SZ, text, TextLength(text));
 }
 
-// targetDir + "\Quillor.exe" + tail into command (kCommandCapacity bytes).
-static void BuildEditorCommand(char* command, const char* tail, int tailLength)
+// targetDir + "\Quillor.exe", quoted as asked, + tail into command (kCommandCapacity bytes).
+static void BuildEditorCommand(char* command, ProgramQuoting quoting, const char* tail)
 {
-    int length = CopyBounded(command, kCommandCapacity, setupState.targetDir,
-                             TextLength(setupState.targetDir));
-    length = AppendBounded(command, kCommandCapacity, length, kEditorName,
-                           sizeof kEditorName - 1);
-    AppendBounded(command, kCommandCapacity, length, tail, tailLength);
+    BuildProgramCommand(command, kCommandCapacity, setupState.targetDir, kEditorName, quoting,
+                        tail);
+}
+
+// Whether <targetDir>\Quillor.exe is there: commands that name a missing editor would leave
+// no text file that opens.
+static int EditorIsInstalled(char* path)
+{
+    if (BuildProgramCommand(path, kCommandCapacity, setupState.targetDir, kEditorName,
+                            kQuoteNever, "") < 0)
+        return 0;
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 static void RegisterUninstaller(char* command)
@@ -54,11 +67,15 @@ static void RegisterUninstaller(char* command)
     WriteKeyPathValue(HKEY_LOCAL_MACHINE, uninstallPath, "DisplayName", REG_SZ,
                       setupState.applicationName, kTextCapacity);
 
-    command[0] = '\0';
-    GetWindowsDirectoryA(command, kPathCapacity);
-    int length = TextLength(command);
-    length = AppendBounded(command, kCommandCapacity, length, kUninstallerCall,
-                           sizeof kUninstallerCall - 1);
+    char windowsDir[kPathCapacity];
+    windowsDir[0] = '\0';
+    GetWindowsDirectoryA(windowsDir, kPathCapacity);
+    // Quoted when the Windows directory holds a blank, for the reason the editor's commands
+    // always are.
+    int length = BuildProgramCommand(command, kCommandCapacity, windowsDir, kUninstallerName,
+                                     kQuoteWhenBlank, kUninstallerSwitch);
+    if (length < 0)
+        length = TextLength(command);
     AppendBounded(command, kCommandCapacity, length, setupState.targetDir,
                   TextLength(setupState.targetDir));
     WriteKeyPathValue(HKEY_LOCAL_MACHINE, uninstallPath, "UninstallString", REG_SZ, command,
@@ -99,9 +116,9 @@ static void BindSuffixes(void)
 
 static void BecomeDefaultEditor(char* command)
 {
-    BuildEditorCommand(command, kOpenSuffix, sizeof kOpenSuffix - 1);
+    BuildEditorCommand(command, kQuoteAlways, kOpenSuffix);
     WriteDefaultText(HKEY_CLASSES_ROOT, kOpenCommandKey, command);
-    BuildEditorCommand(command, kPrintSuffix, sizeof kPrintSuffix - 1);
+    BuildEditorCommand(command, kQuoteAlways, kPrintSuffix);
     WriteDefaultText(HKEY_CLASSES_ROOT, kPrintCommandKey, command);
 
     if (ReadSuffixList() == 0) {
@@ -111,7 +128,10 @@ static void BecomeDefaultEditor(char* command)
             BindSuffixes();
     }
     // Lets the shell drop the file associations it has cached.
-    SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
+    SHChangeNotifyCall notify = reinterpret_cast<SHChangeNotifyCall>(
+        FindSystemProcedure("shell32.dll", "SHChangeNotify"));
+    if (notify != nullptr)
+        notify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
 }
 
 // Puts a bare final %1 of the command at path between double quotation marks.
@@ -129,7 +149,7 @@ void RegisterApplication(void)
 {
     char command[kCommandCapacity];
 
-    BuildEditorCommand(command, "", 0);
+    BuildEditorCommand(command, kQuoteNever, "");
     WriteDefaultText(HKEY_LOCAL_MACHINE, kAppPathsKey, command);
     RegisterUninstaller(command);
 
@@ -137,7 +157,10 @@ void RegisterApplication(void)
                                    setupState.mainWindow, IDS_DEFAULT_EDITOR,
                                    MB_YESNO | MB_ICONQUESTION);
     if (answer == IDYES) {
-        BecomeDefaultEditor(command);
+        if (EditorIsInstalled(command))
+            BecomeDefaultEditor(command);
+        else
+            setupState.errorCount++;
     } else {
         QuoteCommand(command, kOpenCommandKey);
         QuoteCommand(command, kPrintCommandKey);

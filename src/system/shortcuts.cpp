@@ -6,6 +6,7 @@
 #include "base/key_paths.h"
 #include "base/message_boxes.h"
 #include "base/setup_state.h"
+#include "base/system_libraries.h"
 #include "resources/resource_ids.h"
 #include "script/script_reader.h"
 #include "system/group_fields.h"
@@ -14,17 +15,48 @@
 static const char kShellFoldersPath[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
+typedef HRESULT(WINAPI* CoInitializeCall)(LPVOID);
+typedef HRESULT(WINAPI* CoCreateInstanceCall)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*);
+typedef void(WINAPI* CoUninitializeCall)(void);
+
+// The three COM calls of a shortcut, from the system directory's ole32.
+struct ComCalls {
+    CoInitializeCall initialise;
+    CoCreateInstanceCall createInstance;
+    CoUninitializeCall uninitialise;
+};
+
+// Fills calls; 0, or -1 when the library or one of its calls cannot be found.
+static int FindComCalls(ComCalls* calls)
+{
+    HMODULE ole = LoadSystemLibrary("ole32.dll");
+    if (ole == nullptr)
+        return -1;
+    calls->initialise = reinterpret_cast<CoInitializeCall>(GetProcAddress(ole, "CoInitialize"));
+    calls->createInstance =
+        reinterpret_cast<CoCreateInstanceCall>(GetProcAddress(ole, "CoCreateInstance"));
+    calls->uninitialise =
+        reinterpret_cast<CoUninitializeCall>(GetProcAddress(ole, "CoUninitialize"));
+    if (calls->initialise == nullptr || calls->createInstance == nullptr ||
+        calls->uninitialise == nullptr)
+        return -1;
+    return 0;
+}
+
 HRESULT CreateShellShortcut(const char* targetPath, const char* linkPath,
                             const char* description, const char* iconFile, int iconIndex)
 {
     IShellLinkA* link = nullptr;
     IPersistFile* file = nullptr;
     WCHAR wideLinkPath[kPathCapacity];
+    ComCalls com;
+    if (FindComCalls(&com) != 0)
+        return HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
 
     // A failed CoInitialize must not be balanced, or it would undo another owner's init.
-    HRESULT initialised = CoInitialize(nullptr);
-    HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
-                                      IID_IShellLinkA, reinterpret_cast<void**>(&link));
+    HRESULT initialised = com.initialise(nullptr);
+    HRESULT result = com.createInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                        IID_IShellLinkA, reinterpret_cast<void**>(&link));
     if (SUCCEEDED(result))
         result = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
     if (SUCCEEDED(result))
@@ -48,16 +80,27 @@ HRESULT CreateShellShortcut(const char* targetPath, const char* linkPath,
     if (link != nullptr)
         link->Release();
     if (SUCCEEDED(initialised))
-        CoUninitialize();
+        com.uninitialise();
     return SUCCEEDED(result) ? S_OK : result;
 }
 
+// Makes the entry's shortcut in folder, named entryKey, counting an error when it cannot be
+// made (a name cut to fit would be another file): the final report must not announce an icon
+// that is not there.
+static void CreateCountedShortcut(const ShortcutFields& fields, const char* folder)
+{
+    char linkPath[kPathCapacity];
+    if (JoinPath(linkPath, kPathCapacity, folder, setupState.entryKey) < 0 ||
+        CreateShellShortcut(fields.targetPath, linkPath, fields.description, fields.iconFile,
+                            fields.iconIndex) != S_OK)
+        setupState.errorCount++;
+}
+
 // Makes one shortcut per entry of the Group section, from the cursor on, until the end of the
-// section or the first entry without key and value.
+// section or the first entry without key and value; the first one also on the desktop.
 static void CreateEntryShortcuts(void)
 {
     ShortcutFields fields;
-    char linkPath[kPathCapacity];
     int firstEntry = 1;
     setupState.lineLength = 0;
     for (;;) {
@@ -74,18 +117,15 @@ static void CreateEntryShortcuts(void)
         setupState.valueStart = setupState.entryValue;
         SplitGroupValue(setupState.entryValue, setupState.targetDir, &fields);
 
-        JoinPath(linkPath, kPathCapacity, setupState.groupFolder, setupState.entryKey);
-        CreateShellShortcut(fields.targetPath, linkPath, fields.description, fields.iconFile,
-                            fields.iconIndex);
+        CreateCountedShortcut(fields, setupState.groupFolder);
 
         if (firstEntry) {
             firstEntry = 0;
             if (ReadKeyPathValue(HKEY_CURRENT_USER, kShellFoldersPath, "Desktop", REG_SZ,
-                                 setupState.desktopFolder, kTextCapacity) == 0) {
-                JoinPath(linkPath, kPathCapacity, setupState.desktopFolder, setupState.entryKey);
-                CreateShellShortcut(fields.targetPath, linkPath, fields.description,
-                                    fields.iconFile, fields.iconIndex);
-            }
+                                 setupState.desktopFolder, kTextCapacity) == 0)
+                CreateCountedShortcut(fields, setupState.desktopFolder);
+            else
+                setupState.errorCount++;
         }
         setupState.cursor += setupState.lineLength;
     }
@@ -99,8 +139,10 @@ int CreateGroupShortcuts(void)
         return 0;
 
     SetCapture(mainWindow);
+    // No folder and no shortcut can be made: counted, so that the report does not claim them.
     if (ReadKeyPathValue(HKEY_CURRENT_USER, kShellFoldersPath, "Programs", REG_SZ,
                          setupState.programsFolder, kTextCapacity) != 0) {
+        setupState.errorCount++;
         ReleaseCapture();
         return -1;
     }

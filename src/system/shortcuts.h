@@ -12,7 +12,9 @@ HRESULT CreateShellShortcut(const char* targetPath, const char* linkPath,
 
 // UM_SHORTCUTS: the group folder under the programs folder and one shortcut per Group entry,
 // the first one also on the desktop; writes programsFolder, groupFolder, desktopFolder and the
-// entry fields, adds 1 to errorCount when the folder cannot be made. Holds the mouse capture
+// entry fields. Adds 1 to errorCount when the programs folder cannot be read, when the group
+// folder cannot be made, for each shortcut that cannot be made and when the desktop folder
+// cannot be read (no message but the group folder's). Holds the mouse capture
 // for the main window while it works. Returns 0 (the registration step follows), or -1 when
 // the programs folder cannot be read, in which case the caller continues with the
 // registration step at once.

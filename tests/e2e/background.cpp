@@ -302,11 +302,12 @@ protected:
         CancelAndExpectCleanEnd();
     }
 
-    // Cancels the target directory dialog; the program ends without a report, with status 0.
+    // Cancels the target directory dialog; the program ends without a report, with the status
+    // of that Cancel.
     void CancelAndExpectCleanEnd()
     {
         ASSERT_EQ(PressButton(dialog, IDC_DIRECTORY_CANCEL), 0);
-        ExpectExitCodeZero();
+        ExpectExitStatus(kExitDirectoryCancelled);
     }
 
     const char* caption = kTestCaption;

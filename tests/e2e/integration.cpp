@@ -249,7 +249,7 @@ protected:
 
     void ExpectEditorCommands()
     {
-        std::string editor = record.targetDir + "\\Quillor.exe";
+        std::string editor = "\"" + record.targetDir + "\\Quillor.exe\"";
         EXPECT_EQ(WrittenClass(kOpenCommandKey), StringWithoutTerminator(editor + " \"%1\""));
         EXPECT_EQ(WrittenClass(kPrintCommandKey), StringWithoutTerminator(editor + " /p \"%1\""));
     }

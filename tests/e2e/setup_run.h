@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/exit_statuses.h"
 #include "checks.h"
 #include "files.h"
 #include "links.h"
@@ -129,9 +130,15 @@ protected:
 
     void ExpectExitCodeZero()
     {
-        DWORD code = 1;
+        ExpectExitStatus(kExitInstalled);
+    }
+
+    // Waits for the end without any further message box; the exit status must be `status`.
+    void ExpectExitStatus(DWORD status)
+    {
+        DWORD code = 999;
         ASSERT_EQ(0, WaitForExit(program, &code));
-        EXPECT_EQ(0u, code);
+        EXPECT_EQ(status, code);
     }
 
     // The end of a run that copied everything: No to the question, the report of success and
@@ -143,19 +150,19 @@ protected:
         ExpectExitCodeZero();
     }
 
-    // The end of a run that counted failures: the question, report 6 and a clean exit.
+    // The end of a run that counted failures: the question, report 6 and its exit status.
     void ExpectPartialEnd()
     {
         ASSERT_NO_FATAL_FAILURE(ExpectMessage(IDNO, kCaption, kQuestion));
         ASSERT_NO_FATAL_FAILURE(ExpectMessage(IDOK, kCaption, kReportPartial));
-        ExpectExitCodeZero();
+        ExpectExitStatus(kExitPartial);
     }
 
-    // The end of a cancelled copy: no question, report 7 at once and a clean exit.
+    // The end of a cancelled copy: no question, report 7 at once and its exit status.
     void ExpectAbandonedEnd()
     {
         ASSERT_NO_FATAL_FAILURE(ExpectMessage(IDOK, kCaption, kReportAbandoned));
-        ExpectExitCodeZero();
+        ExpectExitStatus(kExitAbandoned);
     }
 
     void ExpectContent(const std::string& path, const std::string& bytes)

@@ -44,6 +44,7 @@ TEST(CenteredOrigin, FarCoordinatesDoNotOverflow)
 #include "resources/resource_ids.h"
 #include "base/message_boxes.h"
 #include "base/file_size.h"
+#include "base/system_libraries.h"
 #include "setup/startup.h"
 #include "files.h"
 #include "window_watch.h"
@@ -215,5 +216,23 @@ TEST(GetOpenFileSize, SizesLargeFilesAndKeepsThePosition)
     CloseHandle(file);
 
     EXPECT_EQ(-1, GetOpenFileSize(INVALID_HANDLE_VALUE));
+}
+// Both ways of loading take the library from the system directory, and neither takes a name
+// that is not there.
+TEST(LoadSystemLibrary, TakesTheLibraryFromTheSystemDirectory)
+{
+    char system[MAX_PATH];
+    ASSERT_NE(0u, GetSystemDirectoryA(system, MAX_PATH));
+    typedef HMODULE (*Loader)(const char*);
+    for (Loader load : {LoadSystemLibrary, LoadSystemLibraryByPath}) {
+        HMODULE module = load("msimg32.dll");
+        ASSERT_NE(nullptr, module);
+        char path[MAX_PATH];
+        ASSERT_NE(0u, GetModuleFileNameA(module, path, MAX_PATH));
+        EXPECT_EQ(0, lstrcmpiA((std::string(system) + "\\msimg32.dll").c_str(), path)) << path;
+        EXPECT_EQ(nullptr, load("quillor-no-such-library.dll"));
+    }
+    EXPECT_NE(nullptr, FindSystemProcedure("msimg32.dll", "AlphaBlend"));
+    EXPECT_EQ(nullptr, FindSystemProcedure("msimg32.dll", "NoSuchProcedure"));
 }
 #endif

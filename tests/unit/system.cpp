@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "system/command_line.h"
 #include "system/group_fields.h"
 #include "system/suffix_walk.h"
 
@@ -155,6 +156,37 @@ TEST(QuoteFinalArgument, LongestReadCommandFitsTheCommandBuffer)
     strcpy(command, text.c_str());
     EXPECT_EQ(1, QuoteFinalArgument(command, sizeof command));
     EXPECT_EQ(std::string(257, 'c') + "\"%1\"", command);
+}
+
+struct ProgramCommandRow {
+    const char* folder;
+    ProgramQuoting quoting;
+    int capacity;
+    const char* expected;   // nullptr: the command does not fit
+};
+
+TEST(BuildProgramCommand, Table)
+{
+    const ProgramCommandRow rows[] = {
+        {"C:\\Program Files\\Q", kQuoteAlways, 262, "\"C:\\Program Files\\Q\\Q.exe\" /p"},
+        {"C:\\Apps", kQuoteAlways, 262, "\"C:\\Apps\\Q.exe\" /p"},
+        {"C:\\My Windows", kQuoteWhenBlank, 262, "\"C:\\My Windows\\Q.exe\" /p"},
+        {"C:\\WINDOWS", kQuoteWhenBlank, 262, "C:\\WINDOWS\\Q.exe /p"},
+        {"C:\\Program Files\\Q", kQuoteNever, 262, "C:\\Program Files\\Q\\Q.exe /p"},
+        {"C:\\Apps", kQuoteAlways, 19, "\"C:\\Apps\\Q.exe\" /p"},
+        {"C:\\Apps", kQuoteAlways, 18, nullptr},   // a cut command would name another program
+    };
+    for (const ProgramCommandRow& row : rows) {
+        char command[300];
+        int length = BuildProgramCommand(command, row.capacity, row.folder, "Q.exe", row.quoting,
+                                         " /p");
+        if (row.expected == nullptr) {
+            EXPECT_EQ(-1, length) << row.folder;
+            continue;
+        }
+        EXPECT_STREQ(row.expected, command) << row.folder;
+        EXPECT_EQ(static_cast<int>(strlen(row.expected)), length) << row.folder;
+    }
 }
 
 #ifdef _WIN32
@@ -621,8 +653,30 @@ TEST_F(GroupShortcuts, UnreadableProgramsFolderContinuesAtOnce)
     EXPECT_EQ(-1, CreateGroupShortcuts());
     EXPECT_EQ(0, TakePostedMessage(setupState.mainWindow, UM_REGISTER));
     EXPECT_EQ(nullptr, GetCapture());
-    EXPECT_EQ(0, setupState.errorCount);
+    EXPECT_EQ(1, setupState.errorCount);  // no folder and no shortcut: not a clean end
     EXPECT_FALSE(PathExists(desktop + "\\Quillor.lnk"));
+}
+
+TEST_F(GroupShortcuts, EachShortcutThatCannotBeMadeIsCountedWithoutAMessage)
+{
+    // The first link names a missing folder, in the group and on the desktop; the second works.
+    UseScript("[Group]\r\nmissing\\first.lnk=a.exe,A,,0\r\nsecond.lnk=b.exe,B,,0\r\n");
+    EXPECT_EQ(0, CreateGroupShortcuts());
+    EXPECT_EQ(2, setupState.errorCount);
+    EXPECT_TRUE(PathExists(programs + "\\Quillor\\second.lnk"));
+
+    // A desktop folder that cannot be read leaves the first shortcut without its copy there.
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, kShellFolders, 0, KEY_SET_VALUE,
+                                           &key));
+    RegDeleteValueA(key, "Desktop");
+    RegCloseKey(key);
+    setupState.errorCount = 0;
+    UseScript("[Group]\r\nthird.lnk=c.exe,C,,0\r\n");
+    EXPECT_EQ(0, CreateGroupShortcuts());
+    EXPECT_EQ(1, setupState.errorCount);
+    EXPECT_TRUE(PathExists(programs + "\\Quillor\\third.lnk"));
+    EXPECT_EQ(0, TakePostedMessage(setupState.mainWindow, UM_REGISTER));  // the sequence posts it
 }
 
 TEST_F(GroupShortcuts, FolderThatCannotBeMadeIsReportedAndCounted)
@@ -662,6 +716,11 @@ protected:
         RemoveWrittenKeys();
 
         ResetSetupState();
+        // The editor is in place, as the copy left it: the Yes branch needs it.
+        SetText(setupState.targetDir, kTextCapacity, installed.path);
+        editor = installed.path + "\\Quillor.exe";
+        CloseHandle(CreateFileA(editor.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
+                                nullptr));
         SetText(setupState.registrationSection, kNameCapacity, "Registration");
         SetText(setupState.suffixesKey, kNameCapacity, "Suffixes");
         SetText(setupState.applicationName, kTextCapacity, ScratchName());
@@ -693,6 +752,16 @@ protected:
         answerer.During([] { RegisterApplication(); });
         EXPECT_EQ("", answerer.failure);
     }
+    // Runs with Yes to the question, watching for a file types dialog that must not come.
+    void RunWithoutDialog(const char* script)
+    {
+        answerer.expectDialog = 1;
+        scriptText = script;
+        setupState.scriptText = scriptText.c_str();
+        answerer.During([] { RegisterApplication(); });
+        EXPECT_EQ(1, answerer.boxSeen);
+        EXPECT_EQ(0, answerer.dialogSeen);
+    }
     void SetCommand(const char* path, const char* data, DWORD size)
     {
         ASSERT_EQ(0,
@@ -706,7 +775,15 @@ protected:
         return std::string(raw.data.c_str());
     }
 
+    // The editor's quoted path followed by tail, as the txtfile commands hold it.
+    std::string Command(const char* tail)
+    {
+        return "\"" + editor + "\"" + tail;
+    }
+
     Answerer answerer;
+    TempFolder installed;
+    std::string editor;
     std::string scriptText;
     std::string uninstallKey;
     StoredValue savedAppPath;
@@ -724,7 +801,7 @@ TEST_F(Registration, YesWritesEveryEntryAndBindsTheListedSuffixes)
     EXPECT_EQ("Would you like Quillor to be registered as your default text editor ?",
               answerer.boxText);
     EXPECT_EQ("qxa  qxb\tqxc", answerer.editText);
-    EXPECT_EQ("C:\\Program Files\\Quillor\\Quillor.exe", Text(HKEY_LOCAL_MACHINE, kAppPaths, ""));
+    EXPECT_EQ(editor, Text(HKEY_LOCAL_MACHINE, kAppPaths, ""));
 
     StoredValue displayName = ReadStoredValue(HKEY_LOCAL_MACHINE, uninstallKey, "DisplayName");
     ASSERT_TRUE(displayName.valueExists);
@@ -734,13 +811,11 @@ TEST_F(Registration, YesWritesEveryEntryAndBindsTheListedSuffixes)
 
     char windows[MAX_PATH];
     GetWindowsDirectoryA(windows, MAX_PATH);
-    EXPECT_EQ(std::string(windows) + "\\Purgax.exe /C:\\Program Files\\Quillor",
+    EXPECT_EQ(std::string(windows) + "\\Purgax.exe /" + installed.path,
               Text(HKEY_LOCAL_MACHINE, uninstallKey, "UninstallString"));
 
-    EXPECT_EQ("C:\\Program Files\\Quillor\\Quillor.exe \"%1\"",
-              Text(HKEY_CLASSES_ROOT, kOpenCommand, ""));
-    EXPECT_EQ("C:\\Program Files\\Quillor\\Quillor.exe /p \"%1\"",
-              Text(HKEY_CLASSES_ROOT, kPrintCommand, ""));
+    EXPECT_EQ(Command(" \"%1\""), Text(HKEY_CLASSES_ROOT, kOpenCommand, ""));
+    EXPECT_EQ(Command(" /p \"%1\""), Text(HKEY_CLASSES_ROOT, kPrintCommand, ""));
     for (const char* suffix : {".qxa", ".qxb", ".qxc"}) {
         StoredValue bound = ReadStoredValue(HKEY_CLASSES_ROOT, suffix, "");
         ASSERT_TRUE(bound.valueExists) << suffix;
@@ -748,6 +823,16 @@ TEST_F(Registration, YesWritesEveryEntryAndBindsTheListedSuffixes)
         EXPECT_EQ("txtfile", std::string(bound.data.c_str()));
     }
     EXPECT_EQ(-1, SubkeyCount(HKEY_CLASSES_ROOT, ".qxd"));
+}
+
+TEST_F(Registration, YesWithoutTheEditorWritesNoCommandNorSuffixAndCountsAnError)
+{
+    DeleteFileA(editor.c_str());
+    SetCommand(kOpenCommand, "C:\\WINDOWS\\NOTEPAD.EXE \"%1\"", 27);
+    RunWithoutDialog("[Registration]\r\nSuffixes=qxa\r\n");
+    EXPECT_EQ(1, setupState.errorCount);
+    EXPECT_EQ("C:\\WINDOWS\\NOTEPAD.EXE \"%1\"", Text(HKEY_CLASSES_ROOT, kOpenCommand, ""));
+    EXPECT_EQ(-1, SubkeyCount(HKEY_CLASSES_ROOT, ".qxa"));
 }
 
 TEST_F(Registration, TheDialogsEditedListIsBound)
@@ -769,22 +854,14 @@ TEST_F(Registration, NoInTheDialogBindsNothing)
     EXPECT_EQ(1, answerer.dialogSeen);
     EXPECT_EQ(-1, SubkeyCount(HKEY_CLASSES_ROOT, ".qxa"));
     EXPECT_EQ(-1, SubkeyCount(HKEY_CLASSES_ROOT, ".qxb"));
-    EXPECT_EQ("C:\\Program Files\\Quillor\\Quillor.exe \"%1\"",
-              Text(HKEY_CLASSES_ROOT, kOpenCommand, ""));
+    EXPECT_EQ(Command(" \"%1\""), Text(HKEY_CLASSES_ROOT, kOpenCommand, ""));
 }
 
 TEST_F(Registration, YesWithoutRegistrationSectionWritesTheCommandsWithoutDialog)
 {
-    answerer.expectDialog = 1;   // the watch waits for a dialog that must not come
-    scriptText = "[Install]\r\nSuffixes=qxa\r\n";
-    setupState.scriptText = scriptText.c_str();
-    answerer.During([] { RegisterApplication(); });
-    EXPECT_EQ(1, answerer.boxSeen);
-    EXPECT_EQ(0, answerer.dialogSeen);
-    EXPECT_EQ("C:\\Program Files\\Quillor\\Quillor.exe \"%1\"",
-              Text(HKEY_CLASSES_ROOT, kOpenCommand, ""));
-    EXPECT_EQ("C:\\Program Files\\Quillor\\Quillor.exe /p \"%1\"",
-              Text(HKEY_CLASSES_ROOT, kPrintCommand, ""));
+    RunWithoutDialog("[Install]\r\nSuffixes=qxa\r\n");
+    EXPECT_EQ(Command(" \"%1\""), Text(HKEY_CLASSES_ROOT, kOpenCommand, ""));
+    EXPECT_EQ(Command(" /p \"%1\""), Text(HKEY_CLASSES_ROOT, kPrintCommand, ""));
     EXPECT_EQ(-1, SubkeyCount(HKEY_CLASSES_ROOT, ".qxa"));
 }
 
@@ -846,7 +923,7 @@ TEST_F(Registration, EmptyApplicationNameWritesOnTheUninstallKeyItself)
     RestoreStoredValue(HKEY_LOCAL_MACHINE, uninstall, "UninstallString", savedString);
     ASSERT_TRUE(name.valueExists);
     EXPECT_EQ(wholeField, name.data);
-    EXPECT_NE(std::string::npos, command.find("\\Purgax.exe /C:\\Program Files\\Quillor"));
+    EXPECT_NE(std::string::npos, command.find("\\Purgax.exe /" + installed.path));
 }
 
 }  // namespace

@@ -1,0 +1,11 @@
+// The exit statuses of the setup program: one for each way a run can end.
+#pragma once
+
+enum ExitStatus {
+    kExitInstalled = 0,            // report 5: everything was installed
+    kExitEarlyEnd = 1,             // ended before any report: the script could not be used, or
+                                   // the main window could not be made or went away
+    kExitPartial = 2,              // report 6: some part could not be installed
+    kExitAbandoned = 3,            // report 7: the copy was cancelled
+    kExitDirectoryCancelled = 4,   // Cancel in the target directory dialog: nothing installed
+};
