@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/exit_statuses.h"
 #include "files.h"
 #include "links.h"
 #include "registry.h"
@@ -272,6 +273,19 @@ int AnswerEveryWindow(const DrivenProgram& program, const std::string& shots, Ru
     return 0;
 }
 
+// What the setup program's exit status says.
+const char* ExitMeaning(DWORD status)
+{
+    switch (status) {
+    case kExitInstalled:           return "installed: everything was done";
+    case kExitEarlyEnd:            return "ended early: nothing was installed";
+    case kExitPartial:             return "installed in part: some step failed";
+    case kExitAbandoned:           return "abandoned: the copy was cancelled";
+    case kExitDirectoryCancelled:  return "cancelled in the directory dialog: nothing installed";
+    }
+    return "unknown";
+}
+
 void PrintSummary(const std::string& mediumFolder, const RunRecord& record, DWORD exitCode)
 {
     std::string script;
@@ -320,7 +334,8 @@ void PrintSummary(const std::string& mediumFolder, const RunRecord& record, DWOR
     for (const SeenMessageBox& box : record.boxes) {
         printf("    [%s] %s\n", box.caption.c_str(), box.text.c_str());
     }
-    printf("\nThe run ended with exit code %lu and the report:\n    %s\n", (unsigned long)exitCode,
+    printf("\nThe run ended with exit status %lu (%s) and the report:\n    %s\n",
+           (unsigned long)exitCode, ExitMeaning(exitCode),
            record.boxes.empty() ? "(none)" : record.boxes.back().text.c_str());
 }
 
