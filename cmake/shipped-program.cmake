@@ -1,7 +1,9 @@
 # How the programs that go onto the medium are built: for size, and with nothing they do not use.
 
-# Code of a shipped program: optimised for size, one section per function so that the linker
-# can drop the unused ones, and no exception tables, unwind tables or type information.
+# Code of a shipped program: optimised for size (the option comes after the build type's and
+# wins), one section per function so that the linker can drop the unused ones, and no exception
+# tables, unwind tables or type information. No -fdata-sections: for PE targets it moves
+# zero-filled globals such as the state record out of .bss into sections stored in the file.
 set(SHIPPED_COMPILE_OPTIONS
     -Os -ffunction-sections -fno-asynchronous-unwind-tables -fno-exceptions -fno-rtti)
 
