@@ -1,4 +1,5 @@
-// The program's entry point: protects the library search, then runs RunSetup.
+// The program's entry points: the library search is protected first, then RunSetup does
+// everything.
 #include <windows.h>
 
 #include "base/system_libraries.h"
@@ -11,4 +12,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     // imported; every other one is loaded from there at run time.
     ProtectLibrarySearch();
     return RunSetup(instance);
+}
+
+// The process starts here rather than in the C runtime: the program needs none of its start-up
+// work (no constructors of globals, no thread-local data, no stdio), and leaving it out halves
+// the file; the build fails if a constructor of a global appears. WinMain ignores the command
+// line and the show state, so neither is worked out.
+extern "C" void WinMainCRTStartup(void)
+{
+    ExitProcess(WinMain(GetModuleHandleA(NULL), NULL, NULL, SW_SHOWDEFAULT));
 }

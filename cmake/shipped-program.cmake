@@ -1,0 +1,39 @@
+# How the programs that go onto the medium are built: for size, and with nothing they do not use.
+
+# Code of a shipped program: optimised for size (the option comes after the build type's and
+# wins), one section per function so that the linker can drop the unused ones, and no exception
+# tables, unwind tables or type information. No -fdata-sections: for PE targets it moves
+# zero-filled globals such as the state record out of .bss into sections stored in the file.
+set(SHIPPED_COMPILE_OPTIONS
+    -Os -ffunction-sections -fno-asynchronous-unwind-tables -fno-exceptions -fno-rtti)
+
+# ship_program(TARGET [OWN_ENTRY] [MAX_BYTES N])
+# Builds TARGET with SHIPPED_COMPILE_OPTIONS, drops unused sections and all symbols, writes the
+# link map beside the program (NAME.map) for finding what is big, and fails the build when the
+# map shows a piece of the C++ runtime or a libgcc DLL.
+# OWN_ENTRY: the program starts at its own WinMainCRTStartup, so the C runtime's start-up code
+# (argument parsing, constructors of globals, thread-local data, stdio) is left out; a
+# constructor of a global then fails the build, since nobody would run it.
+# MAX_BYTES: a test, TARGET_size, fails when the program file is larger.
+function(ship_program target)
+    cmake_parse_arguments(SHIP "OWN_ENTRY" "MAX_BYTES" "" ${ARGN})
+    set(map "$<TARGET_FILE_DIR:${target}>/$<TARGET_FILE_BASE_NAME:${target}>.map")
+    target_compile_options(${target} PRIVATE ${SHIPPED_COMPILE_OPTIONS})
+    target_link_options(${target} PRIVATE -s -Wl,--gc-sections "-Wl,-Map,${map}")
+    if(SHIP_OWN_ENTRY)
+        # Without the runtime's start-up nobody would fix up data imported from a DLL.
+        target_link_options(${target} PRIVATE -nostartfiles -Wl,--disable-auto-import)
+        set(own_entry 1)
+    else()
+        set(own_entry 0)
+    endif()
+    add_custom_command(TARGET ${target} POST_BUILD
+        COMMAND ${CMAKE_COMMAND} -DMAP=${map} -DOWN_ENTRY=${own_entry}
+                -P ${CMAKE_SOURCE_DIR}/cmake/check-link-map.cmake
+        VERBATIM)
+    if(SHIP_MAX_BYTES)
+        add_test(NAME ${target}_size
+                 COMMAND ${CMAKE_COMMAND} -DFILE=$<TARGET_FILE:${target}> -DMAX_BYTES=${SHIP_MAX_BYTES}
+                         -P ${CMAKE_SOURCE_DIR}/cmake/check-size.cmake)
+    endif()
+endfunction()
