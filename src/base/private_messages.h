@@ -5,7 +5,7 @@
 #include <windows.h>
 
 enum : UINT {
-    UM_START = WM_USER,       // posted by WinMain: ask for the directory, open the progress dialog
+    UM_START = WM_USER,       // posted by start-up once the main window shows: ask for the directory, open the progress dialog
     UM_NEXT_FILE = 0x0401,    // posted by the copy engine: take the next Files entry
     UM_COPY_CHUNK = 0x0402,   // posted by the copy engine: copy the next chunk of the open file
     UM_COPY_DONE = 0x0403,    // posted by the copy engine: close the progress dialog

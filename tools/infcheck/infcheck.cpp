@@ -588,18 +588,16 @@ void CheckInstall(Check* check)
                  "the bitmap " + Quoted(settings[0]) + " is not on the medium (" +
                      check->mediumDir + "): the main window shows no background picture");
     }
-    const char* consequences[kInstallKeyCount] = {
-        nullptr,
-        "the proposed target directory is the program files folder itself, the group folder "
-        "is the programs folder itself and the uninstall entry has no name",
-        "the main window, the dialogs and the question and report boxes have empty titles",
-        nullptr,
-    };
-    for (int k = 1; k < 3; k++) {
-        if (settingLines[k] == 0)
-            Warn(check, 0, "key-missing",
-                 std::string("[Install] sets no ") + kInstallKeys[k] + ": " + consequences[k]);
-    }
+    // Without a name the installer would write into the program files folder itself and onto
+    // the shared uninstall key, so it refuses such a script.
+    if (settings[1][0] == '\0')
+        Fail(check, "key-missing",
+             "[Install] sets no Application, or an empty one: SETUP.EXE shows \"Key Application "
+             "is missing or empty in section [Install] !\" and ends before any window");
+    if (settingLines[2] == 0)
+        Warn(check, 0, "key-missing",
+             "[Install] sets no Caption: the main window, the dialogs and the question and "
+             "report boxes have empty titles");
     if (settingLines[3] == 0)
         Say(check, 0, "note: no Directory: on a machine without a program files folder in the "
                       "registry the target directory field starts empty");

@@ -36,16 +36,21 @@ std::string LineStartingWith(const std::string& output, const std::string& prefi
     return "";
 }
 
-// Whether the report holds a warning on the given line (0: none) that carries the tag.
+// Whether the report holds a warning or an error on the given line (0: none) that carries the
+// tag.
 bool HasWarning(const std::string& output, int line, const std::string& tag)
 {
-    std::string prefix = line > 0 ? "SETUP.INF:" + std::to_string(line) + ": warning: "
-                                  : "SETUP.INF: warning: ";
+    std::string prefix = line > 0 ? "SETUP.INF:" + std::to_string(line) + ": " : "SETUP.INF: ";
     std::istringstream lines(output);
     std::string text;
     std::string ending = "[" + tag + "]";
     while (std::getline(lines, text)) {
-        if (text.compare(0, prefix.size(), prefix) == 0 && text.size() >= ending.size() &&
+        if (text.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        // An error is a warning that stops the installer: it carries its tag the same way.
+        std::string rest = text.substr(prefix.size());
+        if ((rest.compare(0, 9, "warning: ") == 0 || rest.compare(0, 7, "error: ") == 0) &&
+            text.size() >= ending.size() &&
             text.compare(text.size() - ending.size(), ending.size(), ending) == 0)
             return true;
     }
@@ -163,6 +168,11 @@ INSTANTIATE_TEST_SUITE_P(
         TrapCase{"MissingCaption",
                  "[Install]\r\nApplication=Quillor\r\nDirectory=C:\\Q\r\n" + kAfterInstall,
                  kCheckWarnings, 0, "key-missing"},
+        TrapCase{"MissingApplication",
+                 "[Install]\r\nCaption=Quillor Setup\r\n" + kAfterInstall, kCheckUnusable, 0,
+                 "key-missing"},
+        TrapCase{"EmptyApplication", "[Install]\r\nApplication=\r\nCaption=Q\r\n" + kAfterInstall,
+                 kCheckUnusable, 0, "key-missing"},
         TrapCase{"LongSetting",
                  std::string(kInstall) + "Bitmap=" + std::string(130, 'B') + "\r\n" + kAfterInstall,
                  kCheckWarnings, 5, "value-cut"},
