@@ -47,6 +47,8 @@ void LoadNames(void)
         {IDS_CAPTION_KEY, s.captionKey, kNameCapacity},
         {IDS_DIRECTORY_KEY, s.directoryKey, kNameCapacity},
         {IDS_SUFFIXES_KEY, s.suffixesKey, kNameCapacity},
+        {IDS_PUBLISHER_KEY, s.publisherKey, kNameCapacity},
+        {IDS_VERSION_KEY, s.versionKey, kNameCapacity},
     };
     for (const StringField& name : names)
         LoadStringA(s.instance, name.id, name.field, name.capacity);
@@ -96,7 +98,7 @@ int FormScriptPath(void)
     return 0;
 }
 
-// Reads the four Install settings; 0, or -1 after message 2055 when the section is missing.
+// Reads the Install settings; 0, or -1 after message 2055 when the section is missing.
 int ReadInstallSettings(void)
 {
     SetupState& s = setupState;
@@ -108,6 +110,8 @@ int ReadInstallSettings(void)
         {s.applicationKey, s.applicationName},
         {s.captionKey, s.caption},
         {s.directoryKey, s.targetDir},
+        {s.publisherKey, s.publisher},
+        {s.versionKey, s.version},
     };
     for (;;) {
         const char* line = s.scriptText + s.cursor;
