@@ -180,6 +180,8 @@ static void RemoveWindowsFile(const char* name, int length)
     }
     if (fits)
         RemoveOneFile(u.path);
+    else
+        AddLeftItem(u.path, IDS_REASON_FAILED, 0);
 }
 
 void RemoveScriptFiles(void)

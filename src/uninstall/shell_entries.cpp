@@ -55,6 +55,8 @@ static void RemoveShortcut(const char* folder, const char* name)
         AddLeftItem(path, IDS_REASON_OUTSIDE, 0);
     else if (fits)
         RemoveOneFile(path);
+    else
+        AddLeftItem(path, IDS_REASON_FAILED, 0);
 }
 
 void RemoveShortcuts(void)
