@@ -45,12 +45,16 @@ struct SetupState {
     char captionKey[kNameCapacity];
     char directoryKey[kNameCapacity];
     char suffixesKey[kNameCapacity];
+    char publisherKey[kNameCapacity];
+    char versionKey[kNameCapacity];
 
     // Settings and paths.
     char bitmapFile[kTextCapacity];
     char applicationName[kTextCapacity];
     char caption[kTextCapacity];
     char targetDir[kTextCapacity];
+    char publisher[kTextCapacity];   // shown in the programs list; empty when not set
+    char version[kTextCapacity];
     char suffixList[kTextCapacity];
     char bitmapPath[kTextCapacity];
     char modulePath[kPathCapacity];   // the program's path, then the script's, then a source's

@@ -18,6 +18,8 @@
 #define IDS_CAPTION_KEY          22
 #define IDS_DIRECTORY_KEY        23
 #define IDS_SUFFIXES_KEY         24
+#define IDS_PUBLISHER_KEY        25
+#define IDS_VERSION_KEY          26
 
 // String table: failure messages, each with at most one "%s".
 #define IDS_CANNOT_OPEN        2044

@@ -48,6 +48,8 @@ void LoadNames(void)
         {IDS_CAPTION_KEY, s.captionKey, kNameCapacity},
         {IDS_DIRECTORY_KEY, s.directoryKey, kNameCapacity},
         {IDS_SUFFIXES_KEY, s.suffixesKey, kNameCapacity},
+        {IDS_PUBLISHER_KEY, s.publisherKey, kNameCapacity},
+        {IDS_VERSION_KEY, s.versionKey, kNameCapacity},
     };
     for (const StringField& name : names)
         LoadStringA(s.instance, name.id, name.field, name.capacity);
@@ -111,6 +113,8 @@ int ReadInstallSettings(void)
         {s.applicationKey, s.applicationName},
         {s.captionKey, s.caption},
         {s.directoryKey, s.targetDir},
+        {s.publisherKey, s.publisher},
+        {s.versionKey, s.version},
     };
     for (;;) {
         const char* line = s.scriptText + s.cursor;

@@ -5,6 +5,7 @@
 
 #include "base/key_paths.h"
 #include "base/message_boxes.h"
+#include "base/script_hash.h"
 #include "base/setup_state.h"
 #include "dialogs/registration_dialog.h"
 #include "base/system_libraries.h"
@@ -59,6 +60,43 @@ static int EditorIsInstalled(char* path)
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// Writes a number of the programs list under the uninstall key.
+static void WriteUninstallNumber(const char* uninstallPath, const char* name, DWORD number)
+{
+    WriteKeyPathValue(HKEY_LOCAL_MACHINE, uninstallPath, name, REG_DWORD, &number,
+                      sizeof number);
+}
+
+// Writes text under the uninstall key, sized by its length; an empty text writes nothing.
+static void WriteUninstallText(const char* uninstallPath, const char* name, const char* text)
+{
+    if (text[0] != '\0')
+        WriteKeyPathValue(HKEY_LOCAL_MACHINE, uninstallPath, name, REG_SZ, text,
+                          TextLength(text));
+}
+
+// What the programs list shows beside the name, and the hash of the script that the
+// uninstaller compares with the copy in the target directory before it trusts that copy.
+static void WriteUninstallDetails(const char* uninstallPath, char* command)
+{
+    // Without a name the values would land on the Uninstall key itself.
+    if (setupState.applicationName[0] == '\0')
+        return;
+    WriteUninstallText(uninstallPath, "InstallLocation", setupState.targetDir);
+    BuildEditorCommand(command, kQuoteNever, "");
+    WriteUninstallText(uninstallPath, "DisplayIcon", command);
+    long long kilobytes = (setupState.totalBytes + 1023) / 1024;
+    WriteUninstallNumber(uninstallPath, "EstimatedSize",
+                         kilobytes > 0xFFFFFFFFLL ? 0xFFFFFFFFu : static_cast<DWORD>(kilobytes));
+    WriteUninstallNumber(uninstallPath, "NoModify", 1);
+    WriteUninstallNumber(uninstallPath, "NoRepair", 1);
+    WriteUninstallText(uninstallPath, "Publisher", setupState.publisher);
+    WriteUninstallText(uninstallPath, "DisplayVersion", setupState.version);
+    char hash[kHashTextCapacity];
+    if (HashText(setupState.scriptText, TextLength(setupState.scriptText), hash) == 0)
+        WriteUninstallText(uninstallPath, kScriptHashValue, hash);
+}
+
 static void RegisterUninstaller(char* command)
 {
     char uninstallPath[kUninstallPathCapacity];
@@ -80,6 +118,7 @@ static void RegisterUninstaller(char* command)
                   TextLength(setupState.targetDir));
     WriteKeyPathValue(HKEY_LOCAL_MACHINE, uninstallPath, "UninstallString", REG_SZ, command,
                       TextLength(command));
+    WriteUninstallDetails(uninstallPath, command);
 }
 
 // Copies the value of the last Suffixes line of the Registration section into suffixList.

@@ -1,0 +1,275 @@
+// Removing the installation's files and folders without ever going through a junction or a symbolic link.
+#include "uninstall/file_removal.h"
+
+#include <winioctl.h>
+
+#include "script/files_value.h"
+#include "script/script_scan.h"
+#include "text/bounded_text.h"
+#include "uninstall/purgax_ids.h"
+#include "uninstall/removal_report.h"
+#include "uninstall/script_copy.h"
+#include "uninstall/uninstall_paths.h"
+#include "uninstall/uninstall_state.h"
+
+static const char kUninstallerName[] = "Purgax.exe";
+
+// The header of a reparse point's data: tag, data length and, for tags not of the system's
+// own, the owner's GUID. The deletion of the data is asked for with this header alone.
+enum {
+    kReparseHeaderSize = 8,
+    kReparseGuidHeaderSize = 24,
+    kReparseDataCapacity = 16384,
+};
+
+static void ListFailure(const char* path, DWORD error)
+{
+    int inUse = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+                error == ERROR_ACCESS_DENIED;
+    AddLeftItem(path, inUse ? IDS_REASON_IN_USE : IDS_REASON_FAILED, 1);
+}
+
+// Deletes a link's reparse data so that what stays is an ordinary empty folder or file, then
+// removes that. A system that cannot delete the data, where removing the link would empty the
+// place it points to instead, leaves the link. 0, or -1 after listing it.
+static int RemoveLinkItself(const char* path, DWORD attributes)
+{
+    static BYTE data[kReparseDataCapacity];
+    HANDLE link = CreateFileA(path, GENERIC_READ | GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING,
+                              FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    BOOL removed = FALSE;
+    if (link != INVALID_HANDLE_VALUE) {
+        DWORD got = 0;
+        removed = DeviceIoControl(link, FSCTL_GET_REPARSE_POINT, nullptr, 0, data, sizeof data,
+                                  &got, nullptr) &&
+                  got >= kReparseHeaderSize;
+        if (removed) {
+            DWORD tag = *reinterpret_cast<DWORD*>(data);
+            DWORD headerSize = IsReparseTagMicrosoft(tag) ? kReparseHeaderSize
+                                                          : kReparseGuidHeaderSize;
+            // The data length field counts nothing in a deletion request.
+            data[4] = 0;
+            data[5] = 0;
+            removed = DeviceIoControl(link, FSCTL_DELETE_REPARSE_POINT, data, headerSize,
+                                      nullptr, 0, &got, nullptr);
+        }
+        CloseHandle(link);
+    }
+    if (removed) {
+        removed = (attributes & FILE_ATTRIBUTE_DIRECTORY) ? RemoveDirectoryA(path)
+                                                          : DeleteFileA(path);
+    }
+    if (!removed) {
+        AddLeftItem(path, IDS_REASON_LINK, 1);
+        return -1;
+    }
+    return 0;
+}
+
+int RemoveOneFile(const char* path)
+{
+    if (DeleteFileA(path))
+        return 0;
+    DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+        return 0;
+    DWORD attributes = GetFileAttributesA(path);
+    if (error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & FILE_ATTRIBUTE_READONLY) &&
+        !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) {
+        // The installation wrote the file; the mark may have come later.
+        SetFileAttributesA(path, attributes & ~FILE_ATTRIBUTE_READONLY);
+        if (DeleteFileA(path))
+            return 0;
+        error = GetLastError();
+    }
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        AddLeftItem(path, IDS_REASON_FAILED, 1);
+    else
+        ListFailure(path, error);
+    return -1;
+}
+
+int RemoveEmptyFolder(const char* path)
+{
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return 0;
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        return RemoveLinkItself(path, attributes);
+    if (RemoveDirectoryA(path))
+        return 0;
+    DWORD error = GetLastError();
+    if (error == ERROR_DIR_NOT_EMPTY)
+        return 1;
+    ListFailure(path, error);
+    return -1;
+}
+
+// The state of the folder below the target that holds a destination (length bytes of
+// relative path), looked at once: links are removed as links, and nothing below a link or a
+// missing folder is looked at again.
+static int CheckFolder(const char* relative, int length)
+{
+    UninstallState& u = uninstallState;
+    int index = FindOrAddFolder(&u.folders, relative, length);
+    if (index < 0)
+        return kFolderUnchecked;
+    FolderRecord& record = u.folders.records[index];
+    if (record.state != kFolderUnchecked)
+        return record.state;
+    char name[kTextCapacity];
+    CopyBounded(name, kTextCapacity, relative, length);
+    JoinPath(u.path, kPathCapacity, u.target, name);
+    DWORD attributes = GetFileAttributesA(u.path);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        record.state = kFolderAbsent;
+    } else if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        record.state = kFolderLink;
+        RemoveLinkItself(u.path, attributes);
+    } else {
+        record.state = kFolderReal;
+    }
+    return record.state;
+}
+
+// A destination below the target: its folders are checked from the top down, and the file is
+// removed only through ordinary folders.
+static void RemoveTargetFile(const char* name, int length)
+{
+    UninstallState& u = uninstallState;
+    if (!StaysInside(name, length)) {
+        JoinPath(u.path, kPathCapacity, u.target, name);
+        AddLeftItem(u.path, IDS_REASON_OUTSIDE, 0);
+        return;
+    }
+    if (length == kScriptCopyNameLength && CompareFolded(name, kScriptCopyName, length) == 0) {
+        u.copyListed = 1;
+        return;
+    }
+    for (int i = 0; i < length; i++) {
+        if (name[i] != '\\')
+            continue;
+        int state = CheckFolder(name, i);
+        if (state == kFolderUnchecked) {
+            JoinPath(u.path, kPathCapacity, u.target, name);
+            AddLeftItem(u.path, IDS_REASON_FAILED, 1);
+        }
+        if (state != kFolderReal)
+            return;
+    }
+    if (JoinPath(u.path, kPathCapacity, u.target, name) >= 0)
+        RemoveOneFile(u.path);
+}
+
+// A destination in the Windows directory: a plain file name only.
+static void RemoveWindowsFile(const char* name, int length)
+{
+    UninstallState& u = uninstallState;
+    int fits = JoinPath(u.path, kPathCapacity, u.windowsDir, name) >= 0;
+    if (!IsPlainName(name, length)) {
+        AddLeftItem(u.path, IDS_REASON_OUTSIDE, 0);
+        return;
+    }
+    if (length == sizeof kUninstallerName - 1 &&
+        CompareFolded(name, kUninstallerName, length) == 0) {
+        u.uninstallerListed = 1;
+        return;
+    }
+    if (fits)
+        RemoveOneFile(u.path);
+    else
+        AddLeftItem(u.path, IDS_REASON_FAILED, 0);
+}
+
+void RemoveScriptFiles(void)
+{
+    UninstallState& u = uninstallState;
+    int cursor = 0;
+    if (ScanForSection(u.scriptText, u.filesSection, &cursor) != 0)
+        return;
+    for (;;) {
+        int keyLength = 0;
+        int valueLength = 0;
+        const char* valueStart = nullptr;
+        int lineLength = ParseEntry(u.scriptText + cursor, &keyLength, &valueStart, &valueLength);
+        if (lineLength == 0)
+            break;
+        cursor += lineLength;
+        if (keyLength == 0 && valueLength == 0)
+            continue;
+        // The destination exactly as the installer cut and split it.
+        FilesValue split = SplitFilesValue(valueStart, valueLength, u.entryValue, kTextCapacity);
+        u.entryValue[split.nameLength] = '\0';
+        if (split.nameLength == 0)
+            continue;
+        if (split.toWindows)
+            RemoveWindowsFile(u.entryValue, split.nameLength);
+        else
+            RemoveTargetFile(u.entryValue, split.nameLength);
+    }
+}
+
+void RemoveEmptyFolders(void)
+{
+    UninstallState& u = uninstallState;
+    char name[kTextCapacity];
+    OrderDeepestFirst(&u.folders);
+    for (int i = 0; i < u.folders.count; i++) {
+        const FolderRecord& record = u.folders.records[i];
+        if (record.state != kFolderReal)
+            continue;
+        CopyBounded(name, kTextCapacity, u.folders.pool + record.start, record.length);
+        if (JoinPath(u.path, kPathCapacity, u.target, name) >= 0)
+            RemoveEmptyFolder(u.path);
+    }
+    if (RemoveEmptyFolder(u.target) == 1)
+        u.folderStays = 1;
+}
+
+// Removes everything below the folder whose path (length characters) is in path; path is
+// extended for each entry and given back unchanged.
+static void RemoveEverythingBelow(char* path, int length)
+{
+    WIN32_FIND_DATAA found;
+    if (AppendBounded(path, kPathCapacity, length, "\\*", 2) != length + 2)
+        return;
+    HANDLE search = FindFirstFileA(path, &found);
+    path[length] = '\0';
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        const char* name = found.cFileName;
+        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
+            continue;
+        int nameLength = TextLength(name);
+        int childLength = AppendBounded(path, kPathCapacity, length, "\\", 1);
+        childLength = AppendBounded(path, kPathCapacity, childLength, name, nameLength);
+        DWORD attributes = found.dwFileAttributes;
+        if (childLength != length + 1 + nameLength) {
+            AddLeftItem(path, IDS_REASON_FAILED, 1);
+        } else if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+                   (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            RemoveLinkItself(path, attributes);
+        } else if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+            RemoveEverythingBelow(path, childLength);
+            RemoveEmptyFolder(path);
+        } else {
+            // A file link is removed as itself by the file deletion.
+            RemoveOneFile(path);
+        }
+        path[length] = '\0';
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
+void RemoveWholeTarget(void)
+{
+    UninstallState& u = uninstallState;
+    char path[kPathCapacity];
+    int length = CopyBounded(path, kPathCapacity, u.target, u.targetLength);
+    RemoveEverythingBelow(path, length);
+    RemoveEmptyFolder(u.target);
+}

@@ -1,0 +1,140 @@
+// The installation's places outside its folder: its shortcuts, its App Paths entry and the text-file commands that point at it.
+#include "base/system_libraries.h"
+#include "uninstall/shell_entries.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include "base/key_paths.h"
+#include "script/script_scan.h"
+#include "text/bounded_text.h"
+#include "uninstall/file_removal.h"
+#include "uninstall/purgax_ids.h"
+#include "uninstall/removal_report.h"
+#include "uninstall/uninstall_paths.h"
+#include "uninstall/uninstall_state.h"
+
+static const char kShellFoldersKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+static const char kAppPathsKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Quillor.exe";
+static const char kShownAppPathsKey[] =
+    "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Quillor.exe";
+
+struct TextCommand {
+    const char* key;
+    const char* defaultCommand;
+};
+
+// The commands the system has for text files before any editor takes them over.
+static const TextCommand kTextCommands[] = {
+    {"txtfile\\shell\\open\\command", "%SystemRoot%\\system32\\NOTEPAD.EXE %1"},
+    {"txtfile\\shell\\print\\command", "%SystemRoot%\\system32\\NOTEPAD.EXE /p %1"},
+};
+
+typedef void(WINAPI* NotifyShell)(LONG event, UINT flags, const void* first, const void* second);
+
+// The group folder below the Start menu's programs folder, as the installer made it. 0, or -1
+// when the programs folder is unknown or the application name is not a plain name.
+static int FindGroupFolder(char* folder)
+{
+    const char* name = uninstallState.applicationName;
+    char programs[kTextCapacity];
+    if (!IsPlainName(name, TextLength(name)) ||
+        ReadKeyPathValue(HKEY_CURRENT_USER, kShellFoldersKey, "Programs", REG_SZ, programs,
+                         kTextCapacity) != 0)
+        return -1;
+    return JoinPath(folder, kTextCapacity, programs, name) < 0 ? -1 : 0;
+}
+
+// Removes the shortcut name (a plain file name) from folder.
+static void RemoveShortcut(const char* folder, const char* name)
+{
+    char path[kPathCapacity];
+    int fits = JoinPath(path, kPathCapacity, folder, name) >= 0;
+    if (!IsPlainName(name, TextLength(name)))
+        AddLeftItem(path, IDS_REASON_OUTSIDE, 0);
+    else if (fits)
+        RemoveOneFile(path);
+    else
+        AddLeftItem(path, IDS_REASON_FAILED, 0);
+}
+
+void RemoveShortcuts(void)
+{
+    UninstallState& u = uninstallState;
+    char group[kTextCapacity];
+    int cursor = 0;
+    if (ScanForSection(u.scriptText, u.groupSection, &cursor) != 0 || FindGroupFolder(group) != 0)
+        return;
+    char desktop[kTextCapacity];
+    int first = ReadKeyPathValue(HKEY_CURRENT_USER, kShellFoldersKey, "Desktop", REG_SZ, desktop,
+                                 kTextCapacity) == 0;
+    for (;;) {
+        int keyLength = 0;
+        int valueLength = 0;
+        const char* valueStart = nullptr;
+        const char* line = u.scriptText + cursor;
+        int lineLength = ParseEntry(line, &keyLength, &valueStart, &valueLength);
+        // The installer's list ends at the first line without key and value, as here.
+        if (lineLength == 0 || (keyLength == 0 && valueLength == 0))
+            break;
+        cursor += lineLength;
+        CopyBounded(u.entryKey, kTextCapacity, line, keyLength);
+        RemoveShortcut(group, u.entryKey);
+        if (first)
+            RemoveShortcut(desktop, u.entryKey);
+        first = 0;
+    }
+    RemoveEmptyFolder(group);
+}
+
+void ListUnknownShortcuts(void)
+{
+    char group[kTextCapacity];
+    if (FindGroupFolder(group) == 0 && GetFileAttributesA(group) != INVALID_FILE_ATTRIBUTES)
+        AddLeftItem(group, IDS_REASON_UNKNOWN, 0);
+}
+
+void RemoveAppPath(void)
+{
+    UninstallState& u = uninstallState;
+    char path[kPathCapacity];
+    if (ReadKeyPathValue(HKEY_LOCAL_MACHINE, kAppPathsKey, "", REG_SZ, path, kPathCapacity) != 0 ||
+        !PointsInto(path, u.target, u.targetLength))
+        return;
+    if (RegDeleteKeyA(HKEY_LOCAL_MACHINE, kAppPathsKey) != ERROR_SUCCESS)
+        AddLeftItem(kShownAppPathsKey, IDS_REASON_FAILED, 1);
+}
+
+// Tells the shell that the text-file commands changed, so that it drops what it cached. The
+// shell's library comes from the system directory, as every library this program loads.
+static void NotifyAssociationChange(void)
+{
+    NotifyShell notify = reinterpret_cast<NotifyShell>(
+        reinterpret_cast<void*>(FindSystemProcedure("shell32.dll", "SHChangeNotify")));
+    if (notify != nullptr)
+        notify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
+}
+
+void RestoreTextCommands(void)
+{
+    UninstallState& u = uninstallState;
+    char command[kPathCapacity];
+    int restored = 0;
+    for (const TextCommand& text : kTextCommands) {
+        if (ReadKeyPathValue(HKEY_CLASSES_ROOT, text.key, "", REG_SZ, command, kPathCapacity) != 0 ||
+            !PointsInto(command, u.target, u.targetLength))
+            continue;
+        // Stored with its terminating zero, as the system stores its own expandable texts.
+        if (WriteKeyPathValue(HKEY_CLASSES_ROOT, text.key, "", REG_EXPAND_SZ, text.defaultCommand,
+                              TextLength(text.defaultCommand) + 1) == 0) {
+            restored = 1;
+        } else {
+            JoinPath(command, kPathCapacity, "HKEY_CLASSES_ROOT", text.key);
+            AddLeftItem(command, IDS_REASON_FAILED, 1);
+        }
+    }
+    if (restored)
+        NotifyAssociationChange();
+}

@@ -1,0 +1,193 @@
+// Tests of the uninstaller's text rules and folder table, and of the script hash it shares with the installer.
+#include <gtest/gtest.h>
+
+#include <string.h>
+
+#include <string>
+
+#include "uninstall/folder_table.h"
+#include "uninstall/uninstall_paths.h"
+
+namespace {
+
+struct CommandRow {
+    const char* command;
+    const char* target;    // nullptr: no target
+    const char* program;
+};
+
+TEST(UninstallCommand, TargetAndProgram)
+{
+    const CommandRow rows[] = {
+        {"C:\\WINDOWS\\Purgax.exe /C:\\Program Files\\Quillor", "C:\\Program Files\\Quillor",
+         "C:\\WINDOWS\\Purgax.exe"},
+        // A quoted program name may hold a '/'; a quoted target loses its quotes.
+        {"\"C:/WIN DOWS/Purgax.exe\" /\"C:\\Quillor\"", "C:\\Quillor", "C:/WIN DOWS/Purgax.exe"},
+        {"  Purgax.exe   /C:\\a/b", "C:\\a/b", "Purgax.exe"},
+        {"Purgax.exe /", "", "Purgax.exe"},
+        {"Purgax.exe C:\\Quillor", nullptr, "Purgax.exe C:\\Quillor"},
+        {"\"Purgax.exe", nullptr, "Purgax.exe"},
+        {"", nullptr, ""},
+    };
+    for (const CommandRow& row : rows) {
+        SCOPED_TRACE(row.command);
+        int length = -1;
+        const char* target = FindCommandTarget(row.command, &length);
+        if (row.target == nullptr) {
+            EXPECT_EQ(nullptr, target);
+        } else {
+            ASSERT_NE(nullptr, target);
+            EXPECT_EQ(row.target, std::string(target, length));
+        }
+        const char* program = FindCommandProgram(row.command, &length);
+        EXPECT_EQ(row.program, std::string(program, length));
+    }
+}
+
+struct TargetRow {
+    const char* text;
+    int length;   // -1: refused
+};
+
+TEST(UninstallCommand, TargetsThatAreRefused)
+{
+    const TargetRow rows[] = {
+        {"C:\\Program Files\\Quillor", 24},
+        {"c:\\Quillor\\", 10},
+        {"\\\\server\\share\\Quillor", 22},
+        {"C:\\A\\B.C\\d e", 12},
+        {"", -1},
+        {"Quillor", -1},
+        {"\\Quillor", -1},
+        {"C:Quillor", -1},
+        {"C:", -1},
+        {"C:\\", -1},
+        {"C:\\\\", -1},
+        {"1:\\Quillor", -1},
+        {"\\\\server\\share", -1},
+        {"\\\\server\\share\\", -1},
+        {"\\\\server", -1},
+        {"\\\\?\\C:\\Quillor", -1},
+        {"\\\\.\\C:\\Quillor", -1},
+        {"C:\\Quillor\\..", -1},
+        {"C:\\Quillor\\.\\x", -1},
+        {"C:\\Quillor\\...", -1},
+        {"C:\\ . \\x", -1},
+        {"C:\\Quillor\\\\x", -1},
+        {"C:\\Quillor/x", -1},
+        {"C:\\Quillor\\D:x", -1},
+        {"C:\\Quil*lor", -1},
+        {"C:\\Quil\"lor", -1},
+        {"C:\\Quil\tlor", -1},
+    };
+    for (const TargetRow& row : rows) {
+        SCOPED_TRACE(row.text);
+        EXPECT_EQ(row.length, CheckTargetText(row.text, (int)strlen(row.text)));
+    }
+}
+
+struct NameRow {
+    const char* name;
+    int staysInside;
+    int plain;
+};
+
+TEST(UninstallNames, DestinationsThatStayInside)
+{
+    const NameRow rows[] = {
+        {"Quillor.exe", 1, 1},
+        {"SAMPLES\\HELLO.TXT", 1, 0},
+        {"X;Y", 1, 1},
+        {"a.b c", 1, 1},
+        {"", 0, 0},
+        {"..", 0, 0},
+        {".", 0, 0},
+        {"..\\x", 0, 0},
+        {"a\\..\\..\\x", 0, 0},
+        {"a\\ .. \\x", 0, 0},
+        {"\\x", 0, 0},
+        {"a\\", 0, 0},
+        {"a\\\\b", 0, 0},
+        {"a/b", 0, 0},
+        {"/x", 0, 0},
+        {"C:x", 0, 0},
+        {"C:\\x", 0, 0},
+        {"x:stream", 0, 0},
+    };
+    for (const NameRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        int length = (int)strlen(row.name);
+        EXPECT_EQ(row.staysInside, StaysInside(row.name, length));
+        EXPECT_EQ(row.plain, IsPlainName(row.name, length));
+    }
+}
+
+struct PlaceRow {
+    const char* path;
+    const char* folder;
+    int below;
+};
+
+TEST(UninstallNames, PathsBelowFoldersWithoutRegardToCase)
+{
+    const PlaceRow rows[] = {
+        {"C:\\Windows", "C:\\WINDOWS", 1},
+        {"c:\\windows\\system32\\", "C:\\Windows\\", 1},
+        {"C:\\WindowsApps", "C:\\Windows", 0},
+        {"C:\\Win", "C:\\Windows", 0},
+        {"D:\\Anything", "D:\\", 1},
+        {"C:\\x", "", 0},
+    };
+    for (const PlaceRow& row : rows) {
+        SCOPED_TRACE(std::string(row.path) + " in " + row.folder);
+        EXPECT_EQ(row.below, IsSameOrBelow(row.path, row.folder));
+    }
+    const char target[] = "C:\\Program Files\\Quillor";
+    int length = (int)strlen(target);
+    EXPECT_TRUE(PointsInto("c:\\program files\\quillor\\Quillor.exe %1", target, length));
+    EXPECT_TRUE(PointsInto("\"C:\\Program Files\\Quillor\\Quillor.exe\" \"%1\"", target, length));
+    EXPECT_FALSE(PointsInto("C:\\Program Files\\Quillor2\\Quillor.exe", target, length));
+    EXPECT_FALSE(PointsInto("C:\\Program Files\\Quillor", target, length));
+    EXPECT_FALSE(PointsInto("%SystemRoot%\\system32\\NOTEPAD.EXE %1", target, length));
+}
+
+TEST(UninstallFolders, EachFolderOnceAndTheDeepestFirst)
+{
+    static FolderTable table;
+    ClearFolderTable(&table);
+    const char* paths[] = {"SMALL", "SMALL\\S1", "MEDIUM", "small\\s1", "SMALL\\S1\\DEEP", "BIG"};
+    const int expected[] = {0, 1, 2, 1, 3, 4};
+    for (int i = 0; i < 6; i++)
+        EXPECT_EQ(expected[i], FindOrAddFolder(&table, paths[i], (int)strlen(paths[i])))
+            << paths[i];
+    OrderDeepestFirst(&table);
+    std::string order;
+    for (int i = 0; i < table.count; i++)
+        order += std::string(table.pool + table.records[i].start, table.records[i].length) + "|";
+    EXPECT_EQ(0u, order.find("SMALL\\S1\\DEEP|SMALL\\S1|")) << order;
+    EXPECT_EQ(order.size() - 4, order.rfind("BIG|")) << order;
+
+    // A full table adds nothing more.
+    ClearFolderTable(&table);
+    for (int i = 0; i < kFolderLimit; i++) {
+        std::string name = std::to_string(i);
+        ASSERT_EQ(i, FindOrAddFolder(&table, name.c_str(), (int)name.size()));
+    }
+    EXPECT_EQ(-1, FindOrAddFolder(&table, "new", 3));
+    EXPECT_EQ(7, FindOrAddFolder(&table, "7", 1));
+}
+
+}  // namespace
+
+#ifdef _WIN32
+#include "base/script_hash.h"
+
+TEST(ScriptHash, IsTheSha256OfTheText)
+{
+    char hex[kHashTextCapacity];
+    ASSERT_EQ(0, HashText("abc", 3, hex));
+    EXPECT_STREQ("ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad", hex);
+    ASSERT_EQ(0, HashText("", 0, hex));
+    EXPECT_STREQ("e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855", hex);
+}
+#endif
