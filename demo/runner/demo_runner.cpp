@@ -20,8 +20,15 @@ namespace {
 
 const DWORD kRunLimitMs = 120000;
 const char kCurrentVersion[] = "Software\\Microsoft\\Windows\\CurrentVersion";
+const char kSessionManager[] = "System\\CurrentControlSet\\Control\\Session Manager";
 const char kShellFolders[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
+// What the programs list shows of the entry, and the script's hash the uninstaller checks.
+const char* const kUninstallValues[] = {
+    "DisplayName", "UninstallString", "InstallLocation", "DisplayIcon", "EstimatedSize",
+    "NoModify", "NoRepair", "Publisher", "DisplayVersion", "ScriptSha256",
+};
 
 int driverFailures;
 
@@ -81,16 +88,20 @@ done:
 }
 
 // Has the program paint what it shows, then saves the screen as NN-name.bmp. With a thread
-// given, the program is held still from the painting to the capture (the progress dialog
-// would be gone otherwise).
+// given, the program is held still while its screen is read, and is not asked to paint again:
+// the progress dialog draws every change at once, while a repaint would wait behind the copy's
+// step messages and leave the dialog blank in the picture.
 void TakeScreenshot(const std::string& folder, const char* name, HWND window, HANDLE hold = 0)
 {
     static int number;
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    if (!hold)
+        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    // Wine hands what a program drew to the X server when the program next looks at its
+    // queue: a message sent to it is answered from there.
     DWORD_PTR ignored = 0;
     SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored);
     if (hold) SuspendThread(hold);
-    else Sleep(300);  // lets the X server show what was painted before it is read back
+    Sleep(300);  // lets the X server show what was painted before it is read back
     char file[64];
     snprintf(file, sizeof file, "%02d-%s.bmp", ++number, name);
     if (SaveScreenBitmap(folder + "\\" + file) != 0) {
@@ -188,12 +199,30 @@ void PrintShortcutsIn(const std::string& folder, const std::string& suffix)
     if (!printed) printf("    (none in %s)\n", folder.c_str());
 }
 
+// Prints a value as stored: a text between quotation marks, with its type when it is not
+// REG_SZ; a number as a number.
 void PrintRegistryValue(HKEY root, const char* rootName, const std::string& keyPath,
                         const char* valueName)
 {
-    std::string text;
-    int status = ReadRegistryText(root, keyPath.c_str(), valueName, &text);
-    std::string shown = status == 0 ? "\"" + text + "\"" : "(not written)";
+    StoredValue value = ReadStoredValue(root, keyPath, valueName);
+    std::string shown = "(not written)";
+    if (value.valueExists && value.type == REG_DWORD && value.data.size() == sizeof(DWORD)) {
+        DWORD number = 0;
+        memcpy(&number, value.data.data(), sizeof number);
+        shown = std::to_string(number) + " (REG_DWORD)";
+    } else if (value.valueExists && value.type == REG_MULTI_SZ) {
+        // Texts one after the other, each ended by a zero, the list by an empty one.
+        shown = "";
+        for (size_t at = 0; at < value.data.size() && value.data[at] != '\0';) {
+            std::string text(value.data.c_str() + at);
+            shown += (shown.empty() ? "\"" : ", \"") + text + "\"";
+            at += text.size() + 1;
+        }
+        shown += " (REG_MULTI_SZ)";
+    } else if (value.valueExists) {
+        shown = "\"" + std::string(value.data.c_str()) + "\"";
+        if (value.type == REG_EXPAND_SZ) shown += " (REG_EXPAND_SZ)";
+    }
     printf("    %s\\%s [%s]\n        = %s\n", rootName, keyPath.c_str(),
            valueName ? valueName : "default", shown.c_str());
 }
@@ -206,20 +235,41 @@ struct RunRecord {
     int progressSeen;
 };
 
-// The sample payload is copied within milliseconds: looks for the progress dialog without
-// pausing, until the next message box or for at most a second, and takes its picture.
+// The percentage a control of the progress dialog shows, read without sending it a message
+// (its thread may be held), or -1.
+int ShownPercent(HWND dialog, int id)
+{
+    std::string text = ReadWindowTitle(GetDlgItem(dialog, id));
+    return text.empty() ? -1 : atoi(text.c_str());
+}
+
+// The sample payload is copied within milliseconds: holds the setup program and lets it run in
+// short slices until both bars stand part of the way (or the dialog goes), then takes the
+// progress dialog's picture while the program is held.
 void CatchProgressDialog(const DrivenProgram& program, const std::string& shots, RunRecord* record)
 {
-    DWORD start = GetTickCount();
-    while (GetTickCount() - start < 1000 && !FindMessageBox(program) &&
-           WaitForSingleObject(program.process.hProcess, 0) == WAIT_TIMEOUT) {
-        HWND progress = FindProgramWindow(program, DIALOG_CLASS, nullptr, IDC_COPY_CANCEL);
-        if (progress) {
-            record->progressSeen = 1;
-            TakeScreenshot(shots, "progress", progress, program.process.hThread);
+    HANDLE thread = program.process.hThread;
+    HWND progress = 0;
+    for (DWORD start = GetTickCount(); !progress && GetTickCount() - start < 2000;) {
+        if (FindMessageBox(program) ||
+            WaitForSingleObject(program.process.hProcess, 0) != WAIT_TIMEOUT)
+            return;
+        progress = FindProgramWindow(program, DIALOG_CLASS, nullptr, IDC_COPY_CANCEL);
+    }
+    if (!progress) return;
+    record->progressSeen = 1;
+    for (int slice = 0; slice < 2000 && IsWindowVisible(progress); slice++) {
+        SuspendThread(thread);
+        int file = ShownPercent(progress, IDC_COPY_FILE_TEXT);
+        int overall = ShownPercent(progress, IDC_COPY_OVERALL_TEXT);
+        ResumeThread(thread);
+        if (file > 0 && file < 100 && overall > 0 && overall < 100) {
+            TakeScreenshot(shots, "progress", progress, thread);
             return;
         }
+        SwitchToThread();
     }
+    if (IsWindowVisible(progress)) TakeScreenshot(shots, "progress", progress, thread);
 }
 
 // Answers a question as a person installing Quillor would, after taking its picture: Install
@@ -286,20 +336,22 @@ const char* ExitMeaning(DWORD status)
     return "unknown";
 }
 
-void PrintSummary(const std::string& mediumFolder, const RunRecord& record, DWORD exitCode)
+// Prints the files, shortcuts and registry values that the installation of the medium makes,
+// as they are now on the machine.
+void PrintMachine(const std::string& mediumFolder, const RunRecord& record)
 {
     std::string script;
     ReadFileBytes(mediumFolder + "\\SETUP.INF", &script);
     std::string application = ScriptValue(script, "Install", "Application");
 
-    printf("\n== What the installation did ==\n");
-    printf("Target directory: %s\n", record.targetDir.c_str());
+    printf("Target directory: %s%s\n", record.targetDir.c_str(),
+           PathExists(record.targetDir) ? "" : " (not there)");
     ListFiles(record.targetDir, "");
     for (const std::string& name : WindowsDirectoryEntries(script)) {
         std::string path = WindowsFolder() + "\\" + name;
         long long size = ReadFileSizeOnDisk(path);
         if (size >= 0) printf("Windows directory: %s, %lld bytes\n", path.c_str(), size);
-        else printf("Windows directory: %s is missing\n", path.c_str());
+        else printf("Windows directory: %s is not there\n", path.c_str());
     }
 
     std::string programs, desktop;
@@ -315,8 +367,8 @@ void PrintSummary(const std::string& mediumFolder, const RunRecord& record, DWOR
     std::string appPath = std::string(kCurrentVersion) + "\\App Paths\\Quillor.exe";
     PrintRegistryValue(HKEY_LOCAL_MACHINE, "HKLM", appPath, nullptr);
     std::string uninstall = std::string(kCurrentVersion) + "\\Uninstall\\" + application;
-    PrintRegistryValue(HKEY_LOCAL_MACHINE, "HKLM", uninstall, "DisplayName");
-    PrintRegistryValue(HKEY_LOCAL_MACHINE, "HKLM", uninstall, "UninstallString");
+    for (const char* name : kUninstallValues)
+        PrintRegistryValue(HKEY_LOCAL_MACHINE, "HKLM", uninstall, name);
     PrintRegistryValue(HKEY_CLASSES_ROOT, "HKCR", "txtfile\\shell\\open\\command", nullptr);
     PrintRegistryValue(HKEY_CLASSES_ROOT, "HKCR", "txtfile\\shell\\print\\command", nullptr);
     size_t position = 0;
@@ -329,14 +381,81 @@ void PrintSummary(const std::string& mediumFolder, const RunRecord& record, DWOR
         PrintRegistryValue(HKEY_CLASSES_ROOT, "HKCR", suffixKey, nullptr);
         position = last;
     }
+}
 
+void PrintMessages(const std::vector<SeenMessageBox>& boxes)
+{
     printf("\nMessages, in order:\n");
-    for (const SeenMessageBox& box : record.boxes) {
+    for (const SeenMessageBox& box : boxes) {
         printf("    [%s] %s\n", box.caption.c_str(), box.text.c_str());
     }
+}
+
+void PrintSummary(const std::string& mediumFolder, const RunRecord& record, DWORD exitCode)
+{
+    printf("\n== What the installation did ==\n");
+    PrintMachine(mediumFolder, record);
+    PrintMessages(record.boxes);
     printf("\nThe run ended with exit status %lu (%s) and the report:\n    %s\n",
            (unsigned long)exitCode, ExitMeaning(exitCode),
            record.boxes.empty() ? "(none)" : record.boxes.back().text.c_str());
+}
+
+// Answers the uninstaller as a person who wants Quillor gone: Yes to its question and OK to
+// its report, each after its picture. 0, or -1 when it did not end in time.
+int AnswerUninstaller(const DrivenProgram& program, const std::string& shots,
+                      std::vector<SeenMessageBox>* boxes)
+{
+    DWORD start = GetTickCount();
+    while (WaitForSingleObject(program.process.hProcess, kPollMs) == WAIT_TIMEOUT) {
+        if (GetTickCount() - start > kRunLimitMs) {
+            fprintf(stderr, "demo runner: the uninstaller did not end; on screen:\n%s",
+                    DescribeScreen(program.process.dwProcessId).c_str());
+            return -1;
+        }
+        Question asked;
+        if (FindQuestion(program, &asked) != 0) continue;
+        int asks = GetDlgItem(asked.window, IDYES) != 0;
+        TakeScreenshot(shots, asks ? "uninstall-question" : "uninstall-report", asked.window);
+        boxes->push_back(asked);
+        AnswerQuestion(program, asked, asks ? IDYES : IDOK);
+    }
+    return 0;
+}
+
+// Starts the entry's UninstallString as the programs list does, from C:\, answers it, and
+// prints what is left of the installation. Returns the uninstaller's exit status, or -1.
+long RunUninstallEntry(const std::string& mediumFolder, const RunRecord& record,
+                       const std::string& shots)
+{
+    std::string script;
+    ReadFileBytes(mediumFolder + "\\SETUP.INF", &script);
+    std::string entry = std::string(kCurrentVersion) + "\\Uninstall\\" +
+                        ScriptValue(script, "Install", "Application");
+    std::string command;
+    if (ReadRegistryText(HKEY_LOCAL_MACHINE, entry.c_str(), "UninstallString", &command) != 0) {
+        printf("\nNo uninstall entry to run.\n");
+        return -1;
+    }
+    printf("\n== Uninstalling, as the programs list would ==\nStarting %s\n", command.c_str());
+    fflush(stdout);
+    DrivenProgram program = {};
+    std::vector<SeenMessageBox> boxes;
+    DWORD exitCode = 1;
+    long status = -1;
+    if (StartCommandLine(command, "C:\\", &program) == 0 &&
+        AnswerUninstaller(program, shots, &boxes) == 0) {
+        GetExitCodeProcess(program.process.hProcess, &exitCode);
+        status = static_cast<long>(exitCode);
+    }
+    CloseProgram(&program);
+    PrintMessages(boxes);
+    printf("\nThe uninstaller ended with exit status %ld.\n", status);
+    printf("\n== What is left on the machine ==\n");
+    PrintMachine(mediumFolder, record);
+    printf("\nPending file operations of the next restart:\n");
+    PrintRegistryValue(HKEY_LOCAL_MACHINE, "HKLM", kSessionManager, "PendingFileRenameOperations");
+    return status;
 }
 
 }  // namespace
@@ -345,8 +464,10 @@ int main(int argc, char** argv)
 {
     // The script that runs us parses this output: no CR before each LF.
     _setmode(_fileno(stdout), _O_BINARY);
-    if (argc != 3) {
-        fprintf(stderr, "usage: demo_runner MEDIUM_FOLDER SCREENSHOT_FOLDER\n");
+    // --install-only: the installation alone, without running the uninstall entry after it.
+    int installOnly = argc == 4 && strcmp(argv[3], "--install-only") == 0;
+    if (argc != 3 && !installOnly) {
+        fprintf(stderr, "usage: demo_runner MEDIUM_FOLDER SCREENSHOT_FOLDER [--install-only]\n");
         return 2;
     }
     std::string mediumFolder = argv[1];
@@ -365,6 +486,8 @@ int main(int argc, char** argv)
         GetExitCodeProcess(program.process.hProcess, &exitCode);
         PrintSummary(mediumFolder, record, exitCode);
         status = driverFailures == 0 && exitCode == 0 ? 0 : 1;
+        if (status == 0 && !installOnly && RunUninstallEntry(mediumFolder, record, shots) != 0)
+            status = 1;
     }
     CloseProgram(&program);
     fflush(stdout);

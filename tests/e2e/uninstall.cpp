@@ -316,14 +316,10 @@ protected:
     }
 
     // Starts the uninstaller with a command line, as the programs list starts UninstallString.
-    void StartUninstaller(std::string commandLine, const std::string& folder = "C:\\")
+    void StartUninstaller(const std::string& commandLine, const std::string& folder = "C:\\")
     {
         CloseProgram(&program);
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof startup;
-        ASSERT_TRUE(CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                                   folder.c_str(), &startup, &program.process))
-            << commandLine;
+        ASSERT_EQ(0, StartCommandLine(commandLine, folder.c_str(), &program));
     }
 
     std::string UninstallString()

@@ -332,13 +332,20 @@ int StartProgram(const char* exePath, const char* workingDir, DrivenProgram* pro
 int StartProgramWithArguments(const char* exePath, const std::string& arguments,
                               const char* workingDir, DrivenProgram* program)
 {
+    std::string commandLine = std::string("\"") + exePath + "\"";
+    if (!arguments.empty()) commandLine += " " + arguments;
+    return StartCommandLine(commandLine, workingDir, program);
+}
+
+int StartCommandLine(const std::string& commandLine, const char* workingDir,
+                     DrivenProgram* program)
+{
     memset(program, 0, sizeof *program);
     STARTUPINFOA startup;
     memset(&startup, 0, sizeof startup);
     startup.cb = sizeof startup;
-    std::string commandLine = std::string("\"") + exePath + "\"";
-    if (!arguments.empty()) commandLine += " " + arguments;
-    if (!CreateProcessA(exePath, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, workingDir,
+    std::string writable = commandLine;
+    if (!CreateProcessA(nullptr, &writable[0], nullptr, nullptr, FALSE, 0, nullptr, workingDir,
                         &startup, &program->process)) {
         failureReporter("cannot start " + commandLine + " in " +
                         (workingDir ? workingDir : "(current directory)") + ", error " +

@@ -63,6 +63,11 @@ int StartProgram(const char* exePath, const char* workingDir, DrivenProgram* pro
 int StartProgramWithArguments(const char* exePath, const std::string& arguments,
                               const char* workingDir, DrivenProgram* program);
 
+// Starts a whole command line as the system starts a registered command (UninstallString): the
+// program is what the command line names first. Returns 0, or -1 after reporting.
+int StartCommandLine(const std::string& commandLine, const char* workingDir,
+                     DrivenProgram* program);
+
 // Ends the program if it still runs (by its own handle) and closes its handles. Safe to call twice.
 void CloseProgram(DrivenProgram* program);
 
