@@ -36,6 +36,7 @@ const int kRegistrationKeyCount = 1;
 // directory (App Paths, the txtfile commands) and the uninstaller in the Windows directory.
 const char kEditorName[] = "Quillor.exe";
 const char kUninstallerName[] = "Purgax.exe";
+const char kScriptName[] = "SETUP.INF";
 
 // Placeholders for the folders that only exist on the target machine.
 const char kTargetDir[] = "<target>";
@@ -708,7 +709,8 @@ void WarnFileNames(Check* check, int lineNumber, const FileEntry& file, int sour
     }
 }
 
-// The editor and the uninstaller, which SETUP.EXE names whatever the script copies.
+// The editor and the uninstaller, which SETUP.EXE names whatever the script copies, and the
+// copy of the script itself.
 void CheckNamedPrograms(Check* check)
 {
     if (check->targetFiles.count(NameKey(kEditorName)) == 0)
@@ -725,6 +727,14 @@ void CheckNamedPrograms(Check* check)
                  "): SETUP.EXE still writes the uninstall entry " + uninstaller + " /" +
                  kTargetDir + ", so the program cannot be removed from the list of installed "
                  "programs");
+    // The uninstaller learns the files of the installation only from this copy.
+    if (check->targetFiles.count(NameKey(kScriptName)) == 0)
+        Warn(check, 0, "script-copy-missing",
+             std::string("no [Files] entry installs ") + kScriptName + " into " + kTargetDir +
+                 " (write it as Setup script=" + kScriptName + "): without that copy the "
+                 "uninstaller does not know the installed files; it can only offer to remove "
+                 "the whole target folder, and leaves the shortcuts and the Windows-directory "
+                 "files behind");
 }
 
 void CheckFiles(Check* check)

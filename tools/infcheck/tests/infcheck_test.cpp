@@ -66,7 +66,8 @@ const char kFiles[] =
     "[Files]\r\n"
     "Program=Quillor.exe\r\n"
     "Notes=README.TXT\r\n"
-    "Uninstall=%Purgax.exe\r\n";
+    "Uninstall=%Purgax.exe\r\n"
+    "Setup script=SETUP.INF\r\n";
 const char kGroup[] =
     "[Group]\r\n"
     "Quillor.lnk=Quillor.exe,Quillor text editor,%Quillor.exe,0\r\n";
@@ -111,15 +112,15 @@ TEST(Infcheck, CleanScriptReportsEverythingAndExitsZero)
     EXPECT_EQ("SETUP.INF:2: Application = 'Quillor'", LineStartingWith(report.output, "SETUP.INF:2:"));
     EXPECT_EQ("SETUP.INF:6: file 'Program': 'Quillor.exe' -> <target>\\Quillor.exe",
               LineStartingWith(report.output, "SETUP.INF:6:"));
-    EXPECT_EQ("SETUP.INF:10: shortcut <programs>\\Quillor\\Quillor.lnk",
-              LineStartingWith(report.output, "SETUP.INF:10:"));
+    EXPECT_EQ("SETUP.INF:11: shortcut <programs>\\Quillor\\Quillor.lnk",
+              LineStartingWith(report.output, "SETUP.INF:11:"));
     EXPECT_EQ("    target <target>\\Quillor.exe",
               LineStartingWith(report.output, "    target"));
     EXPECT_EQ("    icon <target>\\Quillor.exe, index 0", LineStartingWith(report.output, "    icon"));
     EXPECT_EQ("    also on the desktop: <desktop>\\Quillor.lnk",
               LineStartingWith(report.output, "    also"));
     EXPECT_EQ("    suffix .ini -> txtfile", LineStartingWith(report.output, "    suffix .ini"));
-    EXPECT_EQ("SETUP.INF: 4 settings, 3 files, 1 shortcut, 2 suffixes; 0 warnings, 0 errors",
+    EXPECT_EQ("SETUP.INF: 4 settings, 4 files, 1 shortcut, 2 suffixes; 0 warnings, 0 errors",
               LineStartingWith(report.output, "SETUP.INF: 4 settings"));
 }
 
@@ -184,13 +185,13 @@ INSTANTIATE_TEST_SUITE_P(
         TrapCase{"BlankBeforeHeader", std::string(kInstall) + " [Files]\r\n" + kAfterInstall,
                  kCheckWarnings, 5, "header-blank"},
         TrapCase{"SecondSection", CleanScript() + "[Files]\r\nExtra=EXTRA.TXT\r\n",
-                 kCheckWarnings, 13, "section-repeated"},
+                 kCheckWarnings, 14, "section-repeated"},
         TrapCase{"ByteOrderMark", "\xEF\xBB\xBF" + CleanScript(), kCheckUnusable, 1, "bom"},
         TrapCase{"CarriageReturnsOnly",
                  "[Install]\rApplication=Q\r[Files]\rProgram=Quillor.exe\r", kCheckUnusable, 1,
                  "cr-break"},
         TrapCase{"ZeroByte", CleanScript() + std::string(1, '\0') + "[Other]\r\n",
-                 kCheckWarnings, 13, "zero-byte"},
+                 kCheckWarnings, 14, "zero-byte"},
         TrapCase{"LineBeforeAnySection", "Application=Quillor\r\n" + CleanScript(),
                  kCheckWarnings, 1, "outside-section"},
         TrapCase{"FileWithoutSource", std::string(kInstall) + "[Files]\r\nNotes=README.TXT;\r\n" +
@@ -206,45 +207,45 @@ INSTANTIATE_TEST_SUITE_P(
         TrapCase{"SameShortcutTwice",
                  std::string(kInstall) + kFiles + kGroup +
                      "quillor.LNK=README.TXT,Notes,,0\r\n" + kRegistration,
-                 kCheckWarnings, 11, "dest-duplicate"},
+                 kCheckWarnings, 12, "dest-duplicate"},
         TrapCase{"PercentInTarget",
                  WithShortcut("Q.lnk=%Quillor.exe,Q,%Quillor.exe,0"),
-                 kCheckWarnings, 10, "group-percent"},
+                 kCheckWarnings, 11, "group-percent"},
         TrapCase{"ShortcutWithoutExtension",
                  WithShortcut("Quillor=Quillor.exe,Q,,0"),
-                 kCheckWarnings, 10, "lnk-extension"},
+                 kCheckWarnings, 11, "lnk-extension"},
         TrapCase{"ShortcutToAFileNotCopied",
                  WithShortcut("Q.lnk=Quill.exe,Q,,0"),
-                 kCheckWarnings, 10, "target-not-installed"},
+                 kCheckWarnings, 11, "target-not-installed"},
         TrapCase{"EmptyLineEndsGroup",
                  std::string(kInstall) + kFiles + kGroup + "\r\nNotes.lnk=README.TXT,N,,0\r\n" +
                      kRegistration,
-                 kCheckWarnings, 11, "group-ended"},
+                 kCheckWarnings, 12, "group-ended"},
         TrapCase{"CommentEndsGroup",
                  std::string(kInstall) + kFiles + "[Group]\r\n;first\r\nQ.lnk=Quillor.exe,Q,,0\r\n" +
                      kRegistration,
-                 kCheckWarnings, 10, "group-ended"},
+                 kCheckWarnings, 11, "group-ended"},
         TrapCase{"SuffixWithDot", std::string(kInstall) + kFiles + kGroup +
                                       "[Registration]\r\nSuffixes=txt .ini\r\n",
-                 kCheckWarnings, 12, "suffix-dot"},
+                 kCheckWarnings, 13, "suffix-dot"},
         TrapCase{"SuffixesByComma", std::string(kInstall) + kFiles + kGroup +
                                         "[Registration]\r\nSuffixes=txt,ini\r\n",
-                 kCheckWarnings, 12, "suffix-separator"},
+                 kCheckWarnings, 13, "suffix-separator"},
         TrapCase{"MisspeltFilesHeader", std::string(kInstall) + "[File]\r\nProgram=Quillor.exe\r\n" +
                                             kGroup + kRegistration,
                  kCheckUnusable, 5, "header-misspelt"},
         TrapCase{"MisspeltRegistrationHeader", std::string(kInstall) + kFiles + kGroup +
                                                    "[Registartion]\r\nSuffixes=txt\r\n",
-                 kCheckWarnings, 11, "header-misspelt"},
+                 kCheckWarnings, 12, "header-misspelt"},
         TrapCase{"IconIndexNotANumber",
                  WithShortcut("Q.lnk=Quillor.exe,Q,%Quillor.exe,first"),
-                 kCheckWarnings, 10, "group-icon-index"},
+                 kCheckWarnings, 11, "group-icon-index"},
         TrapCase{"IconFileAndIndexSwapped",
                  WithShortcut("Q.lnk=Quillor.exe,Q,0,%Quillor.exe"),
-                 kCheckWarnings, 10, "group-icon-swapped"},
+                 kCheckWarnings, 11, "group-icon-swapped"},
         TrapCase{"CommaInDescription",
                  WithShortcut("Q.lnk=Quillor.exe,Quillor, the editor,%Quillor.exe,0"),
-                 kCheckWarnings, 10, "group-comma"},
+                 kCheckWarnings, 11, "group-comma"},
         TrapCase{"NoEditorInstalled",
                  std::string(kInstall) + "[Files]\r\nNotes=README.TXT\r\nUninstall=%Purgax.exe\r\n" +
                      "[Group]\r\nNotes.lnk=README.TXT,Notes,,0\r\n" + kRegistration,
@@ -253,11 +254,15 @@ INSTANTIATE_TEST_SUITE_P(
                  std::string(kInstall) + "[Files]\r\nProgram=Quillor.exe\r\nUninstall=Purgax.exe\r\n" +
                      kGroup + kRegistration,
                  kCheckWarnings, 0, "uninstaller-missing"},
+        TrapCase{"NoCopyOfTheScriptInTheTarget",
+                 std::string(kInstall) + "[Files]\r\nProgram=Quillor.exe\r\nUninstall=%Purgax.exe\r\n" +
+                     "Script=%SETUP.INF\r\n" + kGroup + kRegistration,
+                 kCheckWarnings, 0, "script-copy-missing"},
         TrapCase{"LineEndsConvertedTwice", ConvertedTwice(CleanScript()), kCheckWarnings, 1,
                  "cr-doubled"},
         TrapCase{"SuffixesInOtherCase", std::string(kInstall) + kFiles + kGroup +
                                             "[Registration]\r\nsuffixes=txt\r\n",
-                 kCheckWarnings, 12, "key-case"}),
+                 kCheckWarnings, 13, "key-case"}),
     [](const testing::TestParamInfo<TrapCase>& info) { return std::string(info.param.name); });
 
 TEST(Infcheck, MissingInstallOrFilesMakesTheScriptUnusable)
@@ -325,10 +330,10 @@ TEST(Infcheck, EmptyLineInGroupDropsTheShortcutsAfterIt)
     Report report = Check(std::string(kInstall) + kFiles + kGroup +
                           "\r\nNotes.lnk=README.TXT,N,,0\r\nMore.lnk=README.TXT,M,,0\r\n" +
                           kRegistration);
-    EXPECT_EQ("", LineStartingWith(report.output, "SETUP.INF:12: shortcut"));
-    std::string warning = LineStartingWith(report.output, "SETUP.INF:11: warning:");
+    EXPECT_EQ("", LineStartingWith(report.output, "SETUP.INF:13: shortcut"));
+    std::string warning = LineStartingWith(report.output, "SETUP.INF:12: warning:");
     EXPECT_NE(std::string::npos, warning.find("an empty line ends the [Group] list: the shortcuts "
-                                              "on lines 12, 13 are never made"))
+                                              "on lines 13, 14 are never made"))
         << warning;
 }
 
@@ -351,7 +356,7 @@ TEST(Infcheck, LinesConvertedTwiceGiveOneWarningAndNoRawCarriageReturn)
 {
     Report report = Check(ConvertedTwice(CleanScript()));
     EXPECT_EQ(1, CountWarnings(report.output)) << report.output;
-    EXPECT_NE("", LineStartingWith(report.output, "SETUP.INF:1: warning: 12 lines end in CR CR LF"))
+    EXPECT_NE("", LineStartingWith(report.output, "SETUP.INF:1: warning: 13 lines end in CR CR LF"))
         << report.output;
     EXPECT_EQ("SETUP.INF:2: Application = 'Quillor\\r'",
               LineStartingWith(report.output, "SETUP.INF:2:"));
@@ -362,17 +367,17 @@ TEST(Infcheck, MisspeltHeaderSaysWhatTheInstallerDoesWithoutTheSection)
 {
     Report report = Check(std::string(kInstall) + kFiles + "[Grup]\r\n" + (kGroup + 9) +
                           kRegistration);
-    EXPECT_EQ("SETUP.INF:9: warning: header '[Grup]' does not open section [Group] (is the name "
+    EXPECT_EQ("SETUP.INF:10: warning: header '[Grup]' does not open section [Group] (is the name "
               "misspelt?); without a [Group] SETUP.EXE silently makes no group folder and no "
               "shortcuts [header-misspelt]",
-              LineStartingWith(report.output, "SETUP.INF:9:"));
+              LineStartingWith(report.output, "SETUP.INF:10:"));
 }
 
 TEST(Infcheck, CutGroupValueNamesTheFieldsItLoses)
 {
     std::string value = "Quillor.exe," + std::string(110, 'D') + ",%Quillor.exe,2";
     Report report = Check(WithShortcut(("Q.lnk=" + value).c_str()));
-    std::string line = LineStartingWith(report.output, "SETUP.INF:10: warning: the value is 137");
+    std::string line = LineStartingWith(report.output, "SETUP.INF:11: warning: the value is 137");
     EXPECT_NE(std::string::npos,
               line.find("so the shortcut gets the icon file '<target>\\Qui' instead of "
                         "'<target>\\Quillor.exe' and the icon index 0 instead of 2 [value-cut]"))
@@ -384,9 +389,12 @@ TEST(Infcheck, SummaryCountsInTheSingular)
     Report report = Check("[Install]\r\nApplication=Quillor\r\nCaption=Q\r\n"
                           "[Files]\r\nProgram=Quillor.exe\r\n" + std::string(kGroup) +
                           "[Registration]\r\nSuffixes=txt\r\n");
-    EXPECT_EQ("SETUP.INF: 3 settings, 1 file, 1 shortcut, 1 suffix; 1 warning, 0 errors",
+    EXPECT_EQ("SETUP.INF: 3 settings, 1 file, 1 shortcut, 1 suffix; 2 warnings, 0 errors",
               LineStartingWith(report.output, "SETUP.INF: 3 settings"))
         << report.output;
+    Report oneWarning = Check(CleanScript() + "[Files]\r\nExtra=EXTRA.TXT\r\n");
+    EXPECT_NE(std::string::npos, oneWarning.output.find("; 1 warning, 0 errors\n"))
+        << oneWarning.output;
 }
 
 TEST(Infcheck, ByteOrderMarkHidesTheFirstHeader)
@@ -400,7 +408,7 @@ TEST(Infcheck, ByteOrderMarkHidesTheFirstHeader)
 TEST(Infcheck, OnlyTheFirstOfTwoSectionsIsRead)
 {
     Report report = Check(CleanScript() + "[Files]\r\nExtra=EXTRA.TXT\r\n");
-    EXPECT_EQ("", LineStartingWith(report.output, "SETUP.INF:14:"));
+    EXPECT_EQ("", LineStartingWith(report.output, "SETUP.INF:15:"));
 }
 
 class MediumFolder : public testing::Test {
@@ -413,6 +421,7 @@ protected:
         std::filesystem::create_directories(folder / "Help");
         std::ofstream(folder / "Quillor.exe") << std::string(1000, 'q');
         std::ofstream(folder / "Purgax.exe") << std::string(10, 'p');
+        std::ofstream(folder / "SETUP.INF") << std::string(6, 's');
         std::ofstream(folder / "Help" / "Quillor.hlp") << std::string(24, 'h');
     }
     void TearDown() override { std::filesystem::remove_all(folder); }
@@ -422,7 +431,8 @@ protected:
 TEST_F(MediumFolder, SourcesAreFoundIgnoringCaseAndSized)
 {
     Report report = Check(std::string(kInstall) + "[Files]\r\nProgram=QUILLOR.EXE\r\n"
-                          "Help=help\\quillor.HLP\r\nUninstall=%purgax.EXE\r\n" + kGroup +
+                          "Help=help\\quillor.HLP\r\nUninstall=%purgax.EXE\r\nScript=setup.inf\r\n" +
+                          kGroup +
                           kRegistration,
                           folder.string().c_str());
     EXPECT_EQ(kCheckClean, report.status) << report.output;
@@ -431,7 +441,7 @@ TEST_F(MediumFolder, SourcesAreFoundIgnoringCaseAndSized)
     EXPECT_EQ("SETUP.INF:7: file 'Help': 'help\\quillor.HLP' -> <target>\\help\\quillor.HLP (24 bytes)",
               LineStartingWith(report.output, "SETUP.INF:7:"));
     EXPECT_FALSE(HasWarning(report.output, 6, "source-missing")) << report.output;
-    EXPECT_NE(std::string::npos, report.output.find("(1034 bytes found)"));
+    EXPECT_NE(std::string::npos, report.output.find("(1040 bytes found)"));
 }
 
 TEST_F(MediumFolder, MissingSourceAndBitmapAreWarned)
