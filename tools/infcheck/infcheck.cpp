@@ -26,8 +26,9 @@ const char kGroupSection[] = "Group";
 const char kRegistrationSection[] = "Registration";
 const char* const kSectionNames[] = {kInstallSection, kFilesSection, kGroupSection,
                                      kRegistrationSection};
-const char* const kInstallKeys[] = {"Bitmap", "Application", "Caption", "Directory"};
-const int kInstallKeyCount = 4;
+const char* const kInstallKeys[] = {"Bitmap", "Application", "Caption", "Directory",
+                                    "Publisher", "Version"};
+const int kInstallKeyCount = 6;
 const char kSuffixesKey[] = "Suffixes";
 const char* const kRegistrationKeys[] = {kSuffixesKey};
 const int kRegistrationKeyCount = 1;

@@ -285,6 +285,15 @@ TEST(Infcheck, MissingDirectoryIsOnlyANote)
     EXPECT_NE("", LineStartingWith(report.output, "SETUP.INF: note: no Directory"));
 }
 
+TEST(Infcheck, PublisherAndVersionAreSettings)
+{
+    Report report = Check(std::string(kInstall) + "Publisher=Q Makers\r\nVersion=1.0\r\n" +
+                          kAfterInstall);
+    EXPECT_EQ(kCheckClean, report.status) << report.output;
+    EXPECT_EQ("SETUP.INF:5: Publisher = 'Q Makers'", LineStartingWith(report.output, "SETUP.INF:5:"));
+    EXPECT_EQ("SETUP.INF:6: Version = '1.0'", LineStartingWith(report.output, "SETUP.INF:6:"));
+}
+
 TEST(Infcheck, PrefixKeyIsTakenAndNamesItsLine)
 {
     Report report = Check(std::string(kInstall) + "BitmapFile=SETUP.BMP\r\n" + kAfterInstall);
