@@ -135,30 +135,15 @@ bool IsNamedByAnEntry(const std::string& path)
     return named;
 }
 
-std::string ReadValue(HKEY root, const char* key, const char* name, DWORD* type)
-{
-    HKEY opened = 0;
-    *type = REG_NONE;
-    if (RegOpenKeyExA(root, key, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) return "(missing)";
-    char data[1024];
-    DWORD size = sizeof data;
-    LONG status = RegQueryValueExA(opened, name, nullptr, type, (BYTE*)data, &size);
-    RegCloseKey(opened);
-    return status == ERROR_SUCCESS ? std::string(data, size) : "(missing)";
-}
-
 std::string Dword(DWORD value)
 {
     return std::string(reinterpret_cast<const char*>(&value), sizeof value);
 }
 
+// The system's own form of a text-file command: expandable, with its terminating zero.
 void SetExpandableCommand(const char* key, const std::string& command)
 {
-    HKEY opened = 0;
-    RegCreateKeyExA(HKEY_CLASSES_ROOT, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &opened, nullptr);
-    RegSetValueExA(opened, "", 0, REG_EXPAND_SZ, (const BYTE*)command.c_str(),
-                   (DWORD)command.size() + 1);
-    RegCloseKey(opened);
+    WriteRegistryValue(HKEY_CLASSES_ROOT, key, "", REG_EXPAND_SZ, command + '\0');
 }
 
 typedef char*(__cdecl* UnixNameCall)(const WCHAR* path);
@@ -225,43 +210,14 @@ const char kGroupLines[] =
     "Quillor.lnk=Quillor.exe,Quillor text editor,%Quillor.exe,0\r\n"
     "Read me.lnk=README.TXT,Notes on this version,,0\r\n";
 
-// A registry value as it was: its type and bytes, or missing.
-struct SavedValue {
-    bool present;
-    DWORD type;
-    std::string data;
-};
-
-SavedValue SaveCommand(const char* key)
-{
-    SavedValue saved = {false, REG_NONE, ""};
-    saved.data = ReadValue(HKEY_CLASSES_ROOT, key, "", &saved.type);
-    saved.present = saved.type != REG_NONE;
-    return saved;
-}
-
-void RestoreCommand(const char* key, const SavedValue& saved)
-{
-    HKEY opened = 0;
-    if (RegCreateKeyExA(HKEY_CLASSES_ROOT, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &opened,
-                        nullptr) != ERROR_SUCCESS)
-        return;
-    if (saved.present)
-        RegSetValueExA(opened, "", 0, saved.type, (const BYTE*)saved.data.data(),
-                       (DWORD)saved.data.size());
-    else
-        RegDeleteValueA(opened, "");
-    RegCloseKey(opened);
-}
-
 class UninstallTest : public SetupRunTest {
 protected:
     void SetUp() override
     {
         SetupRunTest::SetUp();
         places = {ShellFolder("Programs") + "\\Quillor", ShellFolder("Desktop")};
-        savedOpen = SaveCommand(kOpenCommand);
-        savedPrint = SaveCommand(kPrintCommand);
+        savedOpen = ReadStoredValue(HKEY_CLASSES_ROOT, kOpenCommand, "");
+        savedPrint = ReadStoredValue(HKEY_CLASSES_ROOT, kPrintCommand, "");
         RemoveEarlierInstallation();
     }
 
@@ -270,8 +226,8 @@ protected:
         CloseProgram(&program);
         for (const std::string& link : links) RemoveFolderLink(link);
         RemoveEarlierInstallation();
-        RestoreCommand(kOpenCommand, savedOpen);
-        RestoreCommand(kPrintCommand, savedPrint);
+        RestoreStoredValue(HKEY_CLASSES_ROOT, kOpenCommand, "", savedOpen);
+        RestoreStoredValue(HKEY_CLASSES_ROOT, kPrintCommand, "", savedPrint);
         SetupRunTest::TearDown();
     }
 
@@ -402,8 +358,8 @@ protected:
         return MakeFolderLink(link, target);
     }
 
-    SavedValue savedOpen;
-    SavedValue savedPrint;
+    StoredValue savedOpen;
+    StoredValue savedPrint;
     std::vector<std::string> links;
 };
 
@@ -459,16 +415,12 @@ TEST_F(UninstallTest, InstallThenUninstallPutsThePrefixBackAsItWas)
         {"Publisher", REG_SZ, "Quillor Makers"},
         {"DisplayVersion", REG_SZ, "2.1"},
     };
-    DWORD type = 0;
     for (const auto& value : values) {
-        std::string data = ReadValue(HKEY_LOCAL_MACHINE, kQuillorEntry, value.name, &type);
-        // Wine stores one zero more after a text when the byte after the given size is zero.
-        if (type == REG_SZ && data.size() == value.data.size() + 1 && data.back() == '\0')
-            data.pop_back();
-        EXPECT_EQ(value.data, data) << value.name;
-        EXPECT_EQ(value.type, type) << value.name;
+        StoredValue written = ReadWrittenValue(HKEY_LOCAL_MACHINE, kQuillorEntry, value.name);
+        EXPECT_EQ(value.data, written.data) << value.name;
+        EXPECT_EQ(value.type, written.type) << value.name;
     }
-    EXPECT_EQ(64u, strlen(ReadValue(HKEY_LOCAL_MACHINE, kQuillorEntry, "ScriptSha256", &type).c_str()));
+    EXPECT_EQ(64u, ReadWrittenValue(HKEY_LOCAL_MACHINE, kQuillorEntry, "ScriptSha256").data.size());
     EXPECT_TRUE(PathExists(places.group + "\\Read me.lnk"));
 
     const std::string commandLine = UninstallString();
@@ -495,9 +447,8 @@ TEST_F(UninstallTest, DocumentsStayAndALockedFileWaitsForASecondRun)
     const std::string uninstaller = WindowsFolder() + "\\Purgax.exe";
     ASSERT_NO_FATAL_FAILURE(AddEntry("QuillorOther", uninstaller + " /C:\\Other"));
     const int pending = PendingRemovals(uninstaller);
-    DWORD type = 0;
-    EXPECT_EQ("(missing)", ReadValue(HKEY_LOCAL_MACHINE, kQuillorEntry, "Publisher", &type));
-    EXPECT_EQ("(missing)", ReadValue(HKEY_LOCAL_MACHINE, kQuillorEntry, "DisplayVersion", &type));
+    EXPECT_FALSE(ReadStoredValue(HKEY_LOCAL_MACHINE, kQuillorEntry, "Publisher").valueExists);
+    EXPECT_FALSE(ReadStoredValue(HKEY_LOCAL_MACHINE, kQuillorEntry, "DisplayVersion").valueExists);
 
     const std::string document = medium.target + "\\SAMPLES\\NOTES.TXT";
     ASSERT_EQ(0, WriteFileBytes(document, "my own notes"));
