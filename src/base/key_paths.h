@@ -3,8 +3,10 @@
 
 #include <windows.h>
 
+#include "base/capacities.h"
+
 // Characters kept of one key path component; the rest of a longer component is dropped.
-enum { kKeyComponentLength = 260 };
+enum { kKeyComponentLength = kPathCapacity };
 
 // Reads a value into buffer (capacity bytes). 0, the platform's error code, or -1 without
 // memory. On success the text is always terminated within the capacity: data that fills the

@@ -1,8 +1,10 @@
 // Splitting of a Group entry's value into the fields of one shortcut (no window calls).
 #pragma once
 
+#include "base/capacities.h"
+
 // Capacity of each text of one shortcut, terminator included.
-enum { kShortcutTextCapacity = 260 };
+enum { kShortcutTextCapacity = kPathCapacity };
 
 struct ShortcutFields {
     char targetPath[kShortcutTextCapacity];
