@@ -299,26 +299,20 @@ void AnswerAsAPerson(const DrivenProgram& program, const Question& asked,
     if (asked.kind == kDirectoryQuestion) CatchProgressDialog(program, shots, record);
 }
 
-// Answers whatever the program asks until it ends. 0, or -1 when it did not end in time.
-int AnswerEveryWindow(const DrivenProgram& program, const std::string& shots, RunRecord* record)
+// Hands each question of the program to answer until the program ends. 0, or -1 (after
+// saying what was on screen) when it did not end in time.
+template <typename Answer>
+int AnswerUntilEnd(const DrivenProgram& program, const char* what, Answer answer)
 {
     DWORD start = GetTickCount();
     while (WaitForSingleObject(program.process.hProcess, kPollMs) == WAIT_TIMEOUT) {
         if (GetTickCount() - start > kRunLimitMs) {
-            fprintf(stderr, "demo runner: the setup program did not end; on screen:\n%s",
+            fprintf(stderr, "demo runner: %s did not end; on screen:\n%s", what,
                     DescribeScreen(program.process.dwProcessId).c_str());
             return -1;
         }
         Question asked;
-        if (FindQuestion(program, &asked) == 0) {
-            AnswerAsAPerson(program, asked, shots, record);
-            continue;
-        }
-        HWND progress = FindProgramWindow(program, DIALOG_CLASS, nullptr, IDC_COPY_CANCEL);
-        if (progress && !record->progressSeen) {
-            record->progressSeen = 1;
-            TakeScreenshot(shots, "progress", progress, program.process.hThread);
-        }
+        if (FindQuestion(program, &asked) == 0) answer(asked);
     }
     return 0;
 }
@@ -406,21 +400,12 @@ void PrintSummary(const std::string& mediumFolder, const RunRecord& record, DWOR
 int AnswerUninstaller(const DrivenProgram& program, const std::string& shots,
                       std::vector<SeenMessageBox>* boxes)
 {
-    DWORD start = GetTickCount();
-    while (WaitForSingleObject(program.process.hProcess, kPollMs) == WAIT_TIMEOUT) {
-        if (GetTickCount() - start > kRunLimitMs) {
-            fprintf(stderr, "demo runner: the uninstaller did not end; on screen:\n%s",
-                    DescribeScreen(program.process.dwProcessId).c_str());
-            return -1;
-        }
-        Question asked;
-        if (FindQuestion(program, &asked) != 0) continue;
+    return AnswerUntilEnd(program, "the uninstaller", [&](const Question& asked) {
         int asks = GetDlgItem(asked.window, IDYES) != 0;
         TakeScreenshot(shots, asks ? "uninstall-question" : "uninstall-report", asked.window);
         boxes->push_back(asked);
         AnswerQuestion(program, asked, asks ? IDYES : IDOK);
-    }
-    return 0;
+    });
 }
 
 // Starts the entry's UninstallString as the programs list does, from C:\, answers it, and
@@ -482,7 +467,9 @@ int main(int argc, char** argv)
     printf("Starting %s\n", exe.c_str());
     fflush(stdout);
     if (StartProgram(exe.c_str(), mediumFolder.c_str(), &program) == 0 &&
-        AnswerEveryWindow(program, shots, &record) == 0) {
+        AnswerUntilEnd(program, "the setup program", [&](const Question& asked) {
+            AnswerAsAPerson(program, asked, shots, &record);
+        }) == 0) {
         GetExitCodeProcess(program.process.hProcess, &exitCode);
         PrintSummary(mediumFolder, record, exitCode);
         status = driverFailures == 0 && exitCode == 0 ? 0 : 1;

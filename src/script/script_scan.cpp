@@ -73,3 +73,21 @@ int ParseEntry(const char* line, int* keyLength, const char** valueStart, int* v
     *valueLength = content - value;
     return content + lineBreak;
 }
+
+void ReadNamedKeys(const char* text, int* cursor, const NamedKey* keys, int count)
+{
+    for (;;) {
+        const char* line = text + *cursor;
+        int keyLength = 0;
+        const char* valueStart = 0;
+        int valueLength = 0;
+        int length = ParseEntry(line, &keyLength, &valueStart, &valueLength);
+        if (length == 0)
+            break;
+        for (int k = 0; k < count; k++) {
+            if (CompareCounted(line, keys[k].key, TextLength(keys[k].key)) == 0)
+                CopyBounded(keys[k].field, keys[k].capacity, valueStart, valueLength);
+        }
+        *cursor += length;
+    }
+}

@@ -27,11 +27,6 @@ struct StringField {
     int capacity;
 };
 
-struct SettingField {
-    const char* key;
-    char* field;
-};
-
 void LoadNames(void)
 {
     SetupState& s = setupState;
@@ -108,26 +103,15 @@ int ReadInstallSettings(void)
     if (FindSection(s.instance, s.className, NULL, s.installSection, 1, s.scriptText,
                     &s.cursor) != 0)
         return -1;
-    const SettingField settings[] = {
-        {s.bitmapKey, s.bitmapFile},
-        {s.applicationKey, s.applicationName},
-        {s.captionKey, s.caption},
-        {s.directoryKey, s.targetDir},
-        {s.publisherKey, s.publisher},
-        {s.versionKey, s.version},
+    const NamedKey settings[] = {
+        {s.bitmapKey, s.bitmapFile, kTextCapacity},
+        {s.applicationKey, s.applicationName, kTextCapacity},
+        {s.captionKey, s.caption, kTextCapacity},
+        {s.directoryKey, s.targetDir, kTextCapacity},
+        {s.publisherKey, s.publisher, kTextCapacity},
+        {s.versionKey, s.version, kTextCapacity},
     };
-    for (;;) {
-        const char* line = s.scriptText + s.cursor;
-        int length = ParseEntry(line, &s.keyLength, &s.valueStart, &s.valueLength);
-        if (length == 0)
-            break;
-        // A prefix test of the raw line, so BitmapFile=... counts as Bitmap.
-        for (const SettingField& setting : settings) {
-            if (CompareCounted(line, setting.key, TextLength(setting.key)) == 0)
-                CopyBounded(setting.field, kTextCapacity, s.valueStart, s.valueLength);
-        }
-        s.cursor += length;
-    }
+    ReadNamedKeys(s.scriptText, &s.cursor, settings, ARRAYSIZE(settings));
     if (s.applicationName[0] == '\0') {
         ShowFormattedMessage(s.instance, s.className, NULL, IDS_NO_APPLICATION, s.installSection,
                              MB_ICONINFORMATION);

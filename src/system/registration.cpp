@@ -7,10 +7,11 @@
 #include "base/message_boxes.h"
 #include "base/script_hash.h"
 #include "base/setup_state.h"
-#include "dialogs/registration_dialog.h"
 #include "base/system_libraries.h"
+#include "dialogs/registration_dialog.h"
 #include "resources/resource_ids.h"
 #include "script/script_reader.h"
+#include "script/script_scan.h"
 #include "system/command_line.h"
 #include "system/suffix_walk.h"
 #include "text/bounded_text.h"
@@ -129,18 +130,8 @@ static int ReadSuffixList(void)
                     setupState.registrationSection, 0, setupState.scriptText,
                     &setupState.cursor) != 0)
         return -1;
-    int keyLength = TextLength(setupState.suffixesKey);
-    for (;;) {
-        const char* line = setupState.scriptText + setupState.cursor;
-        int lineLength = ParseEntry(line, &setupState.keyLength, &setupState.valueStart,
-                                    &setupState.valueLength);
-        if (lineLength == 0)
-            break;
-        if (CompareCounted(line, setupState.suffixesKey, keyLength) == 0)
-            CopyBounded(setupState.suffixList, kTextCapacity, setupState.valueStart,
-                        setupState.valueLength);
-        setupState.cursor += lineLength;
-    }
+    const NamedKey suffixes = {setupState.suffixesKey, setupState.suffixList, kTextCapacity};
+    ReadNamedKeys(setupState.scriptText, &setupState.cursor, &suffixes, 1);
     return 0;
 }
 
