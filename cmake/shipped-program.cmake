@@ -8,7 +8,7 @@ set(SHIPPED_COMPILE_OPTIONS
     -Os -ffunction-sections -fno-asynchronous-unwind-tables -fno-exceptions -fno-rtti)
 
 # ship_program(TARGET [OWN_ENTRY] [MAX_BYTES N])
-# Builds TARGET with SHIPPED_COMPILE_OPTIONS, drops unused sections and all symbols, writes the
+# Builds TARGET with SHIPPED_COMPILE_OPTIONS, drops unused sections, all symbols and the time stamp, writes the
 # link map beside the program (NAME.map) for finding what is big, and fails the build when the
 # map shows a piece of the C++ runtime or a libgcc DLL.
 # OWN_ENTRY: the program starts at its own WinMainCRTStartup, so the C runtime's start-up code
@@ -19,7 +19,10 @@ function(ship_program target)
     cmake_parse_arguments(SHIP "OWN_ENTRY" "MAX_BYTES" "" ${ARGN})
     set(map "$<TARGET_FILE_DIR:${target}>/$<TARGET_FILE_BASE_NAME:${target}>.map")
     target_compile_options(${target} PRIVATE ${SHIPPED_COMPILE_OPTIONS})
-    target_link_options(${target} PRIVATE -s -Wl,--gc-sections "-Wl,-Map,${map}")
+    # No link time stamp (and so a checksum that follows from the contents alone): two builds of
+    # the same sources give the same bytes, whatever the folder or the hour.
+    target_link_options(${target} PRIVATE -s -Wl,--gc-sections -Wl,--no-insert-timestamp
+                        "-Wl,-Map,${map}")
     if(SHIP_OWN_ENTRY)
         # Without the runtime's start-up nobody would fix up data imported from a DLL.
         target_link_options(${target} PRIVATE -nostartfiles -Wl,--disable-auto-import)
