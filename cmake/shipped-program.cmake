@@ -4,8 +4,15 @@
 # wins), one section per function so that the linker can drop the unused ones, and no exception
 # tables, unwind tables or type information. No -fdata-sections: for PE targets it moves
 # zero-filled globals such as the state record out of .bss into sections stored in the file.
+# Calls push their arguments: the compiler's stack probes would force every call to store them
+# through a frame set up in advance, a fifth of the code. Without probes a frame must stay below
+# one page, so that each step down the stack lands on the guard page before the next (the
+# Windows compilers probe only larger frames too); the build fails on a larger frame. Windows
+# keeps the stack 4-byte aligned, and nothing here needs more.
 set(SHIPPED_COMPILE_OPTIONS
-    -Os -ffunction-sections -fno-asynchronous-unwind-tables -fno-exceptions -fno-rtti)
+    -Os -ffunction-sections -fno-asynchronous-unwind-tables -fno-exceptions -fno-rtti
+    -fomit-frame-pointer -mpreferred-stack-boundary=2 -mno-stack-arg-probe
+    -Werror=frame-larger-than=4000)
 
 # ship_program(TARGET [OWN_ENTRY] [MAX_BYTES N])
 # Builds TARGET with SHIPPED_COMPILE_OPTIONS, drops unused sections, all symbols and the time stamp, writes the
