@@ -1,9 +1,12 @@
 // The modal DIRECTORY dialog: proposes the target directory and completes what is typed.
 #include "dialogs/directory_dialog.h"
 
+#include "base/canonical_folder.h"
 #include "base/key_paths.h"
 #include "base/message_boxes.h"
+#include "base/refused_folders.h"
 #include "base/setup_state.h"
+#include "base/uninstall_entries.h"
 #include "dialogs/target_path.h"
 #include "resources/resource_ids.h"
 #include "text/bounded_text.h"
@@ -42,7 +45,7 @@ static INT_PTR OnInitDialog(HWND dialog)
 {
     CenterDialog(GetParent(dialog), dialog);
     SetWindowTextA(dialog, setupState.caption);
-    SendDlgItemMessageA(dialog, IDC_DIRECTORY_EDIT, EM_LIMITTEXT, kPathCapacity, 0);
+    SendDlgItemMessageA(dialog, IDC_DIRECTORY_EDIT, EM_LIMITTEXT, kTextCapacity - 1, 0);
     SetDlgItemTextA(dialog, IDC_DIRECTORY_PROMPT, setupState.directoryPrompt);
     ProposeTargetDirectory();
     SetDlgItemTextA(dialog, IDC_DIRECTORY_EDIT, setupState.targetDir);
@@ -60,8 +63,26 @@ static INT_PTR OnInstall(HWND dialog)
     DWORD length = GetCurrentDirectoryA(kPathCapacity, current);
     if (length == 0 || length >= kPathCapacity)
         current[0] = '\0';
-    CompleteTargetPath(edited, current, DriveNumberOf(current), setupState.targetDir,
-                       kTextCapacity);
+    CompleteTargetPath(edited, current, DriveNumberOf(current), setupState.workBuffer,
+                       kPathCapacity);
+    // Every record of the target holds its full, canonical form; a folder that the
+    // uninstaller would refuse, or that would mix two installations, is not taken.
+    char target[kPathCapacity];
+    char other[kTextCapacity];
+    int targetLength = CanonicalFolder(setupState.workBuffer, target);
+    UINT refusal = 0;
+    if (targetLength < 0 || targetLength >= kTextCapacity)
+        refusal = IDS_TARGET_TOO_LONG;
+    else if (IsRefusedFolder(target))
+        refusal = IDS_REFUSED_TARGET;
+    else if (IsNearAnotherInstallation(target, setupState.applicationName, other))
+        refusal = IDS_NEAR_INSTALLATION;
+    if (refusal != 0) {
+        ShowFormattedMessage(setupState.instance, setupState.caption, dialog, refusal, edited,
+                             MB_OK | MB_ICONERROR);
+        return TRUE;
+    }
+    CopyBounded(setupState.targetDir, kTextCapacity, target, targetLength);
     EndDialog(dialog, IDC_DIRECTORY_INSTALL);
     return TRUE;
 }

@@ -1,0 +1,131 @@
+// The folders that no installation goes into and no uninstallation removes, for every user of the machine.
+#include "base/refused_folders.h"
+
+#include <windows.h>
+
+#include "base/canonical_folder.h"
+#include "base/folder_text.h"
+#include "base/key_paths.h"
+#include "text/bounded_text.h"
+
+static const char kCurrentVersionKey[] = "Software\\Microsoft\\Windows\\CurrentVersion";
+static const char kProfileListKey[] =
+    "Software\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
+static const char* const kShellFolderKeys[] = {
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
+};
+static const char* const kProgramFolderValues[] = {
+    "ProgramFilesDir", "ProgramW6432Dir", "ProgramFilesDir (x86)",
+    "CommonFilesDir",  "CommonW6432Dir",  "CommonFilesDir (x86)",
+};
+
+enum {
+    kAnyDepth = 1000,
+    kKeyNameCapacity = 256,
+};
+
+// Nonzero when the target is the protected folder, holds it, or lies at most depth levels
+// below it. The folder is read as stored: variables expanded, then in canonical form. An empty
+// or unknown folder protects nothing.
+static int Collides(const char* target, const char* stored, int depth)
+{
+    char expanded[kPathCapacity];
+    char folder[kPathCapacity];
+    DWORD length = ExpandEnvironmentStringsA(stored, expanded, kPathCapacity);
+    if (stored[0] == '\0' || length == 0 || length > static_cast<DWORD>(kPathCapacity) ||
+        CanonicalFolder(expanded, folder) < 0)
+        return 0;
+    if (IsSameOrBelow(folder, target))
+        return 1;
+    if (!IsSameOrBelow(target, folder))
+        return 0;
+    int below = 0;
+    for (const char* at = target + TextLength(folder); *at != '\0'; at++)
+        below += *at == '\\' && at[1] != '\0';
+    return below <= depth;
+}
+
+static int CollidesWithValue(const char* target, HKEY root, const char* path, const char* name,
+                             int depth)
+{
+    char stored[kPathCapacity];
+    return ReadKeyPathValue(root, path, name, REG_SZ, stored, kPathCapacity) == 0 &&
+           Collides(target, stored, depth);
+}
+
+// Nonzero when the target collides with a text value of the key (each value, or the value
+// named valueName of each subkey), within depth levels.
+static int CollidesWithKey(const char* target, HKEY root, const char* path,
+                           const char* valueName, int depth)
+{
+    HKEY key = 0;
+    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return 0;
+    int collides = 0;
+    for (DWORD index = 0; !collides; index++) {
+        char name[kKeyNameCapacity];
+        char stored[kPathCapacity];
+        DWORD nameLength = kKeyNameCapacity;
+        DWORD size = kPathCapacity - 1;
+        DWORD type = 0;
+        LONG status;
+        if (valueName != nullptr) {
+            status = RegEnumKeyExA(key, index, name, &nameLength, nullptr, nullptr, nullptr,
+                                   nullptr);
+            if (status == ERROR_SUCCESS && JoinPath(stored, kPathCapacity, path, name) >= 0)
+                collides = CollidesWithValue(target, root, stored, valueName, depth);
+        } else {
+            status = RegEnumValueA(key, index, name, &nameLength, nullptr, &type,
+                                   reinterpret_cast<BYTE*>(stored), &size);
+            if (status == ERROR_SUCCESS && (type == REG_SZ || type == REG_EXPAND_SZ)) {
+                stored[size] = '\0';
+                collides = Collides(target, stored, depth);
+            }
+        }
+        if (status == ERROR_NO_MORE_ITEMS)
+            break;
+    }
+    RegCloseKey(key);
+    return collides;
+}
+
+// Nonzero when folder is a drive's or a network share's root: every installation lies below one.
+static int IsRoot(const char* folder)
+{
+    int separators = 0;
+    for (const char* at = folder; *at != '\0'; at++)
+        separators += *at == '\\' && at[1] != '\0';
+    return folder[0] == '\\' ? separators <= 3 : separators == 0;
+}
+
+int IsRefusedFolder(const char* folder)
+{
+    char place[kPathCapacity];
+    if (IsRoot(folder))
+        return 1;
+    UINT length = GetWindowsDirectoryA(place, kPathCapacity);
+    if (length == 0 || length >= static_cast<UINT>(kPathCapacity) ||
+        Collides(folder, place, kAnyDepth))
+        return 1;
+    length = GetTempPathA(kPathCapacity, place);
+    if (length != 0 && length < static_cast<UINT>(kPathCapacity) && Collides(folder, place, 0))
+        return 1;
+    for (const char* value : kProgramFolderValues) {
+        if (CollidesWithValue(folder, HKEY_LOCAL_MACHINE, kCurrentVersionKey, value, 0))
+            return 1;
+    }
+    // Every user's profile and the folders directly in it (Documents, Desktop, AppData).
+    if (CollidesWithValue(folder, HKEY_LOCAL_MACHINE, kProfileListKey, "ProfilesDirectory", 2) ||
+        CollidesWithKey(folder, HKEY_LOCAL_MACHINE, kProfileListKey, "ProfileImagePath", 1))
+        return 1;
+    length = GetEnvironmentVariableA("USERPROFILE", place, kPathCapacity);
+    if (length != 0 && length < static_cast<UINT>(kPathCapacity) && Collides(folder, place, 1))
+        return 1;
+    for (const char* path : kShellFolderKeys) {
+        if (CollidesWithKey(folder, HKEY_CURRENT_USER, path, nullptr, 0) ||
+            CollidesWithKey(folder, HKEY_LOCAL_MACHINE, path, nullptr, 0))
+            return 1;
+    }
+    return 0;
+}
