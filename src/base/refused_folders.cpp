@@ -54,37 +54,46 @@ static int CollidesWithValue(const char* target, HKEY root, const char* path, co
            Collides(target, stored, depth);
 }
 
-// Nonzero when the target collides with a text value of the key (each value, or the value
-// named valueName of each subkey), within depth levels.
-static int CollidesWithKey(const char* target, HKEY root, const char* path,
-                           const char* valueName, int depth)
+// Nonzero when the target is or holds a folder that a text value of the key names: the shell
+// folders.
+static int CollidesWithValues(const char* target, HKEY root, const char* path)
 {
     HKEY key = 0;
-    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(root, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
         return 0;
     int collides = 0;
+    char name[kKeyNameCapacity];
+    char stored[kPathCapacity];
     for (DWORD index = 0; !collides; index++) {
-        char name[kKeyNameCapacity];
-        char stored[kPathCapacity];
         DWORD nameLength = kKeyNameCapacity;
         DWORD size = kPathCapacity - 1;
         DWORD type = 0;
-        LONG status;
-        if (valueName != nullptr) {
-            status = RegEnumKeyExA(key, index, name, &nameLength, nullptr, nullptr, nullptr,
-                                   nullptr);
-            if (status == ERROR_SUCCESS && JoinPath(stored, kPathCapacity, path, name) >= 0)
-                collides = CollidesWithValue(target, root, stored, valueName, depth);
-        } else {
-            status = RegEnumValueA(key, index, name, &nameLength, nullptr, &type,
-                                   reinterpret_cast<BYTE*>(stored), &size);
-            if (status == ERROR_SUCCESS && (type == REG_SZ || type == REG_EXPAND_SZ)) {
-                stored[size] = '\0';
-                collides = Collides(target, stored, depth);
-            }
-        }
+        LONG status = RegEnumValueA(key, index, name, &nameLength, nullptr, &type,
+                                    reinterpret_cast<BYTE*>(stored), &size);
         if (status == ERROR_NO_MORE_ITEMS)
             break;
+        stored[size] = '\0';
+        if (status == ERROR_SUCCESS && (type == REG_SZ || type == REG_EXPAND_SZ))
+            collides = Collides(target, stored, 0);
+    }
+    RegCloseKey(key);
+    return collides;
+}
+
+// Nonzero when the target is, holds or lies directly in the profile of a user of the machine.
+static int CollidesWithProfiles(const char* target)
+{
+    HKEY key = 0;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProfileListKey, 0, KEY_ENUMERATE_SUB_KEYS, &key) !=
+        ERROR_SUCCESS)
+        return 0;
+    int collides = 0;
+    char name[kKeyNameCapacity];
+    char path[kPathCapacity];
+    for (DWORD index = 0; !collides && RegEnumKeyA(key, index, name, kKeyNameCapacity) == 0;
+         index++) {
+        if (JoinPath(path, kPathCapacity, kProfileListKey, name) >= 0)
+            collides = CollidesWithValue(target, HKEY_LOCAL_MACHINE, path, "ProfileImagePath", 1);
     }
     RegCloseKey(key);
     return collides;
@@ -117,14 +126,14 @@ int IsRefusedFolder(const char* folder)
     }
     // Every user's profile and the folders directly in it (Documents, Desktop, AppData).
     if (CollidesWithValue(folder, HKEY_LOCAL_MACHINE, kProfileListKey, "ProfilesDirectory", 2) ||
-        CollidesWithKey(folder, HKEY_LOCAL_MACHINE, kProfileListKey, "ProfileImagePath", 1))
+        CollidesWithProfiles(folder))
         return 1;
     length = GetEnvironmentVariableA("USERPROFILE", place, kPathCapacity);
     if (length != 0 && length < static_cast<UINT>(kPathCapacity) && Collides(folder, place, 1))
         return 1;
     for (const char* path : kShellFolderKeys) {
-        if (CollidesWithKey(folder, HKEY_CURRENT_USER, path, nullptr, 0) ||
-            CollidesWithKey(folder, HKEY_LOCAL_MACHINE, path, nullptr, 0))
+        if (CollidesWithValues(folder, HKEY_CURRENT_USER, path) ||
+            CollidesWithValues(folder, HKEY_LOCAL_MACHINE, path))
             return 1;
     }
     return 0;

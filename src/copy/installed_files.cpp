@@ -17,12 +17,14 @@ enum { kPendingCapacity = 65536 };
 static void CountSharedFile(const char* path)
 {
     char windowsDir[kPathCapacity];
+    char folder[kPathCapacity];
     UINT length = GetWindowsDirectoryA(windowsDir, kPathCapacity);
     const char* name = path + length;
+    // The copy engine wrote the path as the Windows directory, a backslash and a plain name.
+    CopyBounded(folder, kPathCapacity, path, static_cast<int>(length));
     if (length == 0 || length >= static_cast<UINT>(kPathCapacity) ||
-        CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, path, length, windowsDir, length) !=
-            CSTR_EQUAL ||
-        *name != '\\' || FindLastChar(const_cast<char*>(name), '\\') != name ||
+        lstrcmpiA(folder, windowsDir) != 0 || *name != '\\' ||
+        FindLastChar(const_cast<char*>(name), '\\') != name ||
         lstrcmpiA(name + 1, kUninstallerName) == 0)
         return;
     DWORD count = 0;

@@ -113,17 +113,22 @@ TEST_F(UninstallAttackTest, RefusedFoldersAreRecognisedInEveryForm)
     ASSERT_EQ(0, ReadRegistryText(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion",
                                   "ProgramFilesDir", &programFiles));
     const std::string decoys = MakeDecoys(programFiles + "\\QuillorDecoy");
+    ASSERT_NO_FATAL_FAILURE(LayOut("Read me=README.TXT\r\n", {{"README.TXT", 10, 1}}));
+    // A user whose profile lies outside the profiles folder.
+    const std::string profileList = "Software\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
+    const std::string movedUser = profileList + "\\S-1-5-21-0-0-0-QUILLOR-E2E";
+    const std::string moved = MakeDecoys(medium.root + "\\moved-profile\\Documents");
+    ASSERT_EQ(0, WriteRegistryText(HKEY_LOCAL_MACHINE, movedUser, "ProfileImagePath",
+                                   medium.root + "\\moved-profile"));
     std::string profiles;
-    ReadRegistryText(HKEY_LOCAL_MACHINE,
-                     "Software\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList",
-                     "ProfilesDirectory", &profiles);
+    ReadRegistryText(HKEY_LOCAL_MACHINE, profileList.c_str(), "ProfilesDirectory", &profiles);
     char expanded[MAX_PATH] = "";
     ExpandEnvironmentStringsA(profiles.c_str(), expanded, MAX_PATH);
     const std::string share = "\\\\localhost\\" + programFiles.substr(0, 1) + "$";
     const std::vector<std::string> refused = {
         programFiles + ".", programFiles + " ", programFiles + ". .", WindowsFolder() + " ",
         share + WindowsFolder().substr(2), share + programFiles.substr(2),
-        std::string(expanded) + "\\somebody-else\\Documents"};
+        std::string(expanded) + "\\somebody-else\\Documents", moved};
     for (size_t i = 0; i < refused.size(); i++)
         AddEntry("QuillorDecoy" + std::to_string(i), uninstaller + " /" + refused[i]);
     const std::string built = "\"" + ProgramFolder() + "\\Purgax.exe\" /";
@@ -136,11 +141,12 @@ TEST_F(UninstallAttackTest, RefusedFoldersAreRecognisedInEveryForm)
                       "files folder, a profile folder or a path that is not complete).");
         EXPECT_EQ((DWORD)kNothingDoneStatus, ExitCode());
     }
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, movedUser.c_str());
     ExpectDecoys(decoys);
+    ExpectDecoys(moved);
     RemoveTree(decoys);
 
     // The installer takes neither such a folder nor a folder of another installation.
-    ASSERT_NO_FATAL_FAILURE(LayOut("Read me=README.TXT\r\n", {{"README.TXT", 10, 1}}));
     AddEntry("QuillorNested", uninstaller + " /" + medium.target + "\\B");
     WriteRegistryText(HKEY_LOCAL_MACHINE, std::string(kUninstallList) + "\\QuillorNested",
                       "InstallLocation", medium.target + "\\B");
