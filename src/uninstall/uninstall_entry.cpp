@@ -37,23 +37,41 @@ static int ReadEntryTarget(const char* path, char* folder)
 }
 
 struct EntrySearch {
-    int count;
+    int count;      // entries that name the target, by UninstallString or InstallLocation
+    int taken;      // ours: the first whose UninstallString names it
     char names[kReportCapacity / 2];
     int namesLength;
 };
+
+// Nonzero when the entry names the target: its uninstaller's folder or, with location, its
+// InstallLocation, in canonical form.
+static int NamesTarget(const char* path, int location)
+{
+    UninstallState& u = uninstallState;
+    char text[kPathCapacity];
+    char folder[kPathCapacity];
+    int length = -1;
+    if (!location)
+        length = ReadEntryTarget(path, folder);
+    else if (ReadKeyPathValue(HKEY_LOCAL_MACHINE, path, "InstallLocation", REG_SZ, text,
+                              kPathCapacity) == 0 && text[0] != '\0')
+        length = CanonicalFolder(text, folder);
+    return length == u.targetLength && CompareFolded(folder, u.target, length) == 0;
+}
 
 static int TakeEntryOfTarget(const char* name, const char* path, void* context)
 {
     UninstallState& u = uninstallState;
     EntrySearch* search = static_cast<EntrySearch*>(context);
-    char folder[kPathCapacity];
-    if (ReadEntryTarget(path, folder) != u.targetLength ||
-        CompareFolded(folder, u.target, u.targetLength) != 0)
+    int byCommand = NamesTarget(path, 0);
+    if (!byCommand && !NamesTarget(path, 1))
         return 0;
-    if (search->count++ == 0) {
+    if (byCommand && !search->taken) {
+        search->taken = 1;
         CopyBounded(u.applicationName, kTextCapacity, name, TextLength(name));
         CopyBounded(u.entryPath, kPathCapacity, path, TextLength(path));
     }
+    search->count++;
     search->namesLength = AppendBounded(search->names, sizeof search->names,
                                         search->namesLength, "\n", 1);
     search->namesLength = AppendBounded(search->names, sizeof search->names,
@@ -65,14 +83,15 @@ int FindUninstallEntry(void)
 {
     EntrySearch search;
     search.count = 0;
+    search.taken = 0;
     search.names[0] = '\0';
     search.namesLength = 0;
     VisitUninstallEntries(TakeEntryOfTarget, &search);
-    if (search.count > 1)
-        ShowUninstallMessage(IDS_SHARED_FOLDER, search.names, MB_ICONERROR);
-    else if (search.count == 0)
+    if (!search.taken)
         ShowUninstallMessage(IDS_NO_ENTRY, uninstallState.target, MB_ICONINFORMATION);
-    return search.count == 1 ? 0 : -1;
+    else if (search.count > 1)
+        ShowUninstallMessage(IDS_SHARED_FOLDER, search.names, MB_ICONERROR);
+    return search.taken && search.count == 1 ? 0 : -1;
 }
 
 // The canonical form of a program path as an entry may write it: variables expanded, short

@@ -282,15 +282,26 @@ TEST_F(UninstallAttackTest, ASecondRunEndsAtOnce)
 TEST_F(UninstallAttackTest, TwoEntriesForOneFolderAreRefusedAndListed)
 {
     ASSERT_NO_FATAL_FAILURE(InstallQuillor());
-    AddEntry("QuillorTwin", UninstallString());
-    Snapshot before = TakeSnapshot();
-    StartUninstaller(UninstallString());
-    ExpectMessage(IDOK, kRefusalCaption,
-                  "Nothing was removed: more than one installed program names the folder of this "
-                  "installation, so its files cannot be told apart. The entries are:\nQuillor\n"
-                  "QuillorTwin");
-    EXPECT_EQ((DWORD)kNothingDoneStatus, ExitCode());
-    EXPECT_EQ("", Differences(before, TakeSnapshot()));
+    for (const char* other : {"QuillorTwin", "QuillorWithLocation"}) {
+        SCOPED_TRACE(other);
+        // The same uninstall command, or the same folder as the other's InstallLocation.
+        if (other[7] == 'T') {
+            AddEntry(other, UninstallString());
+        } else {
+            AddEntry(other, uninstaller + " /C:\\Elsewhere");
+            WriteRegistryText(HKEY_LOCAL_MACHINE, std::string(kUninstallList) + "\\" + other,
+                              "InstallLocation", medium.target + ".");
+        }
+        Snapshot before = TakeSnapshot();
+        StartUninstaller(UninstallString());
+        ExpectMessage(IDOK, kRefusalCaption,
+                      "Nothing was removed: more than one installed program names the folder of "
+                      "this installation, so its files cannot be told apart. The entries are:"
+                      "\nQuillor\n" + std::string(other));
+        EXPECT_EQ((DWORD)kNothingDoneStatus, ExitCode());
+        EXPECT_EQ("", Differences(before, TakeSnapshot()));
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, (std::string(kUninstallList) + "\\" + other).c_str());
+    }
 }
 
 // A script copy that another program holds open is not a changed copy: nothing is touched.
