@@ -207,6 +207,27 @@ TEST_F(UninstallAttackTest, AnotherInstallationsSharedThingsStay)
     DeleteRegistryValue(HKEY_LOCAL_MACHINE, kSharedFiles, sharedPath.c_str());
 }
 
+// A Windows-directory file that was there before the first installation is counted twice:
+// the uninstaller keeps it. One that lost its count is kept and listed.
+TEST_F(UninstallAttackTest, AWindowsFileThatWasThereBeforeStays)
+{
+    const std::string shared = "QUILLOR-E2E-" + std::to_string(GetCurrentProcessId()) + ".INI";
+    const std::string sharedPath = WindowsFolder() + "\\" + shared;
+    ASSERT_EQ(0, WriteFileBytes(sharedPath, "the system's own"));
+    ASSERT_NO_FATAL_FAILURE(InstallQuillor("Settings=%" + shared + ";README.TXT\r\n"));
+    EXPECT_EQ(Dword(2), ReadStoredValue(HKEY_LOCAL_MACHINE, kSharedFiles, sharedPath.c_str()).data);
+    EXPECT_EQ(kRemoved, Uninstall());
+    EXPECT_TRUE(PathExists(sharedPath));
+    EXPECT_EQ(Dword(1), ReadStoredValue(HKEY_LOCAL_MACHINE, kSharedFiles, sharedPath.c_str()).data);
+
+    ASSERT_NO_FATAL_FAILURE(Install(IDNO));
+    ASSERT_EQ(0, DeleteRegistryValue(HKEY_LOCAL_MACHINE, kSharedFiles, sharedPath.c_str()));
+    EXPECT_EQ(ExceptFor(1, "\n" + sharedPath + " (there before the installation, kept)", false),
+              Uninstall());
+    EXPECT_EQ(1u, ExitCode());
+    EXPECT_TRUE(PathExists(sharedPath));
+}
+
 // Without the script copy, what the installation put elsewhere is listed; the uninstaller
 // still goes at the restart. A group name that the installer cut is listed, not guessed.
 TEST_F(UninstallAttackTest, WhatStaysIsListedAndTheStatusSaysSo)
