@@ -34,7 +34,8 @@ static void ListFailure(const char* path, DWORD error)
 
 // Deletes a link's reparse data so that what stays is an ordinary empty folder or file, then
 // removes that. A system that cannot delete the data, where removing the link would empty the
-// place it points to instead, leaves the link. 0, or -1 after listing it.
+// place it points to instead, leaves the link; a reparse point of another kind is never
+// changed. 0, or -1 after listing it.
 static int RemoveLinkItself(const char* path, DWORD attributes)
 {
     static BYTE data[kReparseDataCapacity];
@@ -43,6 +44,7 @@ static int RemoveLinkItself(const char* path, DWORD attributes)
                               OPEN_EXISTING,
                               FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     BOOL removed = FALSE;
+    int otherKind = 0;
     if (link != INVALID_HANDLE_VALUE) {
         DWORD got = 0;
         removed = DeviceIoControl(link, FSCTL_GET_REPARSE_POINT, nullptr, 0, data, sizeof data,
@@ -50,8 +52,9 @@ static int RemoveLinkItself(const char* path, DWORD attributes)
                   got >= kReparseHeaderSize;
         DWORD tag = removed ? *reinterpret_cast<DWORD*>(data) : 0;
         // Only a junction or a symbolic link is a link; the data of any other kind (a cloud
-        // placeholder, a deduplicated file) is the file itself and stays.
-        removed = tag == IO_REPARSE_TAG_MOUNT_POINT || tag == IO_REPARSE_TAG_SYMLINK;
+        // placeholder, a deduplicated file) is the file itself and stays, for good.
+        otherKind = removed && tag != IO_REPARSE_TAG_MOUNT_POINT && tag != IO_REPARSE_TAG_SYMLINK;
+        removed = removed && !otherKind;
         if (removed) {
             DWORD headerSize = kReparseHeaderSize;
             // The data length field counts nothing in a deletion request.
@@ -67,7 +70,7 @@ static int RemoveLinkItself(const char* path, DWORD attributes)
                                                           : DeleteFileA(path);
     }
     if (!removed) {
-        AddLeftItem(path, IDS_REASON_LINK, 1);
+        AddLeftItem(path, otherKind ? IDS_REASON_SPECIAL : IDS_REASON_LINK, !otherKind);
         return -1;
     }
     return 0;

@@ -36,3 +36,4 @@
 #define IDS_REASON_SHARED       137
 #define IDS_REASON_OTHER        138
 #define IDS_REASON_CUT          139
+#define IDS_REASON_SPECIAL      140

@@ -240,7 +240,8 @@ TEST_F(UninstallAttackTest, WhatStaysIsListedAndTheStatusSaysSo)
               report);
     EXPECT_EQ(1u, ExitCode());
     EXPECT_FALSE(PathExists(medium.target));
-    EXPECT_EQ(1, PendingRemovals(uninstaller));
+    // Unless an entry left by another program's test still names it.
+    EXPECT_EQ(IsNamedByAnEntry(uninstaller) ? 0 : 1, PendingRemovals(uninstaller));
 
     const std::string name = "Quillor" + std::string(58, 'q');
     ASSERT_EQ(0, WriteMediumFile(medium, "SETUP.INF",
@@ -356,7 +357,11 @@ TEST_F(UninstallAttackTest, AReinstallBeforeTheRestartKeepsTheUninstaller)
 
     ASSERT_NO_FATAL_FAILURE(Install(IDNO));
     EXPECT_EQ(kRemoved, Uninstall());
-    EXPECT_EQ(1, PendingRemovals(uninstaller));
+    EXPECT_EQ(IsNamedByAnEntry(uninstaller) ? 0 : 1, PendingRemovals(uninstaller));
+    // As the uninstallation of another installation that was the last to name it would leave it.
+    if (PendingRemovals(uninstaller) == 0) {
+        ASSERT_TRUE(MoveFileExA(uninstaller.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
+    }
     ASSERT_NO_FATAL_FAILURE(Install(IDNO));
     EXPECT_EQ(0, PendingRemovals(uninstaller));
     EXPECT_TRUE(PathExists(uninstaller));
