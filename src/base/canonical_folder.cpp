@@ -10,14 +10,12 @@
 int CanonicalFolder(const char* path, char* folder)
 {
     char text[kPathCapacity];
-    int length = TextLength(path);
-    if (CopyBounded(text, kPathCapacity, path, length) != length)
-        return -1;
-    CanonicalFolderText(text, length);
-    DWORD full = GetFullPathNameA(text, kPathCapacity, folder, nullptr);
+    // The system completes and resolves the path; the text rules then take what it leaves
+    // (a share or device form, dots and blanks at the end of a name).
+    DWORD full = *path != '\0' ? GetFullPathNameA(path, kPathCapacity, folder, nullptr) : 0;
     if (full == 0 || full >= static_cast<DWORD>(kPathCapacity))
         return -1;
-    length = CanonicalFolderText(folder, static_cast<int>(full));
+    int length = CanonicalFolderText(folder, static_cast<int>(full));
     // Only a folder that is there has a long form; the text form stands for one that is not.
     DWORD longLength = GetLongPathNameA(folder, text, kPathCapacity);
     if (longLength != 0 && longLength < static_cast<DWORD>(kPathCapacity))

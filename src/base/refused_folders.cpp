@@ -11,13 +11,23 @@
 static const char kCurrentVersionKey[] = "Software\\Microsoft\\Windows\\CurrentVersion";
 static const char kProfileListKey[] =
     "Software\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
-static const char* const kShellFolderKeys[] = {
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
-};
+// Below the CurrentVersion key.
+static const char* const kShellFolderKeys[] = {"Explorer\\Shell Folders",
+                                               "Explorer\\User Shell Folders"};
 static const char* const kProgramFolderValues[] = {
     "ProgramFilesDir", "ProgramW6432Dir", "ProgramFilesDir (x86)",
     "CommonFilesDir",  "CommonW6432Dir",  "CommonFilesDir (x86)",
+};
+
+// The temporary folders and the running user's profile with the folders directly in it.
+struct VariableFolder {
+    const char* text;
+    int depth;
+};
+static const VariableFolder kVariableFolders[] = {
+    {"%TMP%", 0},
+    {"%TEMP%", 0},
+    {"%USERPROFILE%", 1},
 };
 
 enum {
@@ -27,14 +37,14 @@ enum {
 
 // Nonzero when the target is the protected folder, holds it, or lies at most depth levels
 // below it. The folder is read as stored: variables expanded, then in canonical form. An empty
-// or unknown folder protects nothing.
+// or unknown folder (a variable that is not set) protects nothing.
 static int Collides(const char* target, const char* stored, int depth)
 {
     char expanded[kPathCapacity];
     char folder[kPathCapacity];
     DWORD length = ExpandEnvironmentStringsA(stored, expanded, kPathCapacity);
-    if (stored[0] == '\0' || length == 0 || length > static_cast<DWORD>(kPathCapacity) ||
-        CanonicalFolder(expanded, folder) < 0)
+    if (length == 0 || length > static_cast<DWORD>(kPathCapacity) ||
+        expanded[0] == '%' || CanonicalFolder(expanded, folder) < 0)
         return 0;
     if (IsSameOrBelow(folder, target))
         return 1;
@@ -117,9 +127,10 @@ int IsRefusedFolder(const char* folder)
     if (length == 0 || length >= static_cast<UINT>(kPathCapacity) ||
         Collides(folder, place, kAnyDepth))
         return 1;
-    length = GetTempPathA(kPathCapacity, place);
-    if (length != 0 && length < static_cast<UINT>(kPathCapacity) && Collides(folder, place, 0))
-        return 1;
+    for (const VariableFolder& variable : kVariableFolders) {
+        if (Collides(folder, variable.text, variable.depth))
+            return 1;
+    }
     for (const char* value : kProgramFolderValues) {
         if (CollidesWithValue(folder, HKEY_LOCAL_MACHINE, kCurrentVersionKey, value, 0))
             return 1;
@@ -128,12 +139,10 @@ int IsRefusedFolder(const char* folder)
     if (CollidesWithValue(folder, HKEY_LOCAL_MACHINE, kProfileListKey, "ProfilesDirectory", 2) ||
         CollidesWithProfiles(folder))
         return 1;
-    length = GetEnvironmentVariableA("USERPROFILE", place, kPathCapacity);
-    if (length != 0 && length < static_cast<UINT>(kPathCapacity) && Collides(folder, place, 1))
-        return 1;
-    for (const char* path : kShellFolderKeys) {
-        if (CollidesWithValues(folder, HKEY_CURRENT_USER, path) ||
-            CollidesWithValues(folder, HKEY_LOCAL_MACHINE, path))
+    for (const char* name : kShellFolderKeys) {
+        JoinPath(place, kPathCapacity, kCurrentVersionKey, name);
+        if (CollidesWithValues(folder, HKEY_CURRENT_USER, place) ||
+            CollidesWithValues(folder, HKEY_LOCAL_MACHINE, place))
             return 1;
     }
     return 0;

@@ -8,9 +8,9 @@ static const char kRunMutexName[] = "Global\\QuillorSetupAndUninstallRun";
 
 int TakeRunMutex(void)
 {
-    HANDLE mutex = CreateMutexA(nullptr, TRUE, kRunMutexName);
-    if (mutex == nullptr)
-        return GetLastError() == ERROR_ACCESS_DENIED ? -1 : 0;
-    // The handle stays open for the rest of the run: closing it would let a second run in.
-    return GetLastError() == ERROR_ALREADY_EXISTS ? -1 : 0;
+    // The handle stays open for the rest of the run: closing it would let a second run in. A
+    // mutex that this account may not open is another account's run.
+    CreateMutexA(nullptr, TRUE, kRunMutexName);
+    DWORD error = GetLastError();
+    return error == ERROR_ALREADY_EXISTS || error == ERROR_ACCESS_DENIED ? -1 : 0;
 }

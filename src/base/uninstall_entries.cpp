@@ -23,13 +23,10 @@ int VisitUninstallEntries(EntryVisit visit, void* context)
     for (DWORD index = 0; !stopped; index++) {
         char name[kKeyNameCapacity];
         char path[kPathCapacity];
-        DWORD nameLength = kKeyNameCapacity;
-        LONG status = RegEnumKeyExA(list, index, name, &nameLength, nullptr, nullptr, nullptr,
-                                    nullptr);
+        LONG status = RegEnumKeyA(list, index, name, kKeyNameCapacity);
         if (status == ERROR_NO_MORE_ITEMS)
             break;
-        if (status != ERROR_SUCCESS || nameLength == 0 ||
-            nameLength >= static_cast<DWORD>(kTextCapacity) ||
+        if (status != ERROR_SUCCESS || name[0] == '\0' || TextLength(name) >= kTextCapacity ||
             JoinPath(path, kPathCapacity, kUninstallKey, name) < 0)
             continue;
         stopped = visit(name, path, context);
@@ -41,7 +38,6 @@ int VisitUninstallEntries(EntryVisit visit, void* context)
 struct NearbySearch {
     const char* folder;
     const char* skipName;
-    char* otherName;
 };
 
 static int IsNearFolder(const char* name, const char* path, void* context)
@@ -52,16 +48,13 @@ static int IsNearFolder(const char* name, const char* path, void* context)
     if (lstrcmpiA(name, search->skipName) == 0 ||
         ReadKeyPathValue(HKEY_LOCAL_MACHINE, path, "InstallLocation", REG_SZ, location,
                          kPathCapacity) != 0 ||
-        location[0] == '\0' || CanonicalFolder(location, canonical) < 0)
+        CanonicalFolder(location, canonical) < 0)
         return 0;
-    if (!IsSameOrBelow(search->folder, canonical) && !IsSameOrBelow(canonical, search->folder))
-        return 0;
-    CopyBounded(search->otherName, kTextCapacity, name, TextLength(name));
-    return 1;
+    return IsSameOrBelow(search->folder, canonical) || IsSameOrBelow(canonical, search->folder);
 }
 
-int IsNearAnotherInstallation(const char* folder, const char* skipName, char* otherName)
+int IsNearAnotherInstallation(const char* folder, const char* skipName)
 {
-    NearbySearch search = {folder, skipName, otherName};
+    NearbySearch search = {folder, skipName};
     return VisitUninstallEntries(IsNearFolder, &search);
 }

@@ -13,6 +13,5 @@ typedef int (*EntryVisit)(const char* name, const char* path, void* context);
 int VisitUninstallEntries(EntryVisit visit, void* context);
 
 // Nonzero when the folder (canonical form) is the InstallLocation of an entry other than the
-// one named skipName, lies inside one, or holds one. The other entry's name goes into
-// otherName (kTextCapacity bytes).
-int IsNearAnotherInstallation(const char* folder, const char* skipName, char* otherName);
+// one named skipName, lies inside one, or holds one.
+int IsNearAnotherInstallation(const char* folder, const char* skipName);

@@ -14,18 +14,12 @@ static const char kUninstallerName[] = "Purgax.exe";
 
 enum { kPendingCapacity = 65536 };
 
-static void CountSharedFile(const char* path)
+static void CountSharedFile(char* path)
 {
-    char windowsDir[kPathCapacity];
-    char folder[kPathCapacity];
-    UINT length = GetWindowsDirectoryA(windowsDir, kPathCapacity);
-    const char* name = path + length;
-    // The copy engine wrote the path as the Windows directory, a backslash and a plain name.
-    CopyBounded(folder, kPathCapacity, path, static_cast<int>(length));
-    if (length == 0 || length >= static_cast<UINT>(kPathCapacity) ||
-        lstrcmpiA(folder, windowsDir) != 0 || *name != '\\' ||
-        FindLastChar(const_cast<char*>(name), '\\') != name ||
-        lstrcmpiA(name + 1, kUninstallerName) == 0)
+    // Every destination outside the target directory is in the Windows directory.
+    int length = TextLength(setupState.targetDir);
+    if ((CompareCounted(path, setupState.targetDir, length) == 0 && path[length] == '\\') ||
+        lstrcmpiA(FindLastChar(path, '\\') + 1, kUninstallerName) == 0)
         return;
     DWORD count = 0;
     if (ReadKeyPathValue(HKEY_LOCAL_MACHINE, kSharedFilesKey, path, REG_DWORD,
@@ -39,38 +33,30 @@ static void CountSharedFile(const char* path)
 // the system's list of pending operations; the other pairs stay as they are.
 static void CancelPendingDeletion(const char* path)
 {
-    HKEY key = 0;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManagerKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
-                      &key) != ERROR_SUCCESS)
-        return;
+    // Zeroed beyond what is read, so that every name ends within the block.
     char* data = static_cast<char*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY,
-                                              kPendingCapacity + 2));
-    DWORD size = kPendingCapacity;
-    DWORD type = 0;
-    if (data != nullptr && RegQueryValueExA(key, kPendingValue, nullptr, &type,
-                                            reinterpret_cast<BYTE*>(data), &size) == 0 &&
-        type == REG_MULTI_SZ) {
-        DWORD kept = 0;
-        DWORD at = 0;
-        while (at < size && data[at] != '\0') {
-            int nameLength = TextLength(data + at);
-            DWORD next = at + nameLength + 1;
-            int targetLength = next < size ? TextLength(data + next) : 0;
-            DWORD end = next + targetLength + 1;
-            int ours = targetLength == 0 && nameLength > 4 &&
-                       lstrcmpiA(data + at + 4, path) == 0;
-            for (DWORD i = at; !ours && i < end && i < size; i++)
-                data[kept++] = data[i];
-            at = end;
+                                              kPendingCapacity + 4));
+    if (data == nullptr)
+        return;
+    if (ReadKeyPathValue(HKEY_LOCAL_MACHINE, kSessionManagerKey, kPendingValue, REG_MULTI_SZ,
+                         data, kPendingCapacity) == 0) {
+        char* kept = data;
+        char* pair = data;
+        while (*pair != '\0') {
+            char* second = pair + TextLength(pair) + 1;
+            char* next = second + TextLength(second) + 1;
+            if (*second != '\0' || second - pair < 6 || lstrcmpiA(pair + 4, path) != 0) {
+                while (pair < next)
+                    *kept++ = *pair++;
+            }
+            pair = next;
         }
-        data[kept++] = '\0';
-        if (kept < size)
-            RegSetValueExA(key, kPendingValue, 0, REG_MULTI_SZ, reinterpret_cast<BYTE*>(data),
-                           kept);
+        *kept++ = '\0';
+        if (kept < pair)
+            WriteKeyPathValue(HKEY_LOCAL_MACHINE, kSessionManagerKey, kPendingValue,
+                              REG_MULTI_SZ, data, static_cast<DWORD>(kept - data));
     }
-    if (data != nullptr)
-        HeapFree(GetProcessHeap(), 0, data);
-    RegCloseKey(key);
+    HeapFree(GetProcessHeap(), 0, data);
 }
 
 void NoteInstalledFile(void)

@@ -53,36 +53,38 @@ static INT_PTR OnInitDialog(HWND dialog)
     return TRUE;
 }
 
+UINT TakeTargetDirectory(const char* path)
+{
+    char target[kPathCapacity];
+    int length = CanonicalFolder(path, target);
+    if (length < 0 || length >= kTextCapacity)
+        return IDS_TARGET_TOO_LONG;
+    if (IsRefusedFolder(target))
+        return IDS_REFUSED_TARGET;
+    if (IsNearAnotherInstallation(target, setupState.applicationName))
+        return IDS_NEAR_INSTALLATION;
+    CopyBounded(setupState.targetDir, kTextCapacity, target, length);
+    return 0;
+}
+
 static INT_PTR OnInstall(HWND dialog)
 {
     char edited[kPathCapacity];
     char current[kPathCapacity];
     GetDlgItemTextA(dialog, IDC_DIRECTORY_EDIT, edited, kPathCapacity);
-    // A failed or overlong query leaves the current directory unknown (empty), so the text
-    // stays relative rather than being put under a wrong directory.
+    // A failed or overlong query leaves the current directory unknown (empty); the canonical
+    // form then completes the text against the process's own idea of it.
     DWORD length = GetCurrentDirectoryA(kPathCapacity, current);
     if (length == 0 || length >= kPathCapacity)
         current[0] = '\0';
     CompleteTargetPath(edited, current, DriveNumberOf(current), setupState.workBuffer,
                        kPathCapacity);
-    // Every record of the target holds its full, canonical form; a folder that the
-    // uninstaller would refuse, or that would mix two installations, is not taken.
-    char target[kPathCapacity];
-    char other[kTextCapacity];
-    int targetLength = CanonicalFolder(setupState.workBuffer, target);
-    UINT refusal = 0;
-    if (targetLength < 0 || targetLength >= kTextCapacity)
-        refusal = IDS_TARGET_TOO_LONG;
-    else if (IsRefusedFolder(target))
-        refusal = IDS_REFUSED_TARGET;
-    else if (IsNearAnotherInstallation(target, setupState.applicationName, other))
-        refusal = IDS_NEAR_INSTALLATION;
+    UINT refusal = TakeTargetDirectory(setupState.workBuffer);
     if (refusal != 0) {
         ShowFormattedMessage(setupState.instance, setupState.caption, dialog, refusal, edited,
                              MB_OK | MB_ICONERROR);
         return TRUE;
     }
-    CopyBounded(setupState.targetDir, kTextCapacity, target, targetLength);
     EndDialog(dialog, IDC_DIRECTORY_INSTALL);
     return TRUE;
 }
