@@ -8,4 +8,5 @@ enum ExitStatus {
     kExitPartial = 2,              // report 6: some part could not be installed
     kExitAbandoned = 3,            // report 7: the copy was cancelled
     kExitDirectoryCancelled = 4,   // Cancel in the target directory dialog: nothing installed
+    kExitAnotherRun = 1618,        // another installation or uninstallation was running
 };

@@ -1,5 +1,6 @@
 // The copy engine: one Files entry or one 8192-byte chunk per private message.
 #include "copy/copy_engine.h"
+#include "copy/installed_files.h"
 
 #include "base/file_size.h"
 #include "base/message_boxes.h"
@@ -247,6 +248,7 @@ UINT CopyNextChunk(void)
         return UM_COPY_CHUNK;
     if (FinishFile() != 0)
         return FailEntry(IDS_CANNOT_WRITE, setupState.destPath, MB_ICONERROR);
+    NoteInstalledFile();
     return UM_NEXT_FILE;
 }
 

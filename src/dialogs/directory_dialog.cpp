@@ -1,9 +1,12 @@
 // The modal DIRECTORY dialog: proposes the target directory and completes what is typed.
 #include "dialogs/directory_dialog.h"
 
+#include "base/canonical_folder.h"
 #include "base/key_paths.h"
 #include "base/message_boxes.h"
+#include "base/refused_folders.h"
 #include "base/setup_state.h"
+#include "base/uninstall_entries.h"
 #include "dialogs/target_path.h"
 #include "resources/resource_ids.h"
 #include "text/bounded_text.h"
@@ -42,7 +45,7 @@ static INT_PTR OnInitDialog(HWND dialog)
 {
     CenterDialog(GetParent(dialog), dialog);
     SetWindowTextA(dialog, setupState.caption);
-    SendDlgItemMessageA(dialog, IDC_DIRECTORY_EDIT, EM_LIMITTEXT, kPathCapacity, 0);
+    SendDlgItemMessageA(dialog, IDC_DIRECTORY_EDIT, EM_LIMITTEXT, kTextCapacity - 1, 0);
     SetDlgItemTextA(dialog, IDC_DIRECTORY_PROMPT, setupState.directoryPrompt);
     ProposeTargetDirectory();
     SetDlgItemTextA(dialog, IDC_DIRECTORY_EDIT, setupState.targetDir);
@@ -50,18 +53,38 @@ static INT_PTR OnInitDialog(HWND dialog)
     return TRUE;
 }
 
+UINT TakeTargetDirectory(const char* path)
+{
+    char target[kPathCapacity];
+    int length = CanonicalFolder(path, target);
+    if (length < 0 || length >= kTextCapacity)
+        return IDS_TARGET_TOO_LONG;
+    if (IsRefusedFolder(target))
+        return IDS_REFUSED_TARGET;
+    if (IsNearAnotherInstallation(target, setupState.applicationName))
+        return IDS_NEAR_INSTALLATION;
+    CopyBounded(setupState.targetDir, kTextCapacity, target, length);
+    return 0;
+}
+
 static INT_PTR OnInstall(HWND dialog)
 {
     char edited[kPathCapacity];
     char current[kPathCapacity];
     GetDlgItemTextA(dialog, IDC_DIRECTORY_EDIT, edited, kPathCapacity);
-    // A failed or overlong query leaves the current directory unknown (empty), so the text
-    // stays relative rather than being put under a wrong directory.
+    // A failed or overlong query leaves the current directory unknown (empty); the canonical
+    // form then completes the text against the process's own idea of it.
     DWORD length = GetCurrentDirectoryA(kPathCapacity, current);
     if (length == 0 || length >= kPathCapacity)
         current[0] = '\0';
-    CompleteTargetPath(edited, current, DriveNumberOf(current), setupState.targetDir,
-                       kTextCapacity);
+    CompleteTargetPath(edited, current, DriveNumberOf(current), setupState.workBuffer,
+                       kPathCapacity);
+    UINT refusal = TakeTargetDirectory(setupState.workBuffer);
+    if (refusal != 0) {
+        ShowFormattedMessage(setupState.instance, setupState.caption, dialog, refusal, edited,
+                             MB_OK | MB_ICONERROR);
+        return TRUE;
+    }
     EndDialog(dialog, IDC_DIRECTORY_INSTALL);
     return TRUE;
 }

@@ -5,6 +5,7 @@
 #include "base/file_size.h"
 #include "base/message_boxes.h"
 #include "base/private_messages.h"
+#include "base/run_mutex.h"
 #include "base/setup_state.h"
 #include "resources/resource_ids.h"
 #include "script/files_value.h"
@@ -246,6 +247,10 @@ int RunSetup(HINSTANCE instance)
     int status = kExitEarlyEnd;
     s.instance = instance;
     LoadNames();
+    if (TakeRunMutex() != 0) {
+        ShowStringMessage(s.instance, s.className, NULL, IDS_ANOTHER_RUN, MB_ICONERROR);
+        return kExitAnotherRun;
+    }
     RegisterMainClass();
     if (FormScriptPath() == 0 &&
         LoadScript(s.instance, s.className, NULL, s.modulePath, &s.scriptMemory,

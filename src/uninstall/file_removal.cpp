@@ -3,9 +3,11 @@
 
 #include <winioctl.h>
 
+#include "base/key_paths.h"
 #include "script/files_value.h"
 #include "script/script_scan.h"
 #include "text/bounded_text.h"
+#include "uninstall/held_folders.h"
 #include "uninstall/purgax_ids.h"
 #include "uninstall/removal_report.h"
 #include "uninstall/script_copy.h"
@@ -13,12 +15,13 @@
 #include "uninstall/uninstall_state.h"
 
 static const char kUninstallerName[] = "Purgax.exe";
+static const char kSharedFilesKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 
-// The header of a reparse point's data: tag, data length and, for tags not of the system's
-// own, the owner's GUID. The deletion of the data is asked for with this header alone.
+// The header of a junction's or symbolic link's data: tag and data length. The deletion of the
+// data is asked for with this header alone.
 enum {
     kReparseHeaderSize = 8,
-    kReparseGuidHeaderSize = 24,
     kReparseDataCapacity = 16384,
 };
 
@@ -31,7 +34,8 @@ static void ListFailure(const char* path, DWORD error)
 
 // Deletes a link's reparse data so that what stays is an ordinary empty folder or file, then
 // removes that. A system that cannot delete the data, where removing the link would empty the
-// place it points to instead, leaves the link. 0, or -1 after listing it.
+// place it points to instead, leaves the link; a reparse point of another kind is never
+// changed. 0, or -1 after listing it.
 static int RemoveLinkItself(const char* path, DWORD attributes)
 {
     static BYTE data[kReparseDataCapacity];
@@ -40,15 +44,19 @@ static int RemoveLinkItself(const char* path, DWORD attributes)
                               OPEN_EXISTING,
                               FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     BOOL removed = FALSE;
+    int otherKind = 0;
     if (link != INVALID_HANDLE_VALUE) {
         DWORD got = 0;
         removed = DeviceIoControl(link, FSCTL_GET_REPARSE_POINT, nullptr, 0, data, sizeof data,
                                   &got, nullptr) &&
                   got >= kReparseHeaderSize;
+        DWORD tag = removed ? *reinterpret_cast<DWORD*>(data) : 0;
+        // Only a junction or a symbolic link is a link; the data of any other kind (a cloud
+        // placeholder, a deduplicated file) is the file itself and stays, for good.
+        otherKind = removed && tag != IO_REPARSE_TAG_MOUNT_POINT && tag != IO_REPARSE_TAG_SYMLINK;
+        removed = removed && !otherKind;
         if (removed) {
-            DWORD tag = *reinterpret_cast<DWORD*>(data);
-            DWORD headerSize = IsReparseTagMicrosoft(tag) ? kReparseHeaderSize
-                                                          : kReparseGuidHeaderSize;
+            DWORD headerSize = kReparseHeaderSize;
             // The data length field counts nothing in a deletion request.
             data[4] = 0;
             data[5] = 0;
@@ -62,7 +70,7 @@ static int RemoveLinkItself(const char* path, DWORD attributes)
                                                           : DeleteFileA(path);
     }
     if (!removed) {
-        AddLeftItem(path, IDS_REASON_LINK, 1);
+        AddLeftItem(path, otherKind ? IDS_REASON_SPECIAL : IDS_REASON_LINK, !otherKind);
         return -1;
     }
     return 0;
@@ -109,8 +117,9 @@ int RemoveEmptyFolder(const char* path)
 }
 
 // The state of the folder below the target that holds a destination (length bytes of
-// relative path), looked at once: links are removed as links, and nothing below a link or a
-// missing folder is looked at again.
+// relative path), looked at once: a real folder is held open from then on, so that what was
+// found stays true; links are removed as links, and nothing below a link or a missing folder
+// is looked at again.
 static int CheckFolder(const char* relative, int length)
 {
     UninstallState& u = uninstallState;
@@ -123,16 +132,28 @@ static int CheckFolder(const char* relative, int length)
     char name[kTextCapacity];
     CopyBounded(name, kTextCapacity, relative, length);
     JoinPath(u.path, kPathCapacity, u.target, name);
-    DWORD attributes = GetFileAttributesA(u.path);
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        record.state = kFolderAbsent;
-    } else if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+    DWORD attributes = 0;
+    HANDLE held = HoldFolder(u.path, &attributes);
+    if (held != INVALID_HANDLE_VALUE) {
+        record.state = kFolderReal;
+        record.held = held;
+    } else if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
         record.state = kFolderLink;
         RemoveLinkItself(u.path, attributes);
+    } else if (attributes == INVALID_FILE_ATTRIBUTES &&
+               GetFileAttributesA(u.path) != INVALID_FILE_ATTRIBUTES) {
+        record.state = kFolderLink;
+        AddLeftItem(u.path, IDS_REASON_FAILED, 1);
     } else {
-        record.state = kFolderReal;
+        record.state = kFolderAbsent;
     }
     return record.state;
+}
+
+// Why a destination is skipped: it names a device, or leads out of its folder.
+static UINT SkipReason(const char* name, int length)
+{
+    return HoldsDeviceName(name, length) ? IDS_REASON_DEVICE : IDS_REASON_OUTSIDE;
 }
 
 // A destination below the target: its folders are checked from the top down, and the file is
@@ -142,7 +163,7 @@ static void RemoveTargetFile(const char* name, int length)
     UninstallState& u = uninstallState;
     if (!StaysInside(name, length)) {
         JoinPath(u.path, kPathCapacity, u.target, name);
-        AddLeftItem(u.path, IDS_REASON_OUTSIDE, 0);
+        AddLeftItem(u.path, SkipReason(name, length), 0);
         return;
     }
     if (length == kScriptCopyNameLength && CompareFolded(name, kScriptCopyName, length) == 0) {
@@ -164,13 +185,58 @@ static void RemoveTargetFile(const char* name, int length)
         RemoveOneFile(u.path);
 }
 
+// The SharedDLLs count of a file in the Windows directory (path in full), or -1 when it has
+// none.
+static int ReadSharedCount(const char* path)
+{
+    DWORD count = 0;
+    if (ReadKeyPathValue(HKEY_LOCAL_MACHINE, kSharedFilesKey, path, REG_DWORD,
+                         reinterpret_cast<char*>(&count), sizeof count) != 0)
+        return -1;
+    return count > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(count);
+}
+
+// Stores the count, or removes it at 0. Returns 0, or -1 when the registry refuses.
+static int WriteSharedCount(const char* path, int count)
+{
+    DWORD value = static_cast<DWORD>(count);
+    if (count > 0)
+        return WriteKeyPathValue(HKEY_LOCAL_MACHINE, kSharedFilesKey, path, REG_DWORD, &value,
+                                 sizeof value) == 0 ? 0 : -1;
+    HKEY key = 0;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSharedFilesKey, 0, KEY_SET_VALUE, &key) != 0)
+        return -1;
+    LONG status = RegDeleteValueA(key, path);
+    RegCloseKey(key);
+    return status == 0 || status == ERROR_FILE_NOT_FOUND ? 0 : -1;
+}
+
+// A file of the Windows directory goes with the last installation that counts it in SharedDLLs;
+// one without a count was there before and stays.
+static void RemoveSharedFile(const char* path)
+{
+    int count = ReadSharedCount(path);
+    if (count < 0) {
+        if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
+            AddLeftItem(path, IDS_REASON_SHARED, 0);
+        return;
+    }
+    if (count > 1) {
+        if (WriteSharedCount(path, count - 1) != 0)
+            AddLeftItem(path, IDS_REASON_FAILED, 0);
+        return;
+    }
+    if (RemoveOneFile(path) == 0)
+        WriteSharedCount(path, 0);
+}
+
 // A destination in the Windows directory: a plain file name only.
 static void RemoveWindowsFile(const char* name, int length)
 {
     UninstallState& u = uninstallState;
     int fits = JoinPath(u.path, kPathCapacity, u.windowsDir, name) >= 0;
     if (!IsPlainName(name, length)) {
-        AddLeftItem(u.path, IDS_REASON_OUTSIDE, 0);
+        AddLeftItem(u.path, SkipReason(name, length), 0);
         return;
     }
     if (length == sizeof kUninstallerName - 1 &&
@@ -179,7 +245,7 @@ static void RemoveWindowsFile(const char* name, int length)
         return;
     }
     if (fits)
-        RemoveOneFile(u.path);
+        RemoveSharedFile(u.path);
     else
         AddLeftItem(u.path, IDS_REASON_FAILED, 0);
 }
@@ -218,19 +284,36 @@ void RemoveEmptyFolders(void)
     char name[kTextCapacity];
     OrderDeepestFirst(&u.folders);
     for (int i = 0; i < u.folders.count; i++) {
-        const FolderRecord& record = u.folders.records[i];
+        FolderRecord& record = u.folders.records[i];
         if (record.state != kFolderReal)
             continue;
+        CloseHandle(record.held);
+        record.held = nullptr;
         CopyBounded(name, kTextCapacity, u.folders.pool + record.start, record.length);
         if (JoinPath(u.path, kPathCapacity, u.target, name) >= 0)
             RemoveEmptyFolder(u.path);
     }
+    ReleaseTargetChain();
     if (RemoveEmptyFolder(u.target) == 1)
         u.folderStays = 1;
 }
 
-// Removes everything below the folder whose path (length characters) is in path; path is
-// extended for each entry and given back unchanged.
+// Nonzero when path is the folder of another installation, which stays whole.
+static int IsNestedInstallation(const char* path)
+{
+    UninstallState& u = uninstallState;
+    for (int i = 0; i < u.nestedCount; i++) {
+        if (IsSameOrBelow(path, u.nested[i]) && IsSameOrBelow(u.nested[i], path))
+            return 1;
+    }
+    return 0;
+}
+
+static void RemoveFolderBelow(char* path, int length);
+
+// Removes everything below the held folder whose path (length characters) is in path; path
+// is extended for each entry and given back unchanged. Each folder is held before it is
+// entered, so that nothing can put a link in its place while its contents go.
 static void RemoveEverythingBelow(char* path, int length)
 {
     WIN32_FIND_DATAA found;
@@ -250,12 +333,8 @@ static void RemoveEverythingBelow(char* path, int length)
         DWORD attributes = found.dwFileAttributes;
         if (childLength != length + 1 + nameLength) {
             AddLeftItem(path, IDS_REASON_FAILED, 1);
-        } else if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
-                   (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            RemoveLinkItself(path, attributes);
         } else if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-            RemoveEverythingBelow(path, childLength);
-            RemoveEmptyFolder(path);
+            RemoveFolderBelow(path, childLength);
         } else {
             // A file link is removed as itself by the file deletion.
             RemoveOneFile(path);
@@ -265,11 +344,36 @@ static void RemoveEverythingBelow(char* path, int length)
     FindClose(search);
 }
 
+// A folder found inside the target: held and emptied when it is an ordinary folder, removed
+// as a link when it is one, and kept whole when another installation lives there.
+static void RemoveFolderBelow(char* path, int length)
+{
+    if (IsNestedInstallation(path)) {
+        AddLeftItem(path, IDS_REASON_OTHER, 0);
+        return;
+    }
+    DWORD attributes = 0;
+    HANDLE held = HoldFolder(path, &attributes);
+    if (held == INVALID_HANDLE_VALUE) {
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            RemoveLinkItself(path, attributes);
+        else if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
+            AddLeftItem(path, IDS_REASON_FAILED, 1);
+        return;
+    }
+    RemoveEverythingBelow(path, length);
+    CloseHandle(held);
+    RemoveEmptyFolder(path);
+}
+
 void RemoveWholeTarget(void)
 {
     UninstallState& u = uninstallState;
     char path[kPathCapacity];
     int length = CopyBounded(path, kPathCapacity, u.target, u.targetLength);
     RemoveEverythingBelow(path, length);
-    RemoveEmptyFolder(u.target);
+    ReleaseTargetChain();
+    // What stays in it has been listed; the folder itself is one more item.
+    if (RemoveEmptyFolder(u.target) == 1)
+        AddLeftItem(u.target, IDS_REASON_FAILED, 0);
 }

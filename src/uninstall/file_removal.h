@@ -23,3 +23,4 @@ void RemoveEmptyFolders(void);
 
 // Removes everything in the target folder, links as links, and then the folder itself.
 void RemoveWholeTarget(void);
+

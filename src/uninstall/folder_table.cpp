@@ -26,6 +26,7 @@ int FindOrAddFolder(FolderTable* table, const char* path, int length)
     record.start = table->poolUsed;
     record.length = length;
     record.state = kFolderUnchecked;
+    record.held = nullptr;
     for (int i = 0; i < length; i++)
         table->pool[table->poolUsed + i] = path[i];
     table->poolUsed += length;

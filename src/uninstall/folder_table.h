@@ -19,6 +19,7 @@ struct FolderRecord {
     int start;
     int length;
     int state;
+    void* held;   // a real folder's handle, open until the folder is removed
 };
 
 struct FolderTable {

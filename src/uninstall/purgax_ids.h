@@ -12,6 +12,9 @@
 #define IDS_REFUSED_FOLDER      101
 #define IDS_LINKED_FOLDER       102
 #define IDS_NO_ENTRY            103
+#define IDS_ANOTHER_RUN         104
+#define IDS_TRY_LATER           105
+#define IDS_SHARED_FOLDER       106
 
 // Questions.
 #define IDS_CONFIRM             110
@@ -29,3 +32,8 @@
 #define IDS_REASON_OUTSIDE      133
 #define IDS_REASON_KEPT         134
 #define IDS_REASON_UNKNOWN      135
+#define IDS_REASON_DEVICE       136
+#define IDS_REASON_SHARED       137
+#define IDS_REASON_OTHER        138
+#define IDS_REASON_CUT          139
+#define IDS_REASON_SPECIAL      140

@@ -9,8 +9,8 @@
 
 const char kScriptCopyName[] = "SETUP.INF";
 
-// A larger copy is not the script of any medium; it is not read.
-static const LONGLONG kScriptSizeLimit = 64LL << 20;
+// The largest script the installer reads; a larger copy is not the script of any medium.
+static const LONGLONG kScriptSizeLimit = 0x7FFFFFFE;
 
 // Reads the whole open file into a movable block with a zero after it. 0, or -1 with nothing
 // held.
@@ -52,17 +52,25 @@ int LoadTrustedScript(void)
     // Opened as itself: a link in its place is seen as a link, not followed.
     HANDLE file = CreateFileA(u.path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return -1;
+    if (file == INVALID_HANDLE_VALUE) {
+        DWORD error = GetLastError();
+        return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION
+                   ? kScriptInUse
+                   : -1;
+    }
     BY_HANDLE_FILE_INFORMATION information;
     int loaded = -1;
     if (GetFileInformationByHandle(file, &information) &&
         (information.dwFileAttributes &
          (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) == 0)
         loaded = ReadWholeFile(file, &u.scriptMemory, &u.scriptText);
+    // A part of the file that another program has locked cannot be read now, and says
+    // nothing of what the file holds.
+    if (loaded != 0 && GetLastError() == ERROR_LOCK_VIOLATION)
+        loaded = kScriptInUse;
     CloseHandle(file);
     if (loaded != 0)
-        return -1;
+        return loaded == kScriptInUse ? kScriptInUse : -1;
 
     // The reader never looks past the first zero byte, and neither does the installer's hash.
     if (HashText(u.scriptText, TextLength(u.scriptText), found) != 0 ||

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "base/canonical_folder.h"
 #include "base/key_paths.h"
 #include "script/script_scan.h"
 #include "text/bounded_text.h"
@@ -18,6 +19,7 @@ static const char kShellFoldersKey[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 static const char kAppPathsKey[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Quillor.exe";
+static const char kEditorName[] = "Quillor.exe";
 static const char kShownAppPathsKey[] =
     "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Quillor.exe";
 
@@ -34,17 +36,35 @@ static const TextCommand kTextCommands[] = {
 
 typedef void(WINAPI* NotifyShell)(LONG event, UINT flags, const void* first, const void* second);
 
-// The group folder below the Start menu's programs folder, as the installer made it. 0, or -1
-// when the programs folder is unknown or the application name is not a plain name.
+// The group folder below the Start menu's programs folder, as the installer made it. 0; -1
+// when the programs folder is unknown or the application name is not a plain name; 1 when
+// the path does not fit the installer's 127 characters (folder then holds the cut path, a
+// folder that the installer may have made and that is not this application's name).
 static int FindGroupFolder(char* folder)
 {
     const char* name = uninstallState.applicationName;
-    char programs[kTextCapacity];
+    char programs[kPathCapacity];
     if (!IsPlainName(name, TextLength(name)) ||
         ReadKeyPathValue(HKEY_CURRENT_USER, kShellFoldersKey, "Programs", REG_SZ, programs,
-                         kTextCapacity) != 0)
+                         kPathCapacity) != 0)
         return -1;
-    return JoinPath(folder, kTextCapacity, programs, name) < 0 ? -1 : 0;
+    return JoinPath(folder, kTextCapacity, programs, name) < 0 ? 1 : 0;
+}
+
+// Nonzero when the command names exactly this installation's editor: its folder, in canonical
+// form, is the target. Another installation's editor, even one inside the target, is not ours.
+static int NamesOurEditor(const char* command)
+{
+    UninstallState& u = uninstallState;
+    char text[kPathCapacity];
+    char folder[kPathCapacity];
+    int length = 0;
+    const char* start = FindProgramFolder(command, kEditorName, &length);
+    if (start == nullptr || length >= kPathCapacity)
+        return 0;
+    CopyBounded(text, kPathCapacity, start, length);
+    return CanonicalFolder(text, folder) == u.targetLength &&
+           CompareFolded(folder, u.target, u.targetLength) == 0;
 }
 
 // Removes the shortcut name (a plain file name) from folder.
@@ -65,8 +85,11 @@ void RemoveShortcuts(void)
     UninstallState& u = uninstallState;
     char group[kTextCapacity];
     int cursor = 0;
-    if (ScanForSection(u.scriptText, u.groupSection, &cursor) != 0 || FindGroupFolder(group) != 0)
+    if (ScanForSection(u.scriptText, u.groupSection, &cursor) != 0)
         return;
+    int groupFound = FindGroupFolder(group);
+    if (groupFound == 1 && GetFileAttributesA(group) != INVALID_FILE_ATTRIBUTES)
+        AddLeftItem(group, IDS_REASON_CUT, 0);
     char desktop[kTextCapacity];
     int first = ReadKeyPathValue(HKEY_CURRENT_USER, kShellFoldersKey, "Desktop", REG_SZ, desktop,
                                  kTextCapacity) == 0;
@@ -81,27 +104,28 @@ void RemoveShortcuts(void)
             break;
         cursor += lineLength;
         CopyBounded(u.entryKey, kTextCapacity, line, keyLength);
-        RemoveShortcut(group, u.entryKey);
+        if (groupFound == 0)
+            RemoveShortcut(group, u.entryKey);
         if (first)
             RemoveShortcut(desktop, u.entryKey);
         first = 0;
     }
-    RemoveEmptyFolder(group);
+    if (groupFound == 0)
+        RemoveEmptyFolder(group);
 }
 
 void ListUnknownShortcuts(void)
 {
     char group[kTextCapacity];
-    if (FindGroupFolder(group) == 0 && GetFileAttributesA(group) != INVALID_FILE_ATTRIBUTES)
+    if (FindGroupFolder(group) >= 0 && GetFileAttributesA(group) != INVALID_FILE_ATTRIBUTES)
         AddLeftItem(group, IDS_REASON_UNKNOWN, 0);
 }
 
 void RemoveAppPath(void)
 {
-    UninstallState& u = uninstallState;
     char path[kPathCapacity];
     if (ReadKeyPathValue(HKEY_LOCAL_MACHINE, kAppPathsKey, "", REG_SZ, path, kPathCapacity) != 0 ||
-        !PointsInto(path, u.target, u.targetLength))
+        !NamesOurEditor(path))
         return;
     if (RegDeleteKeyA(HKEY_LOCAL_MACHINE, kAppPathsKey) != ERROR_SUCCESS)
         AddLeftItem(kShownAppPathsKey, IDS_REASON_FAILED, 1);
@@ -119,12 +143,11 @@ static void NotifyAssociationChange(void)
 
 void RestoreTextCommands(void)
 {
-    UninstallState& u = uninstallState;
     char command[kPathCapacity];
     int restored = 0;
     for (const TextCommand& text : kTextCommands) {
         if (ReadKeyPathValue(HKEY_CLASSES_ROOT, text.key, "", REG_SZ, command, kPathCapacity) != 0 ||
-            !PointsInto(command, u.target, u.targetLength))
+            !NamesOurEditor(command))
             continue;
         // Stored with its terminating zero, as the system stores its own expandable texts.
         if (WriteKeyPathValue(HKEY_CLASSES_ROOT, text.key, "", REG_EXPAND_SZ, text.defaultCommand,

@@ -1,6 +1,7 @@
 // Text rules of the uninstaller: its command line, the folders it accepts and the names that stay inside them.
 #include "uninstall/uninstall_paths.h"
 
+#include "base/folder_text.h"
 #include "text/bounded_text.h"
 
 static char FoldAscii(char c)
@@ -36,7 +37,8 @@ static int HasProperComponents(const char* text, int length)
                 return 0;
             continue;
         }
-        if (i == start || IsDotsAndBlanks(text + start, i - start))
+        if (i == start || IsDotsAndBlanks(text + start, i - start) ||
+            IsDeviceName(text + start, i - start))
             return 0;
         start = i + 1;
     }
@@ -129,6 +131,19 @@ int StaysInside(const char* name, int length)
     return length > 0 && HasProperComponents(name, length);
 }
 
+int HoldsDeviceName(const char* name, int length)
+{
+    int start = 0;
+    for (int i = 0; i <= length; i++) {
+        if (i < length && name[i] != '\\')
+            continue;
+        if (IsDeviceName(name + start, i - start))
+            return 1;
+        start = i + 1;
+    }
+    return 0;
+}
+
 int IsPlainName(const char* name, int length)
 {
     for (int i = 0; i < length; i++) {
@@ -138,30 +153,6 @@ int IsPlainName(const char* name, int length)
     return StaysInside(name, length);
 }
 
-int CompareFolded(const char* first, const char* second, int n)
-{
-    for (int i = 0; i < n; i++) {
-        if (FoldAscii(first[i]) != FoldAscii(second[i]))
-            return 1;
-    }
-    return 0;
-}
-
-int IsSameOrBelow(const char* path, const char* folder)
-{
-    int pathLength = TextLength(path);
-    int folderLength = TextLength(folder);
-    while (folderLength > 0 && folder[folderLength - 1] == '\\')
-        folderLength--;
-    while (pathLength > 0 && path[pathLength - 1] == '\\')
-        pathLength--;
-    if (folderLength == 0 || pathLength < folderLength)
-        return 0;
-    if (CompareFolded(path, folder, folderLength) != 0)
-        return 0;
-    return pathLength == folderLength || path[folderLength] == '\\';
-}
-
 int PointsInto(const char* text, const char* folder, int folderLength)
 {
     if (*text == '"')
@@ -169,4 +160,21 @@ int PointsInto(const char* text, const char* folder, int folderLength)
     int length = TextLength(text);
     return folderLength > 0 && length > folderLength &&
            CompareFolded(text, folder, folderLength) == 0 && text[folderLength] == '\\';
+}
+
+const char* FindProgramFolder(const char* command, const char* program, int* length)
+{
+    int quoted = *command == '"';
+    const char* start = command + quoted;
+    int programLength = TextLength(program);
+    for (int i = 0; start[i] != '\0' && !(quoted && start[i] == '"'); i++) {
+        if (start[i] != '\\' || CompareFolded(start + i + 1, program, programLength) != 0)
+            continue;
+        char end = start[i + 1 + programLength];
+        if (quoted ? end == '"' : end == '\0' || end == ' ') {
+            *length = i;
+            return start;
+        }
+    }
+    return 0;
 }

@@ -1,6 +1,8 @@
 // Text rules of the uninstaller: its command line, the folders it accepts and the names that stay inside them (no window calls).
 #pragma once
 
+#include "base/folder_text.h"
+
 // The target in an uninstall command: everything after the first '/' that follows the program's
 // name (a quoted program name is stepped over whole), without one pair of surrounding double
 // quotation marks. Returns its start and stores its length, or returns 0 when there is no '/'.
@@ -21,19 +23,22 @@ int RootLength(const char* path, int length);
 int CheckTargetText(const char* text, int length);
 
 // Nonzero when name (length bytes) leads to a place inside the folder it is taken relative to:
-// non-empty, no drive, no root, no '/', no component that is empty or made of dots and blanks.
+// non-empty, no drive, no root, no '/', no component that is empty, made of dots and blanks, or
+// a device name.
 int StaysInside(const char* name, int length);
+
+// Nonzero when a component of name (length bytes) is a device name.
+int HoldsDeviceName(const char* name, int length);
 
 // Nonzero when name is a plain file name: it stays inside and holds no backslash.
 int IsPlainName(const char* name, int length);
 
-// Compares n bytes without regard to ASCII case; 0 when they are equal.
-int CompareFolded(const char* first, const char* second, int n);
-
-// Nonzero when path is folder or lies below it, without regard to ASCII case; a final
-// backslash of either does not count. An empty folder holds nothing.
-int IsSameOrBelow(const char* path, const char* folder);
-
 // Nonzero when text, after one optional opening double quotation mark, begins with folder
 // (folderLength bytes) followed by a backslash: a command or path that points into the folder.
 int PointsInto(const char* text, const char* folder, int folderLength);
+
+// The folder of program in a command: after one optional opening double quotation mark, the
+// text before a backslash and program, when program is followed by the end, a blank or (in a
+// quoted command) the closing mark. Returns its start and stores its length, or returns 0 when
+// the command does not start program.
+const char* FindProgramFolder(const char* command, const char* program, int* length);

@@ -9,6 +9,8 @@
 enum {
     kReportCapacity = 4096,   // the final report with its list of items left
     kListedItems = 12,        // items named in the report; the rest are counted
+    kChainLimit = 64,         // folders from the root down to a target of 127 characters
+    kNestedLimit = 32,        // other installations' folders inside the target
 };
 
 // Exit statuses of the uninstaller.
@@ -39,6 +41,14 @@ struct UninstallState {
     int uninstallerListed;   // the script puts Purgax.exe into the Windows directory
 
     FolderTable folders;
+
+    // The target and the folders above it, held while the removal runs.
+    HANDLE chain[kChainLimit];
+    int chainCount;
+
+    // The folders of other installations inside the target: never entered.
+    char nested[kNestedLimit][kPathCapacity];
+    int nestedCount;
 
     // Items left: counted, the first kListedItems named in listedItems, one per line.
     int itemCount;

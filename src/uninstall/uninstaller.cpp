@@ -1,8 +1,11 @@
 // The whole uninstallation, from the command line to the final report.
 #include "uninstall/uninstaller.h"
 
+#include "base/folder_text.h"
+#include "base/run_mutex.h"
 #include "text/bounded_text.h"
 #include "uninstall/file_removal.h"
+#include "uninstall/held_folders.h"
 #include "uninstall/purgax_ids.h"
 #include "uninstall/removal_report.h"
 #include "uninstall/script_copy.h"
@@ -36,24 +39,28 @@ static void NameCaption(void)
 }
 
 // Without a trusted script copy the files are not known: the whole folder goes only when the
-// person agrees to it, in a question that names it.
-static void RemoveUnknownFiles(void)
+// person agrees to it, in a question that names it. Returns the answer (IDNO when the folder
+// is not there).
+static int AskForWholeFolder(void)
 {
     UninstallState& u = uninstallState;
-    DWORD attributes = GetFileAttributesA(u.target);
-    if (attributes != INVALID_FILE_ATTRIBUTES) {
-        int answer = ShowUninstallMessage(IDS_NO_SCRIPT_COPY, u.target,
-                                          MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2);
-        if (answer == IDYES)
-            RemoveWholeTarget();
-        else
-            AddLeftItem(u.target, IDS_REASON_KEPT, 1);
-    }
+    if (GetFileAttributesA(u.target) == INVALID_FILE_ATTRIBUTES)
+        return IDNO;
+    return ShowUninstallMessage(IDS_NO_SCRIPT_COPY, u.target,
+                                MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2);
+}
+
+// What the installation may have put elsewhere cannot be told without the copy: the places
+// are listed, so that the report never calls such a removal complete.
+static void ListUnknownPlaces(void)
+{
+    UninstallState& u = uninstallState;
     ListUnknownShortcuts();
+    AddLeftItem(u.windowsDir, IDS_REASON_UNKNOWN, 0);
 }
 
 // Purgax.exe cannot delete itself while it runs: it goes at the next restart, unless another
-// installation still needs it.
+// installation still names it. The entries, not a shared count, tell who needs it.
 static void ScheduleUninstallerRemoval(void)
 {
     UninstallState& u = uninstallState;
@@ -66,15 +73,20 @@ static void ScheduleUninstallerRemoval(void)
 
 // Removes what the installation made; the script copy, Purgax.exe and the uninstall entry
 // only when nothing is left that a later run could still remove, so that it can run again.
-static void RemoveInstallation(void)
+// trusted tells whether the script copy is held; wholeFolder whether the person agreed to
+// the removal of the whole folder without it.
+static void RemoveInstallation(int trusted, int wholeFolder)
 {
     UninstallState& u = uninstallState;
-    int trusted = LoadTrustedScript() == 0;
     if (trusted) {
         RemoveScriptFiles();
         RemoveShortcuts();
+    } else if (wholeFolder) {
+        RemoveWholeTarget();
+        ListUnknownPlaces();
     } else {
-        RemoveUnknownFiles();
+        AddLeftItem(u.target, IDS_REASON_KEPT, 1);
+        ListUnknownPlaces();
     }
     RemoveAppPath();
     RestoreTextCommands();
@@ -84,12 +96,61 @@ static void RemoveInstallation(void)
             RemoveOneFile(u.path);
         RemoveEmptyFolders();
     }
-    ReleaseTrustedScript();
+    ReleaseTargetChain();
     if (u.retryNeeded)
         return;
-    if (u.uninstallerListed)
+    // Without the copy the entry's own uninstaller is the one the installation put there.
+    if (u.uninstallerListed || !trusted)
         ScheduleUninstallerRemoval();
     RemoveUninstallEntry();
+}
+
+// Holds the target and the folders above it, unless the target is gone already. 0, or -1
+// after saying that a link has taken the place of one of them (nothing is held then).
+static int HoldTarget(void)
+{
+    UninstallState& u = uninstallState;
+    if (GetFileAttributesA(u.target) == INVALID_FILE_ATTRIBUTES || HoldTargetChain() == 0)
+        return 0;
+    ShowUninstallMessage(IDS_LINKED_FOLDER, u.target, MB_ICONERROR);
+    return -1;
+}
+
+// After the first question: the entry is read again (another program may have changed it
+// while the question waited), the folders are held and the script copy read through them. A
+// question about the whole folder lets them go while it waits, and holds them again after it:
+// a link put in place of the target or a folder above it while a question waited is found,
+// and none can be put there while the removal runs. Returns the exit status.
+static int RemoveAfterQuestions(void)
+{
+    UninstallState& u = uninstallState;
+    char entryPath[kPathCapacity];
+    CopyBounded(entryPath, kPathCapacity, u.entryPath, TextLength(u.entryPath));
+    if (FindUninstallEntry() != 0)
+        return kNothingDoneStatus;
+    if (lstrcmpiA(entryPath, u.entryPath) != 0) {
+        ShowUninstallMessage(IDS_NO_ENTRY, u.target, MB_ICONINFORMATION);
+        return kNothingDoneStatus;
+    }
+    if (HoldTarget() != 0)
+        return kNothingDoneStatus;
+    int loaded = LoadTrustedScript();
+    if (loaded == kScriptInUse) {
+        ReleaseTargetChain();
+        ShowUninstallMessage(IDS_TRY_LATER, u.target, MB_ICONWARNING);
+        return kNothingDoneStatus;
+    }
+    int wholeFolder = 0;
+    if (loaded != 0) {
+        ReleaseTargetChain();
+        wholeFolder = AskForWholeFolder() == IDYES;
+        if (HoldTarget() != 0)
+            return kNothingDoneStatus;
+    }
+    FindNestedInstallations();
+    RemoveInstallation(loaded == 0, wholeFolder);
+    ReleaseTrustedScript();
+    return ShowFinalReport();
 }
 
 int RunUninstaller(HINSTANCE instance, const char* commandLine)
@@ -97,16 +158,15 @@ int RunUninstaller(HINSTANCE instance, const char* commandLine)
     UninstallState& u = uninstallState;
     u.instance = instance;
     LoadNames();
-    if (AcceptTarget(commandLine) != 0)
-        return kNothingDoneStatus;
-    if (FindUninstallEntry() != 0) {
-        ShowUninstallMessage(IDS_NO_ENTRY, u.target, MB_ICONINFORMATION);
+    if (TakeRunMutex() != 0) {
+        ShowUninstallMessage(IDS_ANOTHER_RUN, "", MB_ICONERROR);
         return kNothingDoneStatus;
     }
+    if (AcceptTarget(commandLine) != 0 || FindUninstallEntry() != 0)
+        return kNothingDoneStatus;
     NameCaption();
     if (ShowUninstallMessage(IDS_CONFIRM, u.applicationName, MB_YESNO | MB_ICONQUESTION) !=
         IDYES)
         return kNothingDoneStatus;
-    RemoveInstallation();
-    return ShowFinalReport();
+    return RemoveAfterQuestions();
 }

@@ -267,8 +267,9 @@ TEST_F(SetupRunTest, AScriptWithoutApplicationIsRefusedBeforeAnyWindow)
     }
 }
 
-// A relative target under a current directory too long for the completed path stays as typed.
-TEST_F(SetupRunTest, ARelativeTargetThatACompletionWouldCutIsKeptAsTyped)
+// A relative target under a current directory too long for the completed path is refused:
+// nothing records a relative or a cut path.
+TEST_F(SetupRunTest, ARelativeTargetThatACompletionWouldCutIsRefused)
 {
     ASSERT_NO_FATAL_FAILURE(LayOut("Readme=README.TXT\r\n", {{"README.TXT", 300, 1}}));
     const std::string workingDir = medium.root + "\\" + std::string(100, 'w');
@@ -277,10 +278,11 @@ TEST_F(SetupRunTest, ARelativeTargetThatACompletionWouldCutIsKeptAsTyped)
     ASSERT_GT(completed.size(), 127u);
     ASSERT_NO_FATAL_FAILURE(Start(workingDir));
     ASSERT_NO_FATAL_FAILURE(ChooseTarget("target"));
-    ASSERT_NO_FATAL_FAILURE(ExpectMessage(IDNO, kCaption, kQuestion));
-    ASSERT_NO_FATAL_FAILURE(ExpectMessage(IDOK, kCaption, kReportDone));
-    ExpectExitStatus(kExitInstalled);
-    ExpectCopied(completed + "\\README.TXT", "README.TXT");
+    ASSERT_NO_FATAL_FAILURE(ExpectMessage(
+        IDOK, kCaption, "Cannot install into \"target\": its full path is longer than 127 characters."));
+    ASSERT_EQ(0, PressButton(WaitForDirectoryDialog(), IDC_DIRECTORY_CANCEL));
+    ExpectExitStatus(kExitDirectoryCancelled);
+    EXPECT_FALSE(PathExists(completed));
     EXPECT_FALSE(PathExists(completed.substr(0, 127))) << "the cut directory was made";
 }
 

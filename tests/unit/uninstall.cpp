@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "base/folder_text.h"
 #include "uninstall/folder_table.h"
 #include "uninstall/uninstall_paths.h"
 
@@ -113,6 +114,15 @@ TEST(UninstallNames, DestinationsThatStayInside)
         {"C:x", 0, 0},
         {"C:\\x", 0, 0},
         {"x:stream", 0, 0},
+        {"NUL", 0, 0},
+        {"sub\\aux.txt", 0, 0},
+        {"Con .log", 0, 0},
+        {"COM7", 0, 0},
+        {"CONOUT$", 0, 0},
+        {"COM0", 1, 1},
+        {"NULL", 1, 1},
+        {"LPT", 1, 1},
+        {"sub.nul", 1, 1},
     };
     for (const NameRow& row : rows) {
         SCOPED_TRACE(row.name);
@@ -149,6 +159,71 @@ TEST(UninstallNames, PathsBelowFoldersWithoutRegardToCase)
     EXPECT_FALSE(PointsInto("C:\\Program Files\\Quillor2\\Quillor.exe", target, length));
     EXPECT_FALSE(PointsInto("C:\\Program Files\\Quillor", target, length));
     EXPECT_FALSE(PointsInto("%SystemRoot%\\system32\\NOTEPAD.EXE %1", target, length));
+}
+
+struct CanonicalRow {
+    const char* text;
+    const char* canonical;
+};
+
+TEST(UninstallNames, FoldersInTheFormTheSystemResolves)
+{
+    const CanonicalRow rows[] = {
+        {"C:\\Program Files (x86).", "C:\\Program Files (x86)"},
+        {"C:\\windows ", "C:\\windows"},
+        {"C:\\a. .\\b..\\", "C:\\a\\b"},
+        {"C:\\a\\\\b", "C:\\a\\b"},
+        {"C:\\", "C:\\"},
+        {"C:\\..", "C:\\.."},
+        {"\\\\localhost\\c$\\windows", "c:\\windows"},
+        {"\\\\LOCALHOST\\D$", "D:\\"},
+        {"\\\\127.0.0.1\\c$\\x.", "c:\\x"},
+        {"\\\\?\\C:\\Quillor", "C:\\Quillor"},
+        {"\\\\.\\C:\\Quillor\\", "C:\\Quillor"},
+        {"\\\\?\\UNC\\localhost\\c$\\Quillor", "c:\\Quillor"},
+        {"\\\\server\\c$\\Quillor.", "\\\\server\\c$\\Quillor"},
+        {"\\\\localhost\\share\\x", "\\\\localhost\\share\\x"},
+    };
+    for (const CanonicalRow& row : rows) {
+        SCOPED_TRACE(row.text);
+        char text[64];
+        strcpy(text, row.text);
+        int length = CanonicalFolderText(text, (int)strlen(text));
+        EXPECT_EQ(row.canonical, std::string(text));
+        EXPECT_EQ((int)strlen(row.canonical), length);
+    }
+}
+
+struct EditorRow {
+    const char* command;
+    const char* folder;   // nullptr: the command does not start the program
+};
+
+TEST(UninstallNames, TheFolderOfAProgramInACommand)
+{
+    const EditorRow rows[] = {
+        {"C:\\QA\\Quillor.exe", "C:\\QA"},
+        {"\"C:\\QA\\quillor.EXE\" \"%1\"", "C:\\QA"},
+        {"C:\\QA\\Quillor.exe /p %1", "C:\\QA"},
+        {"\"C:\\Q A\\Quillor.exe\" /p %1", "C:\\Q A"},
+        {"C:\\QA\\B\\Quillor.exe", "C:\\QA\\B"},
+        {"C:\\QA\\Quillor.exe2", nullptr},
+        {"\"C:\\QA\\Quillor.exe", nullptr},
+        {"\"C:\\QA\"\\Quillor.exe", nullptr},
+        {"Quillor.exe", nullptr},
+        {"", nullptr},
+    };
+    for (const EditorRow& row : rows) {
+        SCOPED_TRACE(row.command);
+        int length = -1;
+        const char* folder = FindProgramFolder(row.command, "Quillor.exe", &length);
+        if (row.folder == nullptr) {
+            EXPECT_EQ(nullptr, folder);
+        } else {
+            ASSERT_NE(nullptr, folder);
+            EXPECT_EQ(row.folder, std::string(folder, length));
+        }
+    }
 }
 
 TEST(UninstallFolders, EachFolderOnceAndTheDeepestFirst)

@@ -1,0 +1,6 @@
+// The one run at a time of the setup program and the uninstaller, machine-wide.
+#pragma once
+
+// Takes the named mutex that both programs hold while they run; it is released when the
+// process ends. Returns 0, or -1 when another run holds it.
+int TakeRunMutex(void);

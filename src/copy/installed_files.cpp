@@ -1,0 +1,66 @@
+// What the setup program records about each file it has just installed: the shared count of a Windows-directory file, and no pending deletion left for it.
+#include "copy/installed_files.h"
+
+#include "base/key_paths.h"
+#include "base/setup_state.h"
+#include "text/bounded_text.h"
+
+static const char kSharedFilesKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+static const char kSessionManagerKey[] = "System\\CurrentControlSet\\Control\\Session Manager";
+static const char kPendingValue[] = "PendingFileRenameOperations";
+// The uninstaller stays while an uninstall entry names it; it is not counted.
+static const char kUninstallerName[] = "Purgax.exe";
+
+enum { kPendingCapacity = 65536 };
+
+static void CountSharedFile(char* path)
+{
+    // Every destination outside the target directory is in the Windows directory.
+    int length = TextLength(setupState.targetDir);
+    if ((CompareCounted(path, setupState.targetDir, length) == 0 && path[length] == '\\') ||
+        lstrcmpiA(FindLastChar(path, '\\') + 1, kUninstallerName) == 0)
+        return;
+    DWORD count = 0;
+    if (ReadKeyPathValue(HKEY_LOCAL_MACHINE, kSharedFilesKey, path, REG_DWORD,
+                         reinterpret_cast<char*>(&count), sizeof count) != 0)
+        count = setupState.destCreated ? 0 : 1;
+    count++;
+    WriteKeyPathValue(HKEY_LOCAL_MACHINE, kSharedFilesKey, path, REG_DWORD, &count, sizeof count);
+}
+
+// Drops every "delete path at restart" pair (the name as \??\path, then an empty name) from
+// the system's list of pending operations; the other pairs stay as they are.
+static void CancelPendingDeletion(const char* path)
+{
+    // Zeroed beyond what is read, so that every name ends within the block.
+    char* data = static_cast<char*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY,
+                                              kPendingCapacity + 4));
+    if (data == nullptr)
+        return;
+    if (ReadKeyPathValue(HKEY_LOCAL_MACHINE, kSessionManagerKey, kPendingValue, REG_MULTI_SZ,
+                         data, kPendingCapacity) == 0) {
+        char* kept = data;
+        char* pair = data;
+        while (*pair != '\0') {
+            char* second = pair + TextLength(pair) + 1;
+            char* next = second + TextLength(second) + 1;
+            if (*second != '\0' || second - pair < 6 || lstrcmpiA(pair + 4, path) != 0) {
+                while (pair < next)
+                    *kept++ = *pair++;
+            }
+            pair = next;
+        }
+        *kept++ = '\0';
+        if (kept < pair)
+            WriteKeyPathValue(HKEY_LOCAL_MACHINE, kSessionManagerKey, kPendingValue,
+                              REG_MULTI_SZ, data, static_cast<DWORD>(kept - data));
+    }
+    HeapFree(GetProcessHeap(), 0, data);
+}
+
+void NoteInstalledFile(void)
+{
+    CountSharedFile(setupState.destPath);
+    CancelPendingDeletion(setupState.destPath);
+}
