@@ -32,6 +32,11 @@
 #define IDS_NO_SECTION         2055
 #define IDS_NO_APPLICATION     2056
 
+// String table: the command line.
+#define IDS_UNKNOWN_SWITCH     2080
+#define IDS_REFUSED_TARGET     2081
+#define IDS_SWITCH_LIST        2082
+
 // DIRECTORY dialog.
 #define IDC_DIRECTORY_PROMPT 256
 #define IDC_DIRECTORY_EDIT   257

@@ -5,12 +5,14 @@
 #include "base/file_size.h"
 #include "base/message_boxes.h"
 #include "base/private_messages.h"
+#include "base/run_log.h"
 #include "base/setup_state.h"
 #include "resources/resource_ids.h"
 #include "script/files_value.h"
 #include "script/script_reader.h"
 #include "script/script_scan.h"
 #include "setup/installation_sequence.h"
+#include "setup/switches.h"
 #include "text/bounded_text.h"
 
 namespace {
@@ -103,11 +105,13 @@ int ReadInstallSettings(void)
     if (FindSection(s.instance, s.className, NULL, s.installSection, 1, s.scriptText,
                     &s.cursor) != 0)
         return -1;
+    // A target from the command line stands in place of the script's Directory.
+    char scriptDirectory[kTextCapacity];
     const NamedKey settings[] = {
         {s.bitmapKey, s.bitmapFile, kTextCapacity},
         {s.applicationKey, s.applicationName, kTextCapacity},
         {s.captionKey, s.caption, kTextCapacity},
-        {s.directoryKey, s.targetDir, kTextCapacity},
+        {s.directoryKey, s.targetGiven ? scriptDirectory : s.targetDir, kTextCapacity},
         {s.publisherKey, s.publisher, kTextCapacity},
         {s.versionKey, s.version, kTextCapacity},
     };
@@ -208,6 +212,7 @@ int RunMainWindow(void)
     s.exitStatus = kExitEarlyEnd;
     s.barBrush = CreateSolidBrush(kBarColor);
     s.grayBrush = CreateSolidBrush(kGrayColor);
+    // Without any window the main window still carries the steps' messages, unseen.
     s.mainWindow = CreateWindowExA(0, s.className, s.className,
                                    WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0,
                                    GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
@@ -215,7 +220,8 @@ int RunMainWindow(void)
     if (s.mainWindow == 0)
         return kExitEarlyEnd;
     SetWindowTextA(s.mainWindow, s.caption);
-    ShowWindow(s.mainWindow, SW_SHOW);
+    if (s.runMode != kRunWithoutWindow)
+        ShowWindow(s.mainWindow, SW_SHOW);
     PostMessageA(s.mainWindow, UM_START, 0, 0);
     return RunMessageLoop();
 }
@@ -238,20 +244,38 @@ void ReleaseStartup(void)
     s.scriptText = 0;
 }
 
+// Opens the log under the application's name once it is known, so that a long run's lines
+// reach the file while it runs.
+void OpenLog(void)
+{
+    SetupState& s = setupState;
+    OpenRunLog(s.logPath, s.applicationName[0] != '\0' ? s.applicationName : "Setup");
+}
+
 }  // namespace
 
-int RunSetup(HINSTANCE instance)
+int RunSetup(HINSTANCE instance, const char* commandLine)
 {
     SetupState& s = setupState;
     int status = kExitEarlyEnd;
     s.instance = instance;
     LoadNames();
-    RegisterMainClass();
-    if (FormScriptPath() == 0 &&
-        LoadScript(s.instance, s.className, NULL, s.modulePath, &s.scriptMemory,
-                   &s.scriptText) == 0 &&
-        ReadInstallSettings() == 0 && SumSourceSizes() == 0)
-        status = RunMainWindow();
-    ReleaseStartup();
+    LogStart(commandLine);
+    if (ReadSwitches(commandLine, &status) == 0) {
+        RegisterMainClass();
+        if (FormScriptPath() == 0) {
+            LogLine("Script: %s", s.modulePath);
+            if (LoadScript(s.instance, s.className, NULL, s.modulePath, &s.scriptMemory,
+                           &s.scriptText) == 0 &&
+                ReadInstallSettings() == 0 && SumSourceSizes() == 0) {
+                OpenLog();
+                status = RunMainWindow();
+            }
+        }
+        ReleaseStartup();
+    }
+    LogLine("Exit status %d", status);
+    OpenLog();
+    CloseRunLog();
     return status;
 }

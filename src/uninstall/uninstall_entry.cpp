@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "base/key_paths.h"
+#include "base/run_log.h"
 #include "text/bounded_text.h"
 #include "uninstall/purgax_ids.h"
 #include "uninstall/removal_report.h"
@@ -91,8 +92,10 @@ int IsNamedByAnotherEntry(const char* path)
 int RemoveUninstallEntry(void)
 {
     UninstallState& u = uninstallState;
-    if (RegDeleteKeyA(HKEY_LOCAL_MACHINE, u.entryPath) == ERROR_SUCCESS)
+    if (RegDeleteKeyA(HKEY_LOCAL_MACHINE, u.entryPath) == ERROR_SUCCESS) {
+        LogLine("Removed HKLM\\%s", u.entryPath);
         return 0;
+    }
     char shown[kPathCapacity];
     JoinPath(shown, kPathCapacity, "HKEY_LOCAL_MACHINE", u.entryPath);
     AddLeftItem(shown, IDS_REASON_FAILED, 0);

@@ -1,9 +1,11 @@
 // The whole uninstallation, from the command line to the final report.
 #include "uninstall/uninstaller.h"
 
+#include "base/run_log.h"
 #include "text/bounded_text.h"
 #include "uninstall/file_removal.h"
 #include "uninstall/purgax_ids.h"
+#include "uninstall/quiet_switches.h"
 #include "uninstall/removal_report.h"
 #include "uninstall/script_copy.h"
 #include "uninstall/shell_entries.h"
@@ -92,21 +94,36 @@ static void RemoveInstallation(void)
     RemoveUninstallEntry();
 }
 
-int RunUninstaller(HINSTANCE instance, const char* commandLine)
+// Everything from the target to the final report; the exit status.
+static int Uninstall(const char* arguments)
 {
     UninstallState& u = uninstallState;
-    u.instance = instance;
-    LoadNames();
-    if (AcceptTarget(commandLine) != 0)
+    if (AcceptTarget(arguments) != 0)
         return kNothingDoneStatus;
     if (FindUninstallEntry() != 0) {
         ShowUninstallMessage(IDS_NO_ENTRY, u.target, MB_ICONINFORMATION);
         return kNothingDoneStatus;
     }
     NameCaption();
-    if (ShowUninstallMessage(IDS_CONFIRM, u.applicationName, MB_YESNO | MB_ICONQUESTION) !=
-        IDYES)
+    // A quiet run was asked for by whoever started it: it confirms.
+    if (ShowUninstallMessage(IDS_CONFIRM, u.applicationName, MB_YESNO | MB_ICONQUESTION,
+                             IDYES) != IDYES)
         return kNothingDoneStatus;
     RemoveInstallation();
     return ShowFinalReport();
+}
+
+int RunUninstaller(HINSTANCE instance, const char* commandLine)
+{
+    UninstallState& u = uninstallState;
+    char logPath[kPathCapacity];
+    u.instance = instance;
+    LoadNames();
+    LogStart(commandLine);
+    const char* arguments = ReadUninstallSwitches(commandLine, logPath);
+    OpenRunLog(logPath, "Purgax");
+    int status = Uninstall(arguments);
+    LogLine("Exit status %d", status);
+    CloseRunLog();
+    return status;
 }
