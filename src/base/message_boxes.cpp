@@ -10,23 +10,26 @@ enum {
     kMessageCapacity = 512,   // the formatted text of a message box
 };
 
-static const char* const kAnswerNames[] = {"none", "OK", "Cancel", "Abort", "Retry", "Ignore",
-                                            "Yes", "No"};
+// The buttons' names by result, IDOK (1) to IDNO (7); kept in place rather than pointed to,
+// so that the shipped program needs no relocation for them.
+static const char kAnswerNames[][8] = {"none", "OK", "Cancel", "Abort", "Retry", "Ignore", "Yes",
+                                       "No"};
 
 int AskOrAnswer(HWND owner, const char* text, const char* caption, UINT type, int silentAnswer)
 {
     // Taken first: the failure that a box reports is the last thing that failed.
     DWORD error = (type & MB_ICONMASK) == MB_ICONERROR ? GetLastError() : 0;
+    int quiet = runLog.quiet;
     int answer = silentAnswer;
     if (answer == kAnswerByType)
         answer = (type & MB_TYPEMASK) == MB_YESNO ? IDNO : IDOK;
-    if (!runLog.quiet)
+    if (!quiet)
         answer = MessageBoxA(owner, text, caption, type);
     LogLine("%s: %s", caption, text);
     if (error != 0)
         LogLine("  Windows error %lu", error);
     LogLine("  Answer: %s%s", kAnswerNames[answer >= 0 && answer <= IDNO ? answer : 0],
-            runLog.quiet ? " (silent default)" : "");
+            quiet ? " (silent default)" : "");
     return answer;
 }
 

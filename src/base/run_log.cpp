@@ -7,7 +7,7 @@
 
 RunLog runLog;
 
-enum { kLastLogNumber = 9999 };
+enum { kLastLogNumber = 9999, kNumberCapacity = 16 };
 
 // Writes what waits in the buffer when the file is open. A log that cannot be written never
 // stops the run, so the lines are let go either way.
@@ -60,19 +60,19 @@ void LogCopiedFile(const char* label, const char* source, const char* destinatio
 void LogRegistryValue(HKEY root, const char* path, const char* name, DWORD type,
                       const void* data, LONG status)
 {
-    const char* rootName = root == HKEY_LOCAL_MACHINE  ? "HKLM"
-                           : root == HKEY_CLASSES_ROOT ? "HKCR"
-                           : root == HKEY_CURRENT_USER ? "HKCU"
-                                                       : "HKEY";
+    // The names of the predefined keys from HKEY_CLASSES_ROOT (0x80000000) on, in place.
+    static const char kRootNames[][5] = {"HKCR", "HKCU", "HKLM", "HKEY"};
+    DWORD index = reinterpret_cast<DWORD>(root) - reinterpret_cast<DWORD>(HKEY_CLASSES_ROOT);
+    const char* rootName = kRootNames[index < 3 ? index : 3];
+    char number[kNumberCapacity];
+    const char* shown = static_cast<const char*>(data);
+    if (type == REG_DWORD) {
+        wsprintfA(number, "%lu", *static_cast<const DWORD*>(data));
+        shown = number;
+    }
     if (status != 0)
-        LogLine("Registry %s\\%s \"%s\" not written (Windows error %ld)", rootName, path, name,
-                status);
-    else if (type == REG_DWORD)
-        LogLine("Registry %s\\%s \"%s\" = %lu", rootName, path, name,
-                *static_cast<const DWORD*>(data));
-    else
-        LogLine("Registry %s\\%s \"%s\" = %s", rootName, path, name,
-                static_cast<const char*>(data));
+        shown = "(not written)";
+    LogLine("Registry %s\\%s \"%s\" = %s, status %ld", rootName, path, name, shown, status);
 }
 
 void LogStart(const char* commandLine)

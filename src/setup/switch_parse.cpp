@@ -137,28 +137,21 @@ int CheckGivenTarget(char* path)
     int length = TextLength(path);
     while (length > 0 && path[length - 1] == '\\')
         path[--length] = '\0';
-    int root = 0;
-    if (length >= 2 && path[1] == ':' && ((path[0] >= 'A' && path[0] <= 'Z') ||
-                                          (path[0] >= 'a' && path[0] <= 'z')))
-        root = 3;
-    else if (length >= 2 && path[0] == '\\' && path[1] == '\\')
-        root = 2;
-    // A drive letter with its colon only, or nothing after the root, is not a folder to fill.
-    if (root == 0 || length <= root || (root == 3 && path[2] != '\\'))
+    char drive = static_cast<char>(path[0] | 0x20);
+    // A drive letter, its colon and a backslash with a folder after them, or \\server\...
+    int complete = (length > 3 && drive >= 'a' && drive <= 'z' && path[1] == ':' &&
+                    path[2] == '\\') ||
+                   (length > 2 && path[0] == '\\' && path[1] == '\\');
+    if (!complete)
         return -1;
-    const char* forbidden = "\"*?<>|";
-    for (int i = 0; i < length; i++) {
-        for (const char* f = forbidden; *f != '\0'; f++) {
-            if (path[i] == *f)
-                return -1;
-        }
-        if (i >= 2 && path[i] == ':')
+    for (int i = 2; i < length; i++) {
+        char c = path[i];
+        if (c == ':' || c == '"' || c == '*' || c == '?' || c == '<' || c == '>' || c == '|')
             return -1;
         // A "." or ".." step: the folder would be another than the one named.
-        if (path[i] == '.' && path[i - 1] == '\\') {
+        if (c == '.' && path[i - 1] == '\\') {
             int dots = path[i + 1] == '.' ? 2 : 1;
-            char after = path[i + dots];
-            if (after == '\\' || after == '\0')
+            if (path[i + dots] == '\\' || path[i + dots] == '\0')
                 return -1;
         }
     }

@@ -33,6 +33,7 @@ int ReadSwitches(const char* commandLine, int* status)
     char unknown[kTextCapacity];
     char target[kPathCapacity];
     int helpAsked = 0;
+    int mode = kRunWithWindows;
     unknown[0] = '\0';
     target[0] = '\0';
     const char* cursor = SkipProgramName(commandLine);
@@ -42,11 +43,11 @@ int ReadSwitches(const char* commandLine, int* status)
             break;
         switch (kind) {
         case kSwitchPassive:
-            if (s.runMode < kRunPassive)
-                s.runMode = kRunPassive;
+            if (mode < kRunPassive)
+                mode = kRunPassive;
             break;
         case kSwitchVerySilent:
-            s.runMode = kRunWithoutWindow;
+            mode = kRunWithoutWindow;
             break;
         case kSwitchDirectory:
             CopyBounded(target, kPathCapacity, value, TextLength(value));
@@ -69,7 +70,8 @@ int ReadSwitches(const char* commandLine, int* status)
             break;
         }
     }
-    runLog.quiet = s.runMode != kRunWithWindows;
+    s.runMode = mode;
+    runLog.quiet = mode != kRunWithWindows;
     if (unknown[0] != '\0')
         return RefuseCommandLine(IDS_UNKNOWN_SWITCH, unknown, status);
     if (helpAsked) {

@@ -165,7 +165,7 @@ TEST_F(UnattendedTest, VerySilentRunMeetsEveryBoxWithoutAWindowAndLogsTheAnswers
              "Cannot create \"" + medium.target + "\\BAD*DIR\" !",
              "Copied " + medium.folder + "\\LAST.TXT -> " + medium.target + "\\LAST.TXT, 20 bytes",
              "Not copied: BLOCKED", std::string(kQuestion) + "\r\n  Answer: No (silent default)",
-             "Registry HKLM\\" + std::string(kEntry) + " \"DisplayName\" = Quillor",
+             "Registry HKLM\\" + std::string(kEntry) + " \"DisplayName\" = Quillor, status 0",
              std::string(kReportPartial) + "\r\n  Answer: OK (silent default)",
              "Exit status 2\r\n"};
     for (const std::string& line : expected)
