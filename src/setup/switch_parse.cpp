@@ -7,10 +7,12 @@ namespace {
 
 enum ValueRule { kNoValue, kValueNeeded, kValueOptional, kValueToEnd };
 
+// The names are kept in place rather than pointed to: the shipped program then needs no
+// relocation for them.
 struct SwitchName {
-    const char* name;   // in capitals
-    SwitchKind kind;
-    ValueRule value;
+    char name[11];   // in capitals
+    unsigned char kind;    // a SwitchKind
+    unsigned char value;   // a ValueRule
 };
 
 const SwitchName kSwitchNames[] = {
@@ -98,7 +100,7 @@ SwitchKind ReadSwitch(const char** cursor, char* value, int capacity)
         if (found->value == kValueNeeded || found->value == kValueToEnd)
             return Unknown(start, cursor, value, capacity);
         *cursor = at;
-        return found->kind;
+        return static_cast<SwitchKind>(found->kind);
     }
     if (found->value == kNoValue)
         return Unknown(start, cursor, value, capacity);
@@ -129,7 +131,7 @@ SwitchKind ReadSwitch(const char** cursor, char* value, int capacity)
     if (length >= capacity || (length == 0 && found->value != kValueOptional))
         return Unknown(start, cursor, value, capacity);
     CopyBounded(value, capacity, text, length);
-    return found->kind;
+    return static_cast<SwitchKind>(found->kind);
 }
 
 int CheckGivenTarget(char* path)
