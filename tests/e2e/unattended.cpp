@@ -220,6 +220,30 @@ TEST_F(UnattendedTest, WrongCommandLinesEndWithStatus87AndInstallNothing)
     EXPECT_FALSE(PathExists(medium.target));
 }
 
+TEST_F(UnattendedTest, ScriptsThatCannotBeUsedEndQuietlyWithStatus1)
+{
+    ASSERT_NO_FATAL_FAILURE(LayOutScript("", "First=FIRST.TXT\r\n", {{"FIRST.TXT", 10, 1}}));
+    // Each of these shows a box before any window in an answered run.
+    const char* const scripts[] = {
+        "[Files]\r\nFirst=FIRST.TXT\r\n",                                   // no [Install]
+        "[Install]\r\nCaption=Quillor Setup\r\n[Files]\r\nFirst=FIRST.TXT\r\n",  // no Application
+        "[Install]\r\nApplication=Quillor\r\n",                             // no [Files]
+        nullptr,                                                              // no script at all
+    };
+    for (const char* script : scripts) {
+        SCOPED_TRACE(script ? script : "no script");
+        if (script)
+            ASSERT_EQ(0, WriteMediumFile(medium, "SETUP.INF", script));
+        else
+            ASSERT_TRUE(DeleteFileA((medium.folder + "\\SETUP.INF").c_str()));
+        DeleteFileA(LogPath().c_str());
+        EXPECT_EQ(DWORD(kExitEarlyEnd), RunUnattended("/S /LOG=" + Quoted(LogPath())));
+        EXPECT_TRUE(Contains(ReadWholeFile(LogPath()), "(silent default)\r\nExit status 1\r\n"))
+            << ReadWholeFile(LogPath());
+    }
+    EXPECT_FALSE(PathExists(medium.target));
+}
+
 TEST_F(UnattendedTest, HelpListsTheSwitchesAndEndsWithZero)
 {
     ASSERT_NO_FATAL_FAILURE(LayOutScript("", "First=FIRST.TXT\r\n", {{"FIRST.TXT", 10, 1}}));
@@ -346,6 +370,10 @@ TEST_F(UnattendedTest, QuietUninstallWithoutTheScriptCopyKeepsTheFolder)
     // The whole-folder question is taken as No: the files stay and the status says so.
     EXPECT_EQ(1u, WaitWithoutQuestions(nullptr));
     EXPECT_TRUE(PathExists(medium.target + "\\Quillor.exe"));
+    // A refused target shows no box either: nothing is done.
+    ASSERT_EQ(0, StartCommandLine("\"" + WindowsFolder() + "\\Purgax.exe\" /S /C:\\", "C:\\",
+                                  &program));
+    EXPECT_EQ(2u, WaitWithoutQuestions(nullptr));
 }
 
 }  // namespace
