@@ -83,11 +83,13 @@ SwitchKind ReadSwitch(const char** cursor, char* value, int capacity)
     value[0] = '\0';
     if (*start == '\0')
         return kSwitchEnd;
-    if (*start != '/' && *start != '-')
+    // A switch quoted whole, as argument lists quote a word that holds blanks: "/DIR=C:\a b".
+    int wholeQuoted = *start == '"' && (start[1] == '/' || start[1] == '-');
+    if (!wholeQuoted && *start != '/' && *start != '-')
         return Unknown(start, cursor, value, capacity);
-    const char* name = start + 1;
+    const char* name = start + 1 + wholeQuoted;
     const char* at = name;
-    while (*at != '\0' && *at != '=' && !IsBlank(*at))
+    while (*at != '\0' && *at != '=' && *at != '"' && !IsBlank(*at))
         at++;
     const SwitchName* found = nullptr;
     for (const SwitchName& known : kSwitchNames) {
@@ -99,6 +101,11 @@ SwitchKind ReadSwitch(const char** cursor, char* value, int capacity)
     if (*at != '=') {
         if (found->value == kValueNeeded || found->value == kValueToEnd)
             return Unknown(start, cursor, value, capacity);
+        if (wholeQuoted) {
+            if (*at != '"' || (at[1] != '\0' && !IsBlank(at[1])))
+                return Unknown(start, cursor, value, capacity);
+            at++;
+        }
         *cursor = at;
         return static_cast<SwitchKind>(found->kind);
     }
@@ -107,8 +114,8 @@ SwitchKind ReadSwitch(const char** cursor, char* value, int capacity)
 
     const char* text = at + 1;
     const char* end = text;
-    if (*text == '"') {
-        text++;
+    if (wholeQuoted || *text == '"') {
+        text += !wholeQuoted;
         end = text;
         while (*end != '\0' && *end != '"')
             end++;

@@ -18,7 +18,8 @@ const char* SkipProgramName(const char* commandLine);
 
 // Reads the switch at *cursor and moves the cursor past it. Names start with '/' or '-' and
 // are matched without regard to letter case. The value after '=' goes into value (capacity
-// bytes, quotes removed); /D= without quotes takes the rest of the line, blanks included.
+// bytes, quotes removed); /D= without quotes takes the rest of the line, blanks included. The
+// value may be quoted ("/DIR=C:\a b" too, the whole switch quoted).
 // For kSwitchUnknown, value holds the word as written (cut to capacity).
 SwitchKind ReadSwitch(const char** cursor, char* value, int capacity);
 

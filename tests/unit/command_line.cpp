@@ -31,6 +31,13 @@ TEST(ReadSwitch, Table)
          {"", "C:\\Program Files\\Q /LOG=x"}},
         {"SETUP /REGISTER /REGISTER=\"txt log\"", {kSwitchRegister, kSwitchRegister},
          {"", "txt log"}},
+        // Whole switches quoted, as argument lists quote words with blanks.
+        {"SETUP \"/DIR=C:\\Program Files\\Q\" \"/S\" \"-log=a b\"",
+         {kSwitchDirectory, kSwitchVerySilent, kSwitchLog},
+         {"C:\\Program Files\\Q", "", "a b"}},
+        {"SETUP \"/D=C:\\a b \"/S\"x \"/DIR\"",
+         {kSwitchUnknown, kSwitchUnknown, kSwitchUnknown, kSwitchUnknown},
+         {"\"/D=C:\\a", "b", "\"/S\"x", "\"/DIR\""}},
         // Unknown words, missing or unwanted values, unclosed or glued quotes.
         {"SETUP plain /X /SILENTLY /DIR /LOG= /S=1 /LOG=\"a b /D=\"C:\\x\"y",
          {kSwitchUnknown, kSwitchUnknown, kSwitchUnknown, kSwitchUnknown, kSwitchUnknown,
