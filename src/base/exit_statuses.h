@@ -8,5 +8,10 @@ enum ExitStatus {
     kExitPartial = 2,              // report 6: some part could not be installed
     kExitAbandoned = 3,            // report 7: the copy was cancelled
     kExitDirectoryCancelled = 4,   // Cancel in the target directory dialog: nothing installed
-    kExitAnotherRun = 1618,        // another installation or uninstallation was running
+    // Values that deployment tools know from other installers.
+    kExitInvalidSwitch = 87,       // an unknown or wrong switch, or a refused target on the
+                                   // command line: nothing installed
+    kExitAnotherRun = 1618,        // another SETUP.EXE or Purgax.exe is running
+    kExitDowngrade = 1638,         // a newer version is installed; it stays
+    kExitRestartNeeded = 3010,     // installed; a file in use is replaced at the next restart
 };

@@ -1,6 +1,8 @@
 // Registry values by key path: walks the path through a chain of open keys, then closes it.
 #include "base/key_paths.h"
 
+#include "base/run_log.h"
+
 struct KeyChainNode {
     HKEY key;
     KeyChainNode* next;
@@ -153,10 +155,11 @@ LONG WriteKeyPathValue(HKEY root, const char* path, const char* name, DWORD type
     // Windows creates a missing subkey only below a key opened with KEY_CREATE_SUB_KEY, so
     // every component of the walk asks for it beside the right to set the value.
     LONG status = CreateKeyPath(root, path, KEY_SET_VALUE | KEY_CREATE_SUB_KEY, &key);
-    if (status != 0)
-        return status;
-    status = RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size);
-    CloseKeyChain();
+    if (status == 0) {
+        status = RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size);
+        CloseKeyChain();
+    }
+    LogRegistryValue(root, path, name, type, data, status);
     return status;
 }
 

@@ -2,6 +2,7 @@
 #include "base/message_boxes.h"
 
 #include "base/centering.h"
+#include "base/run_log.h"
 #include "text/bounded_text.h"
 
 enum {
@@ -9,12 +10,36 @@ enum {
     kMessageCapacity = 512,   // the formatted text of a message box
 };
 
-int ShowStringMessage(HINSTANCE instance, const char* caption, HWND owner, UINT id, UINT type)
+// The buttons' names by result, IDOK (1) to IDNO (7); kept in place rather than pointed to,
+// so that the shipped program needs no relocation for them.
+static const char kAnswerNames[][8] = {"none", "OK", "Cancel", "Abort", "Retry", "Ignore", "Yes",
+                                       "No"};
+
+int AskOrAnswer(HWND owner, const char* text, const char* caption, UINT type, int silentAnswer)
+{
+    // Taken first: the failure that a box reports is the last thing that failed.
+    DWORD error = (type & MB_ICONMASK) == MB_ICONERROR ? GetLastError() : 0;
+    int quiet = runLog.quiet;
+    int answer = silentAnswer;
+    if (answer == kAnswerByType)
+        answer = (type & MB_TYPEMASK) == MB_YESNO ? IDNO : IDOK;
+    if (!quiet)
+        answer = MessageBoxA(owner, text, caption, type);
+    LogLine("%s: %s", caption, text);
+    if (error != 0)
+        LogLine("  Windows error %lu", error);
+    LogLine("  Answer: %s%s", kAnswerNames[answer >= 0 && answer <= IDNO ? answer : 0],
+            quiet ? " (silent default)" : "");
+    return answer;
+}
+
+int ShowStringMessage(HINSTANCE instance, const char* caption, HWND owner, UINT id, UINT type,
+                      int silentAnswer)
 {
     char text[kMessageCapacity];
     text[0] = '\0';
     LoadStringA(instance, id, text, kMessageCapacity);
-    return MessageBoxA(owner, text, caption, type);
+    return AskOrAnswer(owner, text, caption, type, silentAnswer);
 }
 
 // Number of "%s" in a format; each is replaced by the whole argument.
@@ -31,8 +56,9 @@ static int CountTextConversions(const char* format)
 }
 
 int ShowFormattedMessage(HINSTANCE instance, const char* caption, HWND owner, UINT id,
-                         const char* argument, UINT type)
+                         const char* argument, UINT type, int silentAnswer)
 {
+    DWORD error = GetLastError();
     char format[kFormatCapacity];
     char bounded[kMessageCapacity];
     char text[kMessageCapacity];
@@ -48,7 +74,8 @@ int ShowFormattedMessage(HINSTANCE instance, const char* caption, HWND owner, UI
         room /= conversions;
     CopyBounded(bounded, room + 1, argument, TextLength(argument));
     wsprintfA(text, format, bounded);
-    return MessageBoxA(owner, text, caption, type);
+    SetLastError(error);
+    return AskOrAnswer(owner, text, caption, type, silentAnswer);
 }
 
 void CenterDialog(HWND parent, HWND dialog)

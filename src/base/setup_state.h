@@ -5,6 +5,13 @@
 
 #include "base/capacities.h"
 
+// Who is at the screen, as the command line says.
+enum RunMode {
+    kRunWithWindows,     // no switch: every dialog and box
+    kRunPassive,         // the background and the progress dialog only; no question, no box
+    kRunWithoutWindow,   // no window at all
+};
+
 struct SetupState {
     // Handles and windows.
     HINSTANCE instance;
@@ -79,6 +86,13 @@ struct SetupState {
     int cancelled;
     int errorCount;
     int exitStatus;             // an ExitStatus: how the run ends, set before the window exists
+
+    // The command line's switches.
+    int runMode;                // a RunMode
+    int targetGiven;            // targetDir came from the command line
+    int registerAsked;          // a quiet run answers Yes to the default-editor question
+    char registerSuffixes[kTextCapacity];   // the suffixes given with it, or empty
+    char logPath[kPathCapacity];            // where the log goes, or empty: the temp folder
     char workBuffer[kWorkCapacity];
 };
 

@@ -5,6 +5,7 @@
 #include "base/file_size.h"
 #include "base/message_boxes.h"
 #include "base/private_messages.h"
+#include "base/run_log.h"
 #include "base/setup_state.h"
 #include "copy/progress_dialog.h"
 #include "resources/resource_ids.h"
@@ -111,8 +112,9 @@ UINT StartCopy(void)
         setupState.errorCount++;
         return UM_FINISH;
     }
-    setupState.progressDialog = CreateDialogParamA(setupState.instance, "Copy",
-                                                   setupState.mainWindow, CopyDialogProc, 0);
+    if (setupState.runMode != kRunWithoutWindow)
+        setupState.progressDialog = CreateDialogParamA(setupState.instance, "Copy",
+                                                       setupState.mainWindow, CopyDialogProc, 0);
     // Painted now: while the copy runs a step message always waits in the queue, and the
     // queue hands out posted messages before WM_PAINT.
     if (setupState.progressDialog != 0)
@@ -155,6 +157,7 @@ static EntryKind ReadNextEntry(int* toWindows, const char** sourceName)
 static UINT FailEntry(UINT id, const char* path, UINT type)
 {
     int answer = IDOK;
+    LogLine("Not copied: %s (Windows error %lu)", setupState.entryValue, GetLastError());
     if (id != 0)
         answer = ShowCopyFailure(id, path, type);
     CloseCutCopy();
@@ -248,6 +251,7 @@ UINT CopyNextChunk(void)
         return UM_COPY_CHUNK;
     if (FinishFile() != 0)
         return FailEntry(IDS_CANNOT_WRITE, setupState.destPath, MB_ICONERROR);
+    LogCopiedFile("Copied", setupState.modulePath, setupState.destPath, setupState.fileCopied);
     NoteInstalledFile();
     return UM_NEXT_FILE;
 }
@@ -268,6 +272,8 @@ static int CreateOneDirectory(char* path, int end)
     path[end] = '\0';
     int done = CreateDirectoryA(path, 0) != 0;
     DWORD error = done ? 0 : GetLastError();
+    if (done)
+        LogLine("Created folder %s", path);
     path[end] = saved;
     return done || error == ERROR_ALREADY_EXISTS || error == ERROR_ACCESS_DENIED;
 }

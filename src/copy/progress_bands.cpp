@@ -37,11 +37,12 @@ BarBands ComputeBarBands(int width, int percent)
     if (width <= 0)
         return bands;
     unsigned int p = (unsigned int)percent & 0xFFFFu;
-    long long x = (long long)p * width / 100;
     // Percentages above 100 would reach past the control; the fill is clipped there anyway.
-    if (x > width)
-        x = width;
-    int done = (int)x;
+    // Below 100, p * width / 100 taken in two parts that cannot overflow and need no 64-bit
+    // division: p * (width / 100) + p * (width % 100) / 100, exact since the first is whole.
+    int done = width;
+    if (p < 100)
+        done = (int)(p * (unsigned int)(width / 100) + p * (unsigned int)(width % 100) / 100);
     bands.doneWidth = done;
     if (done < width)
         bands.blackWidth = 1;

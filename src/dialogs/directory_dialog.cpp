@@ -14,17 +14,32 @@
 static const char kProgramFilesKey[] = "Software\\Microsoft\\Windows\\CurrentVersion";
 static const char kProgramFilesValue[] = "ProgramFilesDir";
 
+static void ProposeTargetDirectory(void);
+
 INT_PTR RunDirectoryDialog(void)
 {
+    // Without anyone to ask, the proposal (or the command line's target) is the target, under
+    // the same checks as a typed one; a refusal is only logged.
+    if (setupState.runMode != kRunWithWindows) {
+        ProposeTargetDirectory();
+        UINT refusal = TakeTargetDirectory(setupState.targetDir);
+        if (refusal == 0)
+            return IDC_DIRECTORY_INSTALL;
+        ShowFormattedMessage(setupState.instance, setupState.caption, NULL, refusal,
+                             setupState.targetDir, MB_OK | MB_ICONERROR);
+        return kDirectoryRefused;
+    }
     return DialogBoxParamA(setupState.instance, "Directory", setupState.mainWindow,
                            DirectoryDialogProc, 0);
 }
 
 // The program files directory followed by the application's name; without the registry
-// value targetDir keeps the script's Directory setting.
+// value targetDir keeps the script's Directory setting; a target from the command line stays.
 static void ProposeTargetDirectory(void)
 {
     char value[kTextCapacity];
+    if (setupState.targetGiven)
+        return;
     if (ReadKeyPathValue(HKEY_LOCAL_MACHINE, kProgramFilesKey, kProgramFilesValue, REG_SZ, value,
                          kTextCapacity) != 0)
         return;

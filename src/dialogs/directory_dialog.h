@@ -5,7 +5,12 @@
 
 INT_PTR CALLBACK DirectoryDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Runs the dialog owned by the main window; 259 on Install, 260 on Cancel.
+// What RunDirectoryDialog gives when a run without boxes has a target the installer refuses.
+enum { kDirectoryRefused = 0 };
+
+// Runs the dialog owned by the main window; 259 on Install, 260 on Cancel. In a run without
+// boxes nobody is asked: the proposal (or the command line's target) goes through
+// TakeTargetDirectory, and the result is 259, or kDirectoryRefused after a logged refusal.
 INT_PTR RunDirectoryDialog(void);
 
 // Takes a completed target path into setupState.targetDir, in the canonical form that every

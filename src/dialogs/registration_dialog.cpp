@@ -2,8 +2,23 @@
 #include "dialogs/registration_dialog.h"
 
 #include "base/message_boxes.h"
+#include "base/run_log.h"
 #include "base/setup_state.h"
 #include "resources/resource_ids.h"
+#include "text/bounded_text.h"
+
+INT_PTR RunRegistrationDialog(void)
+{
+    INT_PTR answer = IDYES;
+    if (setupState.runMode == kRunWithWindows)
+        answer = DialogBoxParamA(setupState.instance, "Registration", setupState.mainWindow,
+                                 RegistrationDialogProc, 0);
+    else if (setupState.registerSuffixes[0] != '\0')
+        CopyBounded(setupState.suffixList, kTextCapacity, setupState.registerSuffixes,
+                    TextLength(setupState.registerSuffixes));
+    LogLine("File types: %s %s", answer == IDYES ? "Yes," : "No, keeping", setupState.suffixList);
+    return answer;
+}
 
 static INT_PTR OnInitDialog(HWND dialog)
 {

@@ -36,6 +36,11 @@
 #define IDS_NEAR_INSTALLATION  2062
 #define IDS_TARGET_TOO_LONG    2063
 
+// String table: the command line.
+#define IDS_UNKNOWN_SWITCH     2080
+#define IDS_INCOMPLETE_TARGET  2081
+#define IDS_SWITCH_LIST        2082
+
 // DIRECTORY dialog.
 #define IDC_DIRECTORY_PROMPT 256
 #define IDC_DIRECTORY_EDIT   257

@@ -5,6 +5,7 @@
 #include "base/exit_statuses.h"
 #include "base/message_boxes.h"
 #include "base/private_messages.h"
+#include "base/run_log.h"
 #include "base/setup_state.h"
 #include "copy/copy_engine.h"
 #include "dialogs/directory_dialog.h"
@@ -16,7 +17,9 @@ namespace {
 
 LRESULT OnCreate(HWND window, WPARAM wParam, LPARAM lParam)
 {
-    LoadBackground(window);
+    // A run without any window shows no picture either.
+    if (setupState.runMode != kRunWithoutWindow)
+        LoadBackground(window);
     return DefWindowProcA(window, WM_CREATE, wParam, lParam);
 }
 
@@ -80,11 +83,15 @@ LRESULT PostNextStep(HWND window, UINT next)
 // UM_START: the directory dialog, then the copy; Cancel ends the program without a report.
 UINT StartInstallation(HWND window)
 {
-    if (RunDirectoryDialog() == IDC_DIRECTORY_CANCEL) {
-        setupState.exitStatus = kExitDirectoryCancelled;
+    INT_PTR answer = RunDirectoryDialog();
+    if (answer != IDC_DIRECTORY_INSTALL) {
+        LogLine("Target directory: %s", answer == IDC_DIRECTORY_CANCEL ? "Cancel" : "refused");
+        setupState.exitStatus =
+            answer == IDC_DIRECTORY_CANCEL ? kExitDirectoryCancelled : kExitInvalidSwitch;
         DestroyWindow(window);
         return 0;
     }
+    LogLine("Target directory: %s", setupState.targetDir);
     return StartCopy();
 }
 

@@ -6,12 +6,14 @@
 #include "base/message_boxes.h"
 #include "base/private_messages.h"
 #include "base/run_mutex.h"
+#include "base/run_log.h"
 #include "base/setup_state.h"
 #include "resources/resource_ids.h"
 #include "script/files_value.h"
 #include "script/script_reader.h"
 #include "script/script_scan.h"
 #include "setup/installation_sequence.h"
+#include "setup/switches.h"
 #include "text/bounded_text.h"
 
 namespace {
@@ -31,7 +33,7 @@ struct StringField {
 void LoadNames(void)
 {
     SetupState& s = setupState;
-    const StringField names[] = {
+    static const StringField names[] = {
         {IDS_CLASS_NAME, s.className, kNameCapacity},
         {IDS_DIRECTORY_PROMPT, s.directoryPrompt, kTextCapacity},
         {IDS_SIZE_FORMAT, s.sizeFormat, kTextCapacity},
@@ -104,11 +106,13 @@ int ReadInstallSettings(void)
     if (FindSection(s.instance, s.className, NULL, s.installSection, 1, s.scriptText,
                     &s.cursor) != 0)
         return -1;
+    // A target from the command line stands in place of the script's Directory.
+    char scriptDirectory[kTextCapacity];
     const NamedKey settings[] = {
         {s.bitmapKey, s.bitmapFile, kTextCapacity},
         {s.applicationKey, s.applicationName, kTextCapacity},
         {s.captionKey, s.caption, kTextCapacity},
-        {s.directoryKey, s.targetDir, kTextCapacity},
+        {s.directoryKey, s.targetGiven ? scriptDirectory : s.targetDir, kTextCapacity},
         {s.publisherKey, s.publisher, kTextCapacity},
         {s.versionKey, s.version, kTextCapacity},
     };
@@ -209,6 +213,7 @@ int RunMainWindow(void)
     s.exitStatus = kExitEarlyEnd;
     s.barBrush = CreateSolidBrush(kBarColor);
     s.grayBrush = CreateSolidBrush(kGrayColor);
+    // Without any window the main window still carries the steps' messages, unseen.
     s.mainWindow = CreateWindowExA(0, s.className, s.className,
                                    WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0,
                                    GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
@@ -216,7 +221,8 @@ int RunMainWindow(void)
     if (s.mainWindow == 0)
         return kExitEarlyEnd;
     SetWindowTextA(s.mainWindow, s.caption);
-    ShowWindow(s.mainWindow, SW_SHOW);
+    if (s.runMode != kRunWithoutWindow)
+        ShowWindow(s.mainWindow, SW_SHOW);
     PostMessageA(s.mainWindow, UM_START, 0, 0);
     return RunMessageLoop();
 }
@@ -239,24 +245,44 @@ void ReleaseStartup(void)
     s.scriptText = 0;
 }
 
+// Opens the log under the application's name once it is known, so that a long run's lines
+// reach the file while it runs.
+void OpenLog(void)
+{
+    SetupState& s = setupState;
+    OpenRunLog(s.logPath, s.applicationName[0] != '\0' ? s.applicationName : "Setup");
+}
+
 }  // namespace
 
-int RunSetup(HINSTANCE instance)
+int RunSetup(HINSTANCE instance, const char* commandLine)
 {
     SetupState& s = setupState;
     int status = kExitEarlyEnd;
     s.instance = instance;
     LoadNames();
-    if (TakeRunMutex() != 0) {
-        ShowStringMessage(s.instance, s.className, NULL, IDS_ANOTHER_RUN, MB_ICONERROR);
-        return kExitAnotherRun;
+    LogStart(commandLine);
+    // The switches come first, so that a quiet run refused below shows no box either.
+    if (ReadSwitches(commandLine, &status) == 0) {
+        if (TakeRunMutex() != 0) {
+            ShowStringMessage(s.instance, s.className, NULL, IDS_ANOTHER_RUN, MB_ICONERROR);
+            status = kExitAnotherRun;
+        } else {
+            RegisterMainClass();
+            if (FormScriptPath() == 0) {
+                LogLine("Script: %s", s.modulePath);
+                if (LoadScript(s.instance, s.className, NULL, s.modulePath, &s.scriptMemory,
+                               &s.scriptText) == 0 &&
+                    ReadInstallSettings() == 0 && SumSourceSizes() == 0) {
+                    OpenLog();
+                    status = RunMainWindow();
+                }
+            }
+            ReleaseStartup();
+        }
     }
-    RegisterMainClass();
-    if (FormScriptPath() == 0 &&
-        LoadScript(s.instance, s.className, NULL, s.modulePath, &s.scriptMemory,
-                   &s.scriptText) == 0 &&
-        ReadInstallSettings() == 0 && SumSourceSizes() == 0)
-        status = RunMainWindow();
-    ReleaseStartup();
+    LogLine("Exit status %d", status);
+    OpenLog();
+    CloseRunLog();
     return status;
 }

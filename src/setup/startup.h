@@ -7,4 +7,5 @@
 // ExitStatus; split out so that tests can reach it).
 // Fills SetupState from the string table and the script, runs the installation to its end
 // and releases the brushes, the window class and the script.
-int RunSetup(HINSTANCE instance);
+// The command line's switches come first; the run's log ends with the exit status.
+int RunSetup(HINSTANCE instance, const char* commandLine);

@@ -31,6 +31,7 @@ static const char kPrintCommandKey[] = "txtfile\\shell\\print\\command";
 static const char kEditorName[] = "Quillor.exe";
 static const char kUninstallerName[] = "Purgax.exe";
 static const char kUninstallerSwitch[] = " /";
+static const char kQuietSwitches[] = " /S /";
 static const char kOpenSuffix[] = " \"%1\"";
 static const char kPrintSuffix[] = " /p \"%1\"";
 static const char kTextFileType[] = "txtfile";
@@ -119,6 +120,14 @@ static void RegisterUninstaller(char* command)
                   TextLength(setupState.targetDir));
     WriteKeyPathValue(HKEY_LOCAL_MACHINE, uninstallPath, "UninstallString", REG_SZ, command,
                       TextLength(command));
+    // The quiet form, for deployment tools: the program's path always quoted, and nothing
+    // written when the command would be cut.
+    int targetLength = TextLength(setupState.targetDir);
+    length = BuildProgramCommand(command, kCommandCapacity, windowsDir, kUninstallerName,
+                                 kQuoteAlways, kQuietSwitches);
+    if (length >= 0 && AppendBounded(command, kCommandCapacity, length, setupState.targetDir,
+                                     targetLength) == length + targetLength)
+        WriteUninstallText(uninstallPath, "QuietUninstallString", command);
     WriteUninstallDetails(uninstallPath, command);
 }
 
@@ -130,7 +139,7 @@ static int ReadSuffixList(void)
                     setupState.registrationSection, 0, setupState.scriptText,
                     &setupState.cursor) != 0)
         return -1;
-    const NamedKey suffixes = {setupState.suffixesKey, setupState.suffixList, kTextCapacity};
+    static const NamedKey suffixes = {setupState.suffixesKey, setupState.suffixList, kTextCapacity};
     ReadNamedKeys(setupState.scriptText, &setupState.cursor, &suffixes, 1);
     return 0;
 }
@@ -152,9 +161,7 @@ static void BecomeDefaultEditor(char* command)
     WriteDefaultText(HKEY_CLASSES_ROOT, kPrintCommandKey, command);
 
     if (ReadSuffixList() == 0) {
-        INT_PTR answer = DialogBoxParamA(setupState.instance, "Registration",
-                                         setupState.mainWindow, RegistrationDialogProc, 0);
-        if (answer == IDYES)
+        if (RunRegistrationDialog() == IDYES)
             BindSuffixes();
     }
     // Lets the shell drop the file associations it has cached.
@@ -185,7 +192,8 @@ void RegisterApplication(void)
 
     int answer = ShowStringMessage(setupState.instance, setupState.caption,
                                    setupState.mainWindow, IDS_DEFAULT_EDITOR,
-                                   MB_YESNO | MB_ICONQUESTION);
+                                   MB_YESNO | MB_ICONQUESTION,
+                                   setupState.registerAsked ? IDYES : IDNO);
     if (answer == IDYES) {
         if (EditorIsInstalled(command))
             BecomeDefaultEditor(command);

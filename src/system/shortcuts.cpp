@@ -5,6 +5,7 @@
 
 #include "base/key_paths.h"
 #include "base/message_boxes.h"
+#include "base/run_log.h"
 #include "base/setup_state.h"
 #include "base/system_libraries.h"
 #include "resources/resource_ids.h"
@@ -90,9 +91,12 @@ HRESULT CreateShellShortcut(const char* targetPath, const char* linkPath,
 static void CreateCountedShortcut(const ShortcutFields& fields, const char* folder)
 {
     char linkPath[kPathCapacity];
-    if (JoinPath(linkPath, kPathCapacity, folder, setupState.entryKey) < 0 ||
-        CreateShellShortcut(fields.targetPath, linkPath, fields.description, fields.iconFile,
-                            fields.iconIndex) != S_OK)
+    HRESULT result = JoinPath(linkPath, kPathCapacity, folder, setupState.entryKey) < 0
+                         ? E_FAIL
+                         : CreateShellShortcut(fields.targetPath, linkPath, fields.description,
+                                               fields.iconFile, fields.iconIndex);
+    LogLine("Shortcut %s -> %s, result 0x%lx", linkPath, fields.targetPath, result);
+    if (result != S_OK)
         setupState.errorCount++;
 }
 

@@ -4,6 +4,7 @@
 #include <winioctl.h>
 
 #include "base/key_paths.h"
+#include "base/run_log.h"
 #include "script/files_value.h"
 #include "script/script_scan.h"
 #include "text/bounded_text.h"
@@ -78,8 +79,10 @@ static int RemoveLinkItself(const char* path, DWORD attributes)
 
 int RemoveOneFile(const char* path)
 {
-    if (DeleteFileA(path))
+    if (DeleteFileA(path)) {
+        LogLine("Removed %s", path);
         return 0;
+    }
     DWORD error = GetLastError();
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
         return 0;
@@ -89,8 +92,10 @@ int RemoveOneFile(const char* path)
         !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) {
         // The installation wrote the file; the mark may have come later.
         SetFileAttributesA(path, attributes & ~FILE_ATTRIBUTE_READONLY);
-        if (DeleteFileA(path))
+        if (DeleteFileA(path)) {
+            LogLine("Removed %s", path);
             return 0;
+        }
         error = GetLastError();
     }
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
@@ -107,8 +112,10 @@ int RemoveEmptyFolder(const char* path)
         return 0;
     if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
         return RemoveLinkItself(path, attributes);
-    if (RemoveDirectoryA(path))
+    if (RemoveDirectoryA(path)) {
+        LogLine("Removed folder %s", path);
         return 0;
+    }
     DWORD error = GetLastError();
     if (error == ERROR_DIR_NOT_EMPTY)
         return 1;

@@ -2,6 +2,7 @@
 #include "uninstall/removal_report.h"
 
 #include "base/message_boxes.h"
+#include "base/run_log.h"
 #include "text/bounded_text.h"
 #include "uninstall/purgax_ids.h"
 #include "uninstall/uninstall_state.h"
@@ -38,11 +39,12 @@ void AddLeftItem(const char* path, UINT reason, int retry)
     u.itemCount++;
     if (retry)
         u.retryNeeded = 1;
-    if (u.itemCount > kListedItems)
-        return;
     char reasonText[kTextCapacity];
     reasonText[0] = '\0';
     LoadStringA(u.instance, reason, reasonText, kTextCapacity);
+    LogLine("Left: %s (%s)", path, reasonText);
+    if (u.itemCount > kListedItems)
+        return;
     u.listedLength = AppendText(u.listedItems, u.listedLength, "\n");
     u.listedLength = AppendText(u.listedItems, u.listedLength, path);
     u.listedLength = AppendText(u.listedItems, u.listedLength, " (");
@@ -78,12 +80,12 @@ int ShowFinalReport(void)
         AppendFormatted(text, length, IDS_FOLDER_STAYS, u.target, 0);
     }
     UINT icon = u.itemCount == 0 ? MB_ICONINFORMATION : MB_ICONWARNING;
-    MessageBoxA(NULL, text, u.caption, MB_OK | icon | MB_SETFOREGROUND);
+    AskOrAnswer(NULL, text, u.caption, MB_OK | icon | MB_SETFOREGROUND, IDOK);
     return u.itemCount == 0 ? kRemovedStatus : kPartlyRemovedStatus;
 }
 
-int ShowUninstallMessage(UINT id, const char* argument, UINT type)
+int ShowUninstallMessage(UINT id, const char* argument, UINT type, int silentAnswer)
 {
     return ShowFormattedMessage(uninstallState.instance, uninstallState.caption, NULL, id,
-                                argument, type | MB_SETFOREGROUND);
+                                argument, type | MB_SETFOREGROUND, silentAnswer);
 }

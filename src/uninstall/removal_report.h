@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "base/message_boxes.h"
+
 // Counts an item left behind and names it in the report while there is room: path, then the
 // string-table reason. retry marks an item that a later run may still remove (a file in use),
 // for which the uninstall entry stays.
@@ -13,5 +15,6 @@ void AddLeftItem(const char* path, UINT reason, int retry);
 int ShowFinalReport(void);
 
 // Shows string id formatted with one text argument, with the uninstaller's caption and no
-// owner; returns the button pressed.
-int ShowUninstallMessage(UINT id, const char* argument, UINT type);
+// owner; returns the button pressed, or silentAnswer in a quiet run (see AskOrAnswer).
+int ShowUninstallMessage(UINT id, const char* argument, UINT type,
+                         int silentAnswer = kAnswerByType);

@@ -1,4 +1,5 @@
 // The installation's places outside its folder: its shortcuts, its App Paths entry and the text-file commands that point at it.
+#include "base/run_log.h"
 #include "base/system_libraries.h"
 #include "uninstall/shell_entries.h"
 
@@ -129,6 +130,8 @@ void RemoveAppPath(void)
         return;
     if (RegDeleteKeyA(HKEY_LOCAL_MACHINE, kAppPathsKey) != ERROR_SUCCESS)
         AddLeftItem(kShownAppPathsKey, IDS_REASON_FAILED, 1);
+    else
+        LogLine("Removed %s", kShownAppPathsKey);
 }
 
 // Tells the shell that the text-file commands changed, so that it drops what it cached. The

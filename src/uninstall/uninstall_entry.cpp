@@ -5,6 +5,7 @@
 
 #include "base/canonical_folder.h"
 #include "base/key_paths.h"
+#include "base/run_log.h"
 #include "base/uninstall_entries.h"
 #include "text/bounded_text.h"
 #include "uninstall/purgax_ids.h"
@@ -162,8 +163,10 @@ void FindNestedInstallations(void)
 int RemoveUninstallEntry(void)
 {
     UninstallState& u = uninstallState;
-    if (RegDeleteKeyA(HKEY_LOCAL_MACHINE, u.entryPath) == ERROR_SUCCESS)
+    if (RegDeleteKeyA(HKEY_LOCAL_MACHINE, u.entryPath) == ERROR_SUCCESS) {
+        LogLine("Removed HKLM\\%s", u.entryPath);
         return 0;
+    }
     char shown[kPathCapacity];
     JoinPath(shown, kPathCapacity, "HKEY_LOCAL_MACHINE", u.entryPath);
     AddLeftItem(shown, IDS_REASON_FAILED, 0);

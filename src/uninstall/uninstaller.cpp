@@ -1,12 +1,15 @@
 // The whole uninstallation, from the command line to the final report.
 #include "uninstall/uninstaller.h"
 
+#include "base/exit_statuses.h"
 #include "base/folder_text.h"
+#include "base/run_log.h"
 #include "base/run_mutex.h"
 #include "text/bounded_text.h"
 #include "uninstall/file_removal.h"
 #include "uninstall/held_folders.h"
 #include "uninstall/purgax_ids.h"
+#include "uninstall/quiet_switches.h"
 #include "uninstall/removal_report.h"
 #include "uninstall/script_copy.h"
 #include "uninstall/shell_entries.h"
@@ -153,20 +156,35 @@ static int RemoveAfterQuestions(void)
     return ShowFinalReport();
 }
 
+// Everything from the target to the final report; the exit status.
+static int Uninstall(const char* arguments)
+{
+    UninstallState& u = uninstallState;
+    if (TakeRunMutex() != 0) {
+        ShowUninstallMessage(IDS_ANOTHER_RUN, "", MB_ICONERROR);
+        return kExitAnotherRun;
+    }
+    if (AcceptTarget(arguments) != 0 || FindUninstallEntry() != 0)
+        return kNothingDoneStatus;
+    NameCaption();
+    // A quiet run was asked for by whoever started it: it confirms.
+    if (ShowUninstallMessage(IDS_CONFIRM, u.applicationName, MB_YESNO | MB_ICONQUESTION,
+                             IDYES) != IDYES)
+        return kNothingDoneStatus;
+    return RemoveAfterQuestions();
+}
+
 int RunUninstaller(HINSTANCE instance, const char* commandLine)
 {
     UninstallState& u = uninstallState;
+    char logPath[kPathCapacity];
     u.instance = instance;
     LoadNames();
-    if (TakeRunMutex() != 0) {
-        ShowUninstallMessage(IDS_ANOTHER_RUN, "", MB_ICONERROR);
-        return kNothingDoneStatus;
-    }
-    if (AcceptTarget(commandLine) != 0 || FindUninstallEntry() != 0)
-        return kNothingDoneStatus;
-    NameCaption();
-    if (ShowUninstallMessage(IDS_CONFIRM, u.applicationName, MB_YESNO | MB_ICONQUESTION) !=
-        IDYES)
-        return kNothingDoneStatus;
-    return RemoveAfterQuestions();
+    LogStart(commandLine);
+    const char* arguments = ReadUninstallSwitches(commandLine, logPath);
+    OpenRunLog(logPath, "Purgax");
+    int status = Uninstall(arguments);
+    LogLine("Exit status %d", status);
+    CloseRunLog();
+    return status;
 }

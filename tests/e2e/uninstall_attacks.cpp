@@ -168,7 +168,7 @@ TEST_F(UninstallAttackTest, ASecondRunEndsAtOnce)
     EXPECT_EQ(kAnotherRun, refused.text);
     DWORD code = 0;
     ASSERT_EQ(0, WaitForExit(second, &code));
-    EXPECT_EQ((DWORD)kNothingDoneStatus, code);
+    EXPECT_EQ((DWORD)kExitAnotherRun, code);
     CloseProgram(&second);
 
     const std::string setup = "\"" + medium.folder + "\\SETUP.EXE\"";

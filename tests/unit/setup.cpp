@@ -43,6 +43,7 @@ TEST(CenteredOrigin, FarCoordinatesDoNotOverflow)
 
 #include "resources/resource_ids.h"
 #include "base/message_boxes.h"
+#include "base/run_log.h"
 #include "base/file_size.h"
 #include "base/system_libraries.h"
 #include "setup/startup.h"
@@ -234,5 +235,24 @@ TEST(LoadSystemLibrary, TakesTheLibraryFromTheSystemDirectory)
     }
     EXPECT_NE(nullptr, FindSystemProcedure("msimg32.dll", "AlphaBlend"));
     EXPECT_EQ(nullptr, FindSystemProcedure("msimg32.dll", "NoSuchProcedure"));
+}
+
+// Byte counts past 32 bits are written in full, with the zeros inside them kept.
+TEST(LogCopiedFile, WritesCountsPastThirtyTwoBits)
+{
+    TempFolder folder;
+    const std::string path = folder.path + "\\counts.log";
+    RunLog saved = runLog;
+    runLog = RunLog();
+    ASSERT_EQ(0, OpenRunLog(path.c_str(), "Counts"));
+    LogCopiedFile("Copied", "A", "B", 0);
+    LogCopiedFile("Copied", "A", "B", 999999999LL);
+    LogCopiedFile("Copied", "A", "B", 5000000123LL);
+    LogCopiedFile("Copied", "A", "B", 1000000000LL);
+    CloseRunLog();
+    runLog = saved;
+    EXPECT_EQ("Copied A -> B, 0 bytes\r\nCopied A -> B, 999999999 bytes\r\n"
+              "Copied A -> B, 5000000123 bytes\r\nCopied A -> B, 1000000000 bytes\r\n",
+              ReadWholeFile(path));
 }
 #endif

@@ -1,0 +1,161 @@
+// The run's log: one buffered plain-text file that both programs append lines to.
+#include "base/run_log.h"
+
+#include <stdarg.h>
+
+#include "text/bounded_text.h"
+
+RunLog runLog;
+
+enum { kLastLogNumber = 9999, kNumberCapacity = 16 };
+
+// Writes what waits in the buffer when the file is open. A log that cannot be written never
+// stops the run, so the lines are let go either way.
+static void WriteWaitingLines(void)
+{
+    if (runLog.file == 0)
+        return;
+    DWORD written = 0;
+    if (runLog.length > 0)
+        WriteFile(runLog.file, runLog.buffer, runLog.length, &written, 0);
+    runLog.length = 0;
+}
+
+void LogLine(const char* format, ...)
+{
+    char line[kLogLineCapacity];
+    va_list arguments;
+    va_start(arguments, format);
+    int length = wvsprintfA(line, format, arguments);
+    va_end(arguments);
+    if (length < 0)
+        length = 0;
+    if (length > kLogLineCapacity - 3)
+        length = kLogLineCapacity - 3;
+    line[length++] = '\r';
+    line[length++] = '\n';
+    if (runLog.length + length > kLogBufferCapacity)
+        WriteWaitingLines();
+    if (runLog.length + length > kLogBufferCapacity)
+        return;
+    for (int i = 0; i < length; i++)
+        runLog.buffer[runLog.length + i] = line[i];
+    runLog.length += length;
+}
+
+void LogCopiedFile(const char* label, const char* source, const char* destination,
+                   long long bytes)
+{
+    // Two 32-bit halves in decimal, the billions found by long division over the bits: the
+    // shipped program carries neither 64-bit formatting nor the runtime's 64-bit division.
+    const unsigned long long kBillion = 1000000000ULL;
+    unsigned long long count = bytes < 0 ? 0 : static_cast<unsigned long long>(bytes);
+    unsigned long long rest = 0;
+    unsigned long high = 0;
+    for (int bit = 63; bit >= 0; bit--) {
+        rest = rest * 2 + ((count >> bit) & 1);
+        high *= 2;
+        if (rest >= kBillion) {
+            rest -= kBillion;
+            high++;
+        }
+    }
+    unsigned long low = static_cast<unsigned long>(rest);
+    if (high != 0)
+        LogLine("%s %s -> %s, %lu%09lu bytes", label, source, destination, high, low);
+    else
+        LogLine("%s %s -> %s, %lu bytes", label, source, destination, low);
+}
+
+void LogRegistryValue(HKEY root, const char* path, const char* name, DWORD type,
+                      const void* data, LONG status)
+{
+    // The names of the predefined keys from HKEY_CLASSES_ROOT (0x80000000) on, in place.
+    static const char kRootNames[][5] = {"HKCR", "HKCU", "HKLM", "HKEY"};
+    DWORD index = reinterpret_cast<DWORD>(root) - reinterpret_cast<DWORD>(HKEY_CLASSES_ROOT);
+    const char* rootName = kRootNames[index < 3 ? index : 3];
+    char number[kNumberCapacity];
+    const char* shown = static_cast<const char*>(data);
+    if (type == REG_DWORD) {
+        wsprintfA(number, "%lu", *static_cast<const DWORD*>(data));
+        shown = number;
+    }
+    if (status != 0)
+        shown = "(not written)";
+    LogLine("Registry %s\\%s \"%s\" = %s, status %ld", rootName, path, name, shown, status);
+}
+
+void LogStart(const char* commandLine)
+{
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    LogLine("Started %04d-%02d-%02d %02d:%02d:%02d", now.wYear, now.wMonth, now.wDay, now.wHour,
+            now.wMinute, now.wSecond);
+    LogLine("Command line: %s", commandLine);
+}
+
+// A new file at path, never one reached through a link that is already there.
+static HANDLE CreateNewLog(const char* path)
+{
+    return CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, 0, CREATE_NEW,
+                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, 0);
+}
+
+// A new "<stem>-<n>.log" in the temporary folder; the stem's path characters become '_', so
+// that the name stays in that folder.
+static HANDLE CreateNumberedLog(const char* stem)
+{
+    char folder[kPathCapacity];
+    char name[kNameCapacity];
+    DWORD folderLength = GetTempPathA(kPathCapacity, folder);
+    if (folderLength == 0 || folderLength >= static_cast<DWORD>(kPathCapacity))
+        return INVALID_HANDLE_VALUE;
+    int nameLength = CopyBounded(name, kNameCapacity, stem, TextLength(stem));
+    for (int i = 0; i < nameLength; i++) {
+        char c = name[i];
+        if (c == '\\' || c == '/' || c == ':' || c == '*' || c == '?' || c == '"' || c == '<' ||
+            c == '>' || c == '|' || c < ' ')
+            name[i] = '_';
+    }
+    for (int number = 1; number <= kLastLogNumber; number++) {
+        wsprintfA(runLog.path, "%s%s-%d.log", folder, name, number);
+        HANDLE file = CreateNewLog(runLog.path);
+        DWORD error = GetLastError();
+        if (file != INVALID_HANDLE_VALUE || (error != ERROR_FILE_EXISTS &&
+                                             error != ERROR_ALREADY_EXISTS &&
+                                             error != ERROR_ACCESS_DENIED))
+            return file;
+    }
+    return INVALID_HANDLE_VALUE;
+}
+
+int OpenRunLog(const char* path, const char* stem)
+{
+    if (runLog.file != 0)
+        return 0;
+    HANDLE file = INVALID_HANDLE_VALUE;
+    if (path[0] != '\0') {
+        // Only a new file: whatever has the name already (a link, a junction, a folder, a
+        // second name of another file, or a file that only looks plain) is left alone.
+        file = CreateNewLog(path);
+        if (file == INVALID_HANDLE_VALUE)
+            LogLine("Log file refused (the name is taken): %s", path);
+    }
+    if (file == INVALID_HANDLE_VALUE)
+        file = CreateNumberedLog(stem);
+    else
+        CopyBounded(runLog.path, kPathCapacity, path, TextLength(path));
+    if (file == INVALID_HANDLE_VALUE)
+        return -1;
+    runLog.file = file;
+    WriteWaitingLines();
+    return 0;
+}
+
+void CloseRunLog(void)
+{
+    WriteWaitingLines();
+    if (runLog.file != 0)
+        CloseHandle(runLog.file);
+    runLog.file = 0;
+}

@@ -1,0 +1,29 @@
+// Reading the setup program's command line, one switch at a time (no window calls).
+#pragma once
+
+enum SwitchKind {
+    kSwitchEnd,          // nothing more on the line
+    kSwitchPassive,      // /SILENT, /PASSIVE
+    kSwitchVerySilent,   // /S, /VERYSILENT
+    kSwitchDirectory,    // /D=, /DIR=
+    kSwitchLog,          // /LOG=
+    kSwitchRegister,     // /REGISTER, /REGISTER=
+    kSwitchNoRestart,    // /NORESTART
+    kSwitchHelp,         // /?, /HELP
+    kSwitchUnknown,      // anything else, or a known switch with a wrong or missing value
+};
+
+// Returns the command line after the program's name (quoted or up to the first blank).
+const char* SkipProgramName(const char* commandLine);
+
+// Reads the switch at *cursor and moves the cursor past it. Names start with '/' or '-' and
+// are matched without regard to letter case. The value after '=' goes into value (capacity
+// bytes, quotes removed); /D= without quotes takes the rest of the line, blanks included. The
+// value may be quoted ("/DIR=C:\a b" too, the whole switch quoted).
+// For kSwitchUnknown, value holds the word as written (cut to capacity).
+SwitchKind ReadSwitch(const char** cursor, char* value, int capacity);
+
+// Checks a target folder given on the command line and removes its final backslashes: it must
+// be complete (a drive letter, a colon and a backslash, or \\server\share), not a drive root,
+// free of " * ? < > | and of "." and ".." steps. Returns the new length, or -1.
+int CheckGivenTarget(char* path);
