@@ -5,6 +5,9 @@
 
 #include "base/capacities.h"
 
+// The editor's file name in the target directory.
+static const char kEditorFileName[] = "Quillor.exe";
+
 struct SetupState {
     // Handles and windows.
     HINSTANCE instance;
@@ -71,6 +74,8 @@ struct SetupState {
     HANDLE sourceFile;
     HANDLE destFile;
     int destCreated;            // the destination in hand did not exist before this copy
+    int editorWritten;          // this run wrote <targetDir>\Quillor.exe whole
+    char enteredFolder[kPathCapacity];   // the last destination folder made and checked
     int bytesRead;
     long long fileSize;
     long long fileCopied;

@@ -31,6 +31,7 @@
 #define IDS_CANNOT_MAKE_BITMAP 2054
 #define IDS_NO_SECTION         2055
 #define IDS_NO_APPLICATION     2056
+#define IDS_NO_EDITOR          2070
 
 // DIRECTORY dialog.
 #define IDC_DIRECTORY_PROMPT 256
