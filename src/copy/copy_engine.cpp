@@ -74,12 +74,20 @@ static int FolderPartLength(void)
     return last == 0 ? 0 : (int)(last - setupState.destPath);
 }
 
-// Whether the folder part of destPath is the one the last entry entered and checked: its
-// folders are then neither made nor checked again (the file's own check still covers them).
-static int InEnteredFolder(int length)
+// How much of destPath's folder part (length bytes) the last entry entered and checked, up to
+// a separator where both agree: those folders are neither made nor checked again. They are
+// the installation's own by then, and the file's own check covers its whole path anyway.
+static int EnteredLength(int length)
 {
-    return length == TextLength(setupState.enteredFolder) &&
-           CompareCounted(setupState.enteredFolder, setupState.destPath, length) == 0;
+    int common = 0;
+    for (int i = 0; i <= length; i++) {
+        char entered = setupState.enteredFolder[i];
+        if (setupState.destPath[i] == '\\' && (entered == '\\' || entered == '\0'))
+            common = i;
+        if (entered != setupState.destPath[i])
+            break;
+    }
+    return common;
 }
 
 // Whether the destination name climbs out of the target through a ".." component: the script
@@ -106,17 +114,18 @@ static HANDLE OpenTargetDestination(const char* name)
     int inside = !LeavesTarget(name);
     if (length < 0)
         return INVALID_HANDLE_VALUE;
-    if (!InEnteredFolder(folderLength)) {
-        setupState.enteredFolder[0] = '\0';
-        if (targetLength > 0 && setupState.targetDir[targetLength - 1] == '\\')
-            targetLength--;
-        if (!inside)
-            targetLength = kPathCapacity;
-        if (CreatePathDirectories(setupState.destPath, targetLength, setupState.mainWindow,
-                                  setupState.className) != 0)
-            return INVALID_HANDLE_VALUE;
+    int entered = inside ? EnteredLength(folderLength) : 0;
+    setupState.enteredFolder[0] = '\0';
+    if (targetLength > 0 && setupState.targetDir[targetLength - 1] == '\\')
+        targetLength--;
+    if (!inside)
+        targetLength = kPathCapacity;
+    if (CreatePathDirectories(setupState.destPath, entered, targetLength, setupState.mainWindow,
+                              setupState.className) != 0)
+        return INVALID_HANDLE_VALUE;
+    // Folders outside the target were not given the installation's access list: not kept.
+    if (inside)
         CopyBounded(setupState.enteredFolder, kPathCapacity, setupState.destPath, folderLength);
-    }
     HANDLE file = OpenCheckedFile(setupState.destPath, READ_CONTROL | WRITE_DAC | WRITE_OWNER,
                                   &setupState.destCreated, 1);
     if (file != INVALID_HANDLE_VALUE && inside && !setupState.destCreated &&
@@ -351,11 +360,11 @@ static int EnterFolder(char* path, int end, int inside)
     return result;
 }
 
-int CreatePathDirectories(char* path, int protectFrom, HWND owner, const char* caption)
+int CreatePathDirectories(char* path, int from, int protectFrom, HWND owner, const char* caption)
 {
     int length = TextLength(path);
     // The scan starts after a drive prefix such as C:\, which is never created.
-    for (int i = 3; i < length; i++) {
+    for (int i = from < 3 ? 3 : from + 1; i < length; i++) {
         if (path[i] != '\\')
             continue;
         if (EnterFolder(path, i, i >= protectFrom && i > 3) < 0) {
