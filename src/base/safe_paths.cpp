@@ -39,14 +39,18 @@ static int ReadFinalPath(HANDLE handle, char* final)
 // to the system as wanted (a final path with its prefix, or without it from `from` on).
 static int IsPlainObject(HANDLE handle, int isFile, char* wanted, int from)
 {
-    BY_HANDLE_FILE_INFORMATION facts;
+    // The two small queries: the one that fills every field costs Wine a volume lookup.
+    FILE_ATTRIBUTE_TAG_INFO kind;
+    FILE_STANDARD_INFO facts;
     char final[kFinalCapacity];
-    if (!GetFileInformationByHandle(handle, &facts) || ReadFinalPath(handle, final) == 0)
+    if (!GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &kind, sizeof kind) ||
+        !GetFileInformationByHandleEx(handle, FileStandardInfo, &facts, sizeof facts) ||
+        ReadFinalPath(handle, final) == 0)
         return 0;
-    DWORD kind = facts.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT);
-    if (kind != (isFile ? 0u : (DWORD)FILE_ATTRIBUTE_DIRECTORY))
+    DWORD shape = kind.FileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT);
+    if (shape != (isFile ? 0u : (DWORD)FILE_ATTRIBUTE_DIRECTORY))
         return 0;
-    if (isFile && facts.nNumberOfLinks != 1)
+    if (isFile && facts.NumberOfLinks != 1)
         return 0;
     return SameName(final + from, wanted);
 }

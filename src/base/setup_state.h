@@ -5,6 +5,9 @@
 
 #include "base/capacities.h"
 
+// How many destination folders the copy remembers as made and checked.
+enum { kEnteredFolders = 32 };
+
 // The editor's file name in the target directory.
 static const char kEditorFileName[] = "Quillor.exe";
 
@@ -75,7 +78,9 @@ struct SetupState {
     HANDLE destFile;
     int destCreated;            // the destination in hand did not exist before this copy
     int editorWritten;          // this run wrote <targetDir>\Quillor.exe whole
-    char enteredFolder[kPathCapacity];   // the last destination folder made and checked
+    // The destination folders last made and checked (a ring, nextEntered its next slot).
+    char enteredFolders[kEnteredFolders][kPathCapacity];
+    int nextEntered;
     int bytesRead;
     long long fileSize;
     long long fileCopied;

@@ -74,20 +74,24 @@ static int FolderPartLength(void)
     return last == 0 ? 0 : (int)(last - setupState.destPath);
 }
 
-// How much of destPath's folder part (length bytes) the last entry entered and checked, up to
-// a separator where both agree: those folders are neither made nor checked again. They are
-// the installation's own by then, and the file's own check covers its whole path anyway.
+// How much of destPath's folder part (length bytes) earlier entries entered and checked, up to
+// a separator where it agrees with one of them: those folders are neither made nor checked
+// again. They are the installation's own by then, and the file's own check covers its whole
+// path anyway.
 static int EnteredLength(int length)
 {
-    int common = 0;
-    for (int i = 0; i <= length; i++) {
-        char entered = setupState.enteredFolder[i];
-        if (setupState.destPath[i] == '\\' && (entered == '\\' || entered == '\0'))
-            common = i;
-        if (entered != setupState.destPath[i])
-            break;
+    int longest = 0;
+    for (int slot = 0; slot < kEnteredFolders; slot++) {
+        const char* entered = setupState.enteredFolders[slot];
+        for (int i = 0; i <= length; i++) {
+            if (setupState.destPath[i] == '\\' && (entered[i] == '\\' || entered[i] == '\0') &&
+                i > longest)
+                longest = i;
+            if (entered[i] != setupState.destPath[i])
+                break;
+        }
     }
-    return common;
+    return longest;
 }
 
 // Whether the destination name climbs out of the target through a ".." component: the script
@@ -115,7 +119,6 @@ static HANDLE OpenTargetDestination(const char* name)
     if (length < 0)
         return INVALID_HANDLE_VALUE;
     int entered = inside ? EnteredLength(folderLength) : 0;
-    setupState.enteredFolder[0] = '\0';
     if (targetLength > 0 && setupState.targetDir[targetLength - 1] == '\\')
         targetLength--;
     if (!inside)
@@ -124,8 +127,11 @@ static HANDLE OpenTargetDestination(const char* name)
                               setupState.className) != 0)
         return INVALID_HANDLE_VALUE;
     // Folders outside the target were not given the installation's access list: not kept.
-    if (inside)
-        CopyBounded(setupState.enteredFolder, kPathCapacity, setupState.destPath, folderLength);
+    if (inside && entered < folderLength) {
+        CopyBounded(setupState.enteredFolders[setupState.nextEntered], kPathCapacity,
+                    setupState.destPath, folderLength);
+        setupState.nextEntered = (setupState.nextEntered + 1) % kEnteredFolders;
+    }
     HANDLE file = OpenCheckedFile(setupState.destPath, READ_CONTROL | WRITE_DAC | WRITE_OWNER,
                                   &setupState.destCreated, 1);
     if (file != INVALID_HANDLE_VALUE && inside && !setupState.destCreated &&
@@ -182,7 +188,6 @@ UINT StartCopy(void)
     setupState.cancelled = 0;
     setupState.copiedBytes = 0;
     setupState.lineLength = 0;
-    setupState.enteredFolder[0] = '\0';
     return UM_NEXT_FILE;
 }
 
@@ -346,13 +351,12 @@ static int EnterFolder(char* path, int end, int inside)
                              flags, 0);
     }
     int result = -1;
-    BY_HANDLE_FILE_INFORMATION facts;
+    FILE_ATTRIBUTE_TAG_INFO kind;
     if (folder != INVALID_HANDLE_VALUE) {
         if (CheckOpenedPath(folder, path, 0) == 0)
             result = !inside || created || ProtectOpenedObject(folder) == 0 ? 0 : -1;
-        else if (GetFileInformationByHandle(folder, &facts) &&
-                 !(facts.dwFileAttributes &
-                   (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
+        else if (GetFileInformationByHandleEx(folder, FileAttributeTagInfo, &kind, sizeof kind) &&
+                 !(kind.FileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
             result = 1;
         CloseHandle(folder);
     }
