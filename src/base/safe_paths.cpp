@@ -5,6 +5,7 @@
 #include <sddl.h>
 
 #include "base/capacities.h"
+#include "base/setup_state.h"
 #include "text/bounded_text.h"
 
 // Owner administrators; administrators and the system full control, users read and execute
@@ -55,61 +56,46 @@ static int IsPlainObject(HANDLE handle, int isFile, char* wanted, int from)
     return SameName(final + from, wanted);
 }
 
-int CheckOpenedPath(HANDLE handle, const char* path, int isFile)
+int CheckOpenedPath(HANDLE handle, const char* path, int isFile, int wholePath)
 {
     // The path in full: ".", ".." and doubled separators resolved, as the system reads them.
+    char full[kFinalCapacity];
     char wanted[kFinalCapacity];
-    DWORD length = GetFullPathNameA(path, kPathCapacity, wanted, 0);
+    char* name = 0;
+    DWORD length = GetFullPathNameA(path, kPathCapacity, full, &name);
     if (length == 0 || length >= kPathCapacity)
         return -1;
-    return IsPlainObject(handle, isFile, wanted, kFinalPrefix) ? 0 : -1;
-}
-
-int CheckOpenedEntry(HANDLE handle, const char* path, int isFile)
-{
-    char wanted[kFinalCapacity];
-    const char* name = path;
-    for (const char* at = path; *at != '\0'; at++) {
-        if (*at == '\\')
-            name = at + 1;
-    }
-    int parentLength = (int)(name - path);
-    if (parentLength == 0 || parentLength >= kPathCapacity)
+    if (wholePath)
+        return IsPlainObject(handle, isFile, full, kFinalPrefix) ? 0 : -1;
+    if (name == 0)
         return -1;
-    lstrcpynA(wanted, path, parentLength + 1);
-    HANDLE parent = CreateFileA(wanted, FILE_READ_ATTRIBUTES,
+    // Only the last step must be no link: the folder is taken where the system finds it.
+    char first = *name;
+    *name = '\0';
+    HANDLE parent = CreateFileA(full, FILE_READ_ATTRIBUTES,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0,
                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, 0);
+    *name = first;
     if (parent == INVALID_HANDLE_VALUE)
         return -1;
-    int length = ReadFinalPath(parent, wanted);
+    char folder[kFinalCapacity];
+    int found = ReadFinalPath(parent, folder);
     CloseHandle(parent);
-    if (length == 0 || length + 1 + TextLength(name) >= kFinalCapacity)
+    if (found == 0 || JoinPath(wanted, kFinalCapacity, folder, name) < 0)
         return -1;
-    // A root's final path ends in its separator already.
-    if (wanted[length - 1] != '\\')
-        wanted[length++] = '\\';
-    lstrcpyA(wanted + length, name);
     return IsPlainObject(handle, isFile, wanted, 0) ? 0 : -1;
 }
 
-HANDLE OpenFileForWriting(const char* path, DWORD access, DWORD flags, int* created)
+HANDLE OpenFileForWriting(const char* path, DWORD access, int check, int* created)
 {
+    DWORD flags = FILE_FLAG_SEQUENTIAL_SCAN | (check != kNoCheck ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
     access |= GENERIC_WRITE | DELETE;
     HANDLE file = CreateFileA(path, access, 0, 0, CREATE_NEW, flags, 0);
     *created = file != INVALID_HANDLE_VALUE;
-    if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS)
+    if (!*created && GetLastError() == ERROR_FILE_EXISTS)
         file = CreateFileA(path, access, 0, 0, OPEN_EXISTING, flags, 0);
-    return file;
-}
-
-HANDLE OpenCheckedFile(const char* path, DWORD access, int* created, int wholePath)
-{
-    HANDLE file = OpenFileForWriting(path, access,
-                                     FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_OPEN_REPARSE_POINT,
-                                     created);
-    if (file != INVALID_HANDLE_VALUE &&
-        (wholePath ? CheckOpenedPath(file, path, 1) : CheckOpenedEntry(file, path, 1)) != 0) {
+    if (check != kNoCheck && file != INVALID_HANDLE_VALUE &&
+        CheckOpenedPath(file, path, 1, check) != 0) {
         // Made through a link somewhere else: that file is this call's own, and goes again.
         if (*created)
             DeleteOpenedFile(file);
@@ -119,40 +105,33 @@ HANDLE OpenCheckedFile(const char* path, DWORD access, int* created, int wholePa
     return file;
 }
 
-// The descriptor of kProtectedFolder, to be released with LocalFree; 0 when it cannot be made.
-static PSECURITY_DESCRIPTOR MakeProtectedDescriptor(void)
+// The descriptor of kProtectedFolder, made once and kept for the rest of the process; 0 when it
+// cannot be made.
+static PSECURITY_DESCRIPTOR ProtectedDescriptor(void)
 {
-    PSECURITY_DESCRIPTOR descriptor = 0;
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(kProtectedFolder, SDDL_REVISION_1,
-                                                              &descriptor, 0))
-        return 0;
-    return descriptor;
+    if (setupState.folderDescriptor == 0)
+        ConvertStringSecurityDescriptorToSecurityDescriptorA(kProtectedFolder, SDDL_REVISION_1,
+                                                             &setupState.folderDescriptor, 0);
+    return setupState.folderDescriptor;
 }
 
 int ProtectOpenedObject(HANDLE handle)
 {
-    PSECURITY_DESCRIPTOR descriptor = MakeProtectedDescriptor();
-    if (descriptor == 0)
-        return -1;
-    BOOL done = SetKernelObjectSecurity(handle,
-                                        OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION |
-                                            PROTECTED_DACL_SECURITY_INFORMATION,
-                                        descriptor);
-    LocalFree(descriptor);
-    return done ? 0 : -1;
+    PSECURITY_DESCRIPTOR descriptor = ProtectedDescriptor();
+    return descriptor != 0 &&
+                   SetKernelObjectSecurity(handle,
+                                           OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION |
+                                               PROTECTED_DACL_SECURITY_INFORMATION,
+                                           descriptor)
+               ? 0
+               : -1;
 }
 
 BOOL CreateProtectedFolder(const char* path)
 {
-    SECURITY_ATTRIBUTES attributes = {sizeof attributes, MakeProtectedDescriptor(), FALSE};
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, ProtectedDescriptor(), FALSE};
     // Without the descriptor no folder is made: it would inherit what the parent allows.
-    if (attributes.lpSecurityDescriptor == 0)
-        return FALSE;
-    BOOL done = CreateDirectoryA(path, &attributes);
-    DWORD error = GetLastError();
-    LocalFree(attributes.lpSecurityDescriptor);
-    SetLastError(error);
-    return done;
+    return attributes.lpSecurityDescriptor != 0 && CreateDirectoryA(path, &attributes);
 }
 
 int DeleteOpenedFile(HANDLE file)

@@ -5,7 +5,7 @@
 
 #include "base/capacities.h"
 
-// How many destination folders the copy remembers as made and checked.
+// How many destination folders the copy remembers as made and checked (a power of two).
 enum { kEnteredFolders = 32 };
 
 // The editor's file name in the target directory.
@@ -77,6 +77,8 @@ struct SetupState {
     HANDLE sourceFile;
     HANDLE destFile;
     int destCreated;            // the destination in hand did not exist before this copy
+    PSECURITY_DESCRIPTOR folderDescriptor;   // the access list of the installation's folders
+    int editorInHand;           // the destination in hand is <targetDir>\Quillor.exe
     int editorWritten;          // this run wrote <targetDir>\Quillor.exe whole
     // The destination folders last made and checked (a ring, nextEntered its next slot).
     char enteredFolders[kEnteredFolders][kPathCapacity];

@@ -119,21 +119,20 @@ static HANDLE OpenTargetDestination(const char* name)
     if (length < 0)
         return INVALID_HANDLE_VALUE;
     int entered = inside ? EnteredLength(folderLength) : 0;
-    if (targetLength > 0 && setupState.targetDir[targetLength - 1] == '\\')
-        targetLength--;
-    if (!inside)
-        targetLength = kPathCapacity;
-    if (CreatePathDirectories(setupState.destPath, entered, targetLength, setupState.mainWindow,
+    // The first separator from the target's last character on ends the target itself, whether
+    // or not targetDir ends in one.
+    int protectFrom = inside ? targetLength - 1 : kPathCapacity;
+    if (CreatePathDirectories(setupState.destPath, entered, protectFrom, setupState.mainWindow,
                               setupState.className) != 0)
         return INVALID_HANDLE_VALUE;
     // Folders outside the target were not given the installation's access list: not kept.
     if (inside && entered < folderLength) {
         CopyBounded(setupState.enteredFolders[setupState.nextEntered], kPathCapacity,
                     setupState.destPath, folderLength);
-        setupState.nextEntered = (setupState.nextEntered + 1) % kEnteredFolders;
+        setupState.nextEntered = (setupState.nextEntered + 1) & (kEnteredFolders - 1);
     }
-    HANDLE file = OpenCheckedFile(setupState.destPath, READ_CONTROL | WRITE_DAC | WRITE_OWNER,
-                                  &setupState.destCreated, 1);
+    HANDLE file = OpenFileForWriting(setupState.destPath, READ_CONTROL | WRITE_DAC | WRITE_OWNER,
+                                     kWholePath, &setupState.destCreated);
     if (file != INVALID_HANDLE_VALUE && inside && !setupState.destCreated &&
         ProtectOpenedObject(file) != 0) {
         CloseHandle(file);
@@ -152,8 +151,7 @@ static HANDLE TryWindowsDestination(const char* name)
         return INVALID_HANDLE_VALUE;
     if (JoinPath(setupState.destPath, kPathCapacity, windowsDir, name) < 0)
         return INVALID_HANDLE_VALUE;
-    return OpenFileForWriting(setupState.destPath, 0, FILE_FLAG_SEQUENTIAL_SCAN,
-                              &setupState.destCreated);
+    return OpenFileForWriting(setupState.destPath, 0, kNoCheck, &setupState.destCreated);
 }
 
 static HANDLE OpenWindowsDestination(const char* name)
@@ -162,14 +160,6 @@ static HANDLE OpenWindowsDestination(const char* name)
     for (int attempt = 0; attempt < kWindowsAttempts && file == INVALID_HANDLE_VALUE; attempt++)
         file = TryWindowsDestination(name);
     return file;
-}
-
-// Whether destPath is <targetDir>\Quillor.exe, the file the registration names.
-static int IsEditorDestination(void)
-{
-    char editor[kPathCapacity];
-    return JoinPath(editor, kPathCapacity, setupState.targetDir, kEditorFileName) > 0 &&
-           lstrcmpiA(editor, setupState.destPath) == 0;
 }
 
 UINT StartCopy(void)
@@ -264,7 +254,8 @@ UINT CopyNextEntry(void)
     HANDLE destination = toWindows ? OpenWindowsDestination(destinationName)
                                    : OpenTargetDestination(destinationName);
     // The editor is registered only as this run wrote it; a copy that fails now undoes that.
-    if (IsEditorDestination())
+    setupState.editorInHand = !toWindows && lstrcmpiA(destinationName, kEditorFileName) == 0;
+    if (setupState.editorInHand)
         setupState.editorWritten = 0;
     // Cancel abandons the installation here; the progress dialog stays until the end.
     if (destination == INVALID_HANDLE_VALUE)
@@ -287,7 +278,7 @@ static int FinishFile(void)
     if (GetFileTime(setupState.sourceFile, &created, &accessed, &written))
         SetFileTime(setupState.destFile, &created, &accessed, &written);
     CloseCopyFiles();
-    if (IsEditorDestination())
+    if (setupState.editorInHand)
         setupState.editorWritten = 1;
     return 0;
 }
@@ -339,21 +330,21 @@ UINT FinishCopy(void)
 static int EnterFolder(char* path, int end, int inside)
 {
     DWORD access = FILE_READ_ATTRIBUTES | (inside ? READ_CONTROL | WRITE_DAC | WRITE_OWNER : 0);
-    DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT;
     char saved = path[end];
     path[end] = '\0';
-    HANDLE folder = CreateFileA(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE, 0, OPEN_EXISTING,
-                                flags, 0);
     int created = 0;
-    if (folder == INVALID_HANDLE_VALUE) {
-        created = inside ? CreateProtectedFolder(path) : CreateDirectoryA(path, 0);
+    HANDLE folder = INVALID_HANDLE_VALUE;
+    // Opened first: most folders exist already. A missing one is made, then opened.
+    for (int attempt = 0; attempt < 2 && folder == INVALID_HANDLE_VALUE; attempt++) {
+        if (attempt > 0)
+            created = inside ? CreateProtectedFolder(path) : CreateDirectoryA(path, 0);
         folder = CreateFileA(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE, 0, OPEN_EXISTING,
-                             flags, 0);
+                             FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, 0);
     }
     int result = -1;
     FILE_ATTRIBUTE_TAG_INFO kind;
     if (folder != INVALID_HANDLE_VALUE) {
-        if (CheckOpenedPath(folder, path, 0) == 0)
+        if (CheckOpenedPath(folder, path, 0, kWholePath) == 0)
             result = !inside || created || ProtectOpenedObject(folder) == 0 ? 0 : -1;
         else if (GetFileInformationByHandleEx(folder, FileAttributeTagInfo, &kind, sizeof kind) &&
                  !(kind.FileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))

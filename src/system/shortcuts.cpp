@@ -69,7 +69,7 @@ static HRESULT SaveLinkFile(IShellLinkA* link, const char* linkPath, CreateStrea
     if (SUCCEEDED(result)) {
         int created = 0;
         DWORD written = 0;
-        HANDLE file = OpenCheckedFile(linkPath, 0, &created, 0);
+        HANDLE file = OpenFileForWriting(linkPath, 0, kLastStep, &created);
         if (file == INVALID_HANDLE_VALUE)
             result = E_ACCESSDENIED;
         else if (!WriteFile(file, setupState.workBuffer, length, &written, nullptr) ||
@@ -199,7 +199,7 @@ int CreateGroupShortcuts(void)
     HANDLE group = CreateFileA(setupState.groupFolder, FILE_READ_ATTRIBUTES,
                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (group != INVALID_HANDLE_VALUE && CheckOpenedEntry(group, setupState.groupFolder, 0) != 0) {
+    if (group != INVALID_HANDLE_VALUE && CheckOpenedPath(group, setupState.groupFolder, 0, kLastStep) != 0) {
         CloseHandle(group);
         group = INVALID_HANDLE_VALUE;
     }
