@@ -12,6 +12,12 @@ enum RunMode {
     kRunWithoutWindow,   // no window at all
 };
 
+// How many destination folders the copy remembers as made and checked (a power of two).
+enum { kEnteredFolders = 32 };
+
+// The editor's file name in the target directory.
+static const char kEditorFileName[] = "Quillor.exe";
+
 struct SetupState {
     // Handles and windows.
     HINSTANCE instance;
@@ -78,6 +84,12 @@ struct SetupState {
     HANDLE sourceFile;
     HANDLE destFile;
     int destCreated;            // the destination in hand did not exist before this copy
+    PSECURITY_DESCRIPTOR folderDescriptor;   // the access list of the installation's folders
+    int editorInHand;           // the destination in hand is <targetDir>\Quillor.exe
+    int editorWritten;          // this run wrote <targetDir>\Quillor.exe whole
+    // The destination folders last made and checked (a ring, nextEntered its next slot).
+    char enteredFolders[kEnteredFolders][kPathCapacity];
+    int nextEntered;
     int bytesRead;
     long long fileSize;
     long long fileCopied;

@@ -6,6 +6,7 @@
 #include "base/message_boxes.h"
 #include "base/private_messages.h"
 #include "base/run_log.h"
+#include "base/safe_paths.h"
 #include "base/setup_state.h"
 #include "copy/progress_dialog.h"
 #include "resources/resource_ids.h"
@@ -38,13 +39,13 @@ static void CloseCopyFiles(void)
 
 // Closes both files of a copy cut short and removes its destination, which holds only part of
 // the source: unless it is an older file that the copy has not written to yet, and so still
-// holds the whole of what it held.
+// holds the whole of what it held. The removal goes through the handle the data was written
+// with: the path may name another file by now.
 static void CloseCutCopy(void)
 {
-    int cut = setupState.destFile != 0 && (setupState.destCreated || setupState.fileCopied > 0);
+    if (setupState.destFile != 0 && (setupState.destCreated || setupState.fileCopied > 0))
+        DeleteOpenedFile(setupState.destFile);
     CloseCopyFiles();
-    if (cut)
-        DeleteFileA(setupState.destPath);
 }
 
 static int ShowCopyFailure(UINT id, const char* path, UINT type)
@@ -68,20 +69,78 @@ static int FormSourcePath(const char* sourceName)
     return length;
 }
 
-static HANDLE OpenDestinationPath(void)
+// The length of the folder part of destPath (up to its last separator), or 0.
+static int FolderPartLength(void)
 {
-    HANDLE file = CreateFileA(setupState.destPath, GENERIC_WRITE, 0, 0, OPEN_ALWAYS,
-                              FILE_FLAG_SEQUENTIAL_SCAN, 0);
-    setupState.destCreated = file != INVALID_HANDLE_VALUE && GetLastError() != ERROR_ALREADY_EXISTS;
-    return file;
+    const char* last = FindLastChar(setupState.destPath, '\\');
+    return last == 0 ? 0 : (int)(last - setupState.destPath);
 }
 
+// How much of destPath's folder part (length bytes) earlier entries entered and checked, up to
+// a separator where it agrees with one of them: those folders are neither made nor checked
+// again. They are the installation's own by then, and the file's own check covers its whole
+// path anyway.
+static int EnteredLength(int length)
+{
+    int longest = 0;
+    for (int slot = 0; slot < kEnteredFolders; slot++) {
+        const char* entered = setupState.enteredFolders[slot];
+        for (int i = 0; i <= length; i++) {
+            if (setupState.destPath[i] == '\\' && (entered[i] == '\\' || entered[i] == '\0') &&
+                i > longest)
+                longest = i;
+            if (entered[i] != setupState.destPath[i])
+                break;
+        }
+    }
+    return longest;
+}
+
+// Whether the destination name climbs out of the target through a ".." component: the script
+// may place a file there, but nothing outside the target gets the installation's access list.
+static int LeavesTarget(const char* name)
+{
+    for (const char* at = name; *at != '\0'; at++) {
+        if (at[0] == '.' && at[1] == '.' && (at == name || at[-1] == '\\') &&
+            (at[2] == '\\' || at[2] == '\0'))
+            return 1;
+    }
+    return 0;
+}
+
+// A destination below the target: no folder and no file that is a link, or is reached through
+// one, is written, and a file is refused when it has another name (a hard link). Every folder
+// from the target down is made so that only administrators can change it; a file that was
+// there before gets the same access list, so whoever put it there cannot change it afterwards.
 static HANDLE OpenTargetDestination(const char* name)
 {
-    JoinPath(setupState.destPath, kPathCapacity, setupState.targetDir, name);
-    // A directory that cannot be created has been reported; the open below tells the rest.
-    CreatePathDirectories(setupState.destPath, setupState.mainWindow, setupState.className);
-    return OpenDestinationPath();
+    int length = JoinPath(setupState.destPath, kPathCapacity, setupState.targetDir, name);
+    int folderLength = FolderPartLength();
+    int targetLength = TextLength(setupState.targetDir);
+    int inside = !LeavesTarget(name);
+    if (length < 0)
+        return INVALID_HANDLE_VALUE;
+    int entered = inside ? EnteredLength(folderLength) : 0;
+    // The first separator from the target's last character on ends the target itself, whether
+    // or not targetDir ends in one.
+    int protectFrom = inside ? targetLength - 1 : kPathCapacity;
+    if (CreatePathDirectories(setupState.destPath, entered, protectFrom, setupState.mainWindow,
+                              setupState.className) != 0)
+        return INVALID_HANDLE_VALUE;
+    // Folders outside the target were not given the installation's access list: not kept.
+    if (inside && entered < folderLength) {
+        CopyBounded(setupState.enteredFolders[setupState.nextEntered], kPathCapacity,
+                    setupState.destPath, folderLength);
+        setupState.nextEntered = (setupState.nextEntered + 1) & (kEnteredFolders - 1);
+    }
+    HANDLE file = OpenFileForWriting(setupState.destPath, READ_CONTROL | WRITE_DAC | WRITE_OWNER,
+                                     kWholePath, &setupState.destCreated);
+    if (file != INVALID_HANDLE_VALUE && inside && !setupState.destCreated &&
+        ProtectOpenedObject(file) != 0) {
+        CloseHandle(file);
+        file = INVALID_HANDLE_VALUE;
+    }
+    return file;
 }
 
 // One attempt at the Windows directory: fails without opening anything when the directory is
@@ -94,7 +153,7 @@ static HANDLE TryWindowsDestination(const char* name)
         return INVALID_HANDLE_VALUE;
     if (JoinPath(setupState.destPath, kPathCapacity, windowsDir, name) < 0)
         return INVALID_HANDLE_VALUE;
-    return OpenDestinationPath();
+    return OpenFileForWriting(setupState.destPath, 0, kNoCheck, &setupState.destCreated);
 }
 
 static HANDLE OpenWindowsDestination(const char* name)
@@ -198,6 +257,10 @@ UINT CopyNextEntry(void)
     const char* destinationName = setupState.entryValue;
     HANDLE destination = toWindows ? OpenWindowsDestination(destinationName)
                                    : OpenTargetDestination(destinationName);
+    // The editor is registered only as this run wrote it; a copy that fails now undoes that.
+    setupState.editorInHand = !toWindows && lstrcmpiA(destinationName, kEditorFileName) == 0;
+    if (setupState.editorInHand)
+        setupState.editorWritten = 0;
     // Cancel abandons the installation here; the progress dialog stays until the end.
     if (destination == INVALID_HANDLE_VALUE)
         return FailEntry(IDS_CANNOT_OPEN, setupState.destPath, MB_OKCANCEL | MB_ICONERROR);
@@ -219,6 +282,8 @@ static int FinishFile(void)
     if (GetFileTime(setupState.sourceFile, &created, &accessed, &written))
         SetFileTime(setupState.destFile, &created, &accessed, &written);
     CloseCopyFiles();
+    if (setupState.editorInHand)
+        setupState.editorWritten = 1;
     return 0;
 }
 
@@ -264,38 +329,49 @@ UINT FinishCopy(void)
     return setupState.cancelled ? UM_FINISH : UM_SHORTCUTS;
 }
 
-// Whether the directory named by path up to `end` can be taken as existing: created now, found,
-// or refused (a protected directory that exists answers access denied).
-static int CreateOneDirectory(char* path, int end)
+// Opens the folder that path names up to `end`, creating it when missing (with the protected
+// access list when `inside`, which never holds for a drive root), and checks it by its handle.
+// Returns 0, 1 when a file stands there (as before, the next step fails and tells which), or -1
+// when it cannot be had or is not a plain folder of that name.
+static int EnterFolder(char* path, int end, int inside)
 {
+    DWORD access = FILE_READ_ATTRIBUTES | (inside ? READ_CONTROL | WRITE_DAC | WRITE_OWNER : 0);
     char saved = path[end];
     path[end] = '\0';
-    int done = CreateDirectoryA(path, 0) != 0;
-    DWORD error = done ? 0 : GetLastError();
-    if (done)
-        LogLine("Created folder %s", path);
+    int created = 0;
+    HANDLE folder = INVALID_HANDLE_VALUE;
+    // Opened first: most folders exist already. A missing one is made, then opened.
+    for (int attempt = 0; attempt < 2 && folder == INVALID_HANDLE_VALUE; attempt++) {
+        if (attempt > 0) {
+            created = inside ? CreateProtectedFolder(path) : CreateDirectoryA(path, 0);
+            if (created)
+                LogLine("Created folder %s", path);
+        }
+        folder = CreateFileA(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE, 0, OPEN_EXISTING,
+                             FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, 0);
+    }
+    int result = -1;
+    FILE_ATTRIBUTE_TAG_INFO kind;
+    if (folder != INVALID_HANDLE_VALUE) {
+        if (CheckOpenedPath(folder, path, 0, kWholePath) == 0)
+            result = !inside || created || ProtectOpenedObject(folder) == 0 ? 0 : -1;
+        else if (GetFileInformationByHandleEx(folder, FileAttributeTagInfo, &kind, sizeof kind) &&
+                 !(kind.FileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
+            result = 1;
+        CloseHandle(folder);
+    }
     path[end] = saved;
-    return done || error == ERROR_ALREADY_EXISTS || error == ERROR_ACCESS_DENIED;
+    return result;
 }
 
-int CreatePathDirectories(char* path, HWND owner, const char* caption)
+int CreatePathDirectories(char* path, int from, int protectFrom, HWND owner, const char* caption)
 {
     int length = TextLength(path);
-    // The whole directory part is tried first: when it exists or can be created, so do all of
-    // its prefixes. Successive entries mostly share their directory, and under Wine each
-    // attempt is a round trip to the server, a dozen per entry in deep trees.
-    int last = length - 1;
-    while (last >= 3 && path[last] != '\\')
-        last--;
-    if (last < 3)
-        return 0;
-    if (CreateOneDirectory(path, last))
-        return 0;
     // The scan starts after a drive prefix such as C:\, which is never created.
-    for (int i = 3; i < length; i++) {
+    for (int i = from < 3 ? 3 : from + 1; i < length; i++) {
         if (path[i] != '\\')
             continue;
-        if (!CreateOneDirectory(path, i)) {
+        if (EnterFolder(path, i, i >= protectFrom && i > 3) < 0) {
             path[i] = '\0';
             ShowFormattedMessage(setupState.instance, caption, owner, IDS_CANNOT_CREATE, path,
                                  MB_ICONERROR);

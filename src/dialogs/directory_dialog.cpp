@@ -34,14 +34,15 @@ INT_PTR RunDirectoryDialog(void)
 }
 
 // The program files directory followed by the application's name; without the registry
-// value targetDir keeps the script's Directory setting; a target from the command line stays.
+// value (or with an empty one, which would make the proposal relative to the current
+// directory) targetDir keeps the script's Directory setting; a target from the command line stays.
 static void ProposeTargetDirectory(void)
 {
     char value[kTextCapacity];
     if (setupState.targetGiven)
         return;
     if (ReadKeyPathValue(HKEY_LOCAL_MACHINE, kProgramFilesKey, kProgramFilesValue, REG_SZ, value,
-                         kTextCapacity) != 0)
+                         kTextCapacity) != 0 || value[0] == '\0')
         return;
     JoinPath(setupState.targetDir, kTextCapacity, value, setupState.applicationName);
 }

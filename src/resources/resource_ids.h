@@ -35,6 +35,7 @@
 #define IDS_REFUSED_TARGET     2061
 #define IDS_NEAR_INSTALLATION  2062
 #define IDS_TARGET_TOO_LONG    2063
+#define IDS_NO_EDITOR          2070
 
 // String table: the command line.
 #define IDS_UNKNOWN_SWITCH     2080

@@ -20,10 +20,13 @@ int BuildProgramCommand(char* command, int capacity, const char* folder, const c
     int folderLength = TextLength(folder);
     int programLength = TextLength(program);
     int argumentsLength = TextLength(arguments);
-    int expected = folderLength + 1 + programLength + argumentsLength + (quoted ? 2 : 0);
+    // One separator, as every path the installer joins: none more after a folder that ends in
+    // one (a drive root).
+    int separator = folderLength > 0 && folder[folderLength - 1] == '\\' ? 0 : 1;
+    int expected = folderLength + separator + programLength + argumentsLength + (quoted ? 2 : 0);
     int length = CopyBounded(command, capacity, "\"", quoted ? 1 : 0);
     length = AppendBounded(command, capacity, length, folder, folderLength);
-    length = AppendBounded(command, capacity, length, "\\", 1);
+    length = AppendBounded(command, capacity, length, "\\", separator);
     length = AppendBounded(command, capacity, length, program, programLength);
     length = AppendBounded(command, capacity, length, "\"", quoted ? 1 : 0);
     length = AppendBounded(command, capacity, length, arguments, argumentsLength);

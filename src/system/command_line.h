@@ -5,7 +5,7 @@
 // Paths holds it), always, or only when it holds a blank.
 enum ProgramQuoting { kQuoteNever, kQuoteAlways, kQuoteWhenBlank };
 
-// Writes folder + "\" + program, quoted as `quoting` says, then arguments, into command
+// Writes folder + "\" + program (no second "\" after a folder that ends in one), quoted as `quoting` says, then arguments, into command
 // (capacity bytes). A path with a blank left unquoted would let the platform start a program
 // named by its part before the blank (C:\Program.exe for C:\Program Files\...). Returns the
 // length, or -1 when the text was cut (a cut command names another program).

@@ -28,7 +28,6 @@ static const char kAppPathsKey[] =
 static const char kUninstallFormat[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\%s";
 static const char kOpenCommandKey[] = "txtfile\\shell\\open\\command";
 static const char kPrintCommandKey[] = "txtfile\\shell\\print\\command";
-static const char kEditorName[] = "Quillor.exe";
 static const char kUninstallerName[] = "Purgax.exe";
 static const char kUninstallerSwitch[] = " /";
 static const char kQuietSwitches[] = " /S /";
@@ -47,19 +46,18 @@ static void WriteDefaultText(HKEY root, const char* path, const char* text)
 // targetDir + "\Quillor.exe", quoted as asked, + tail into command (kCommandCapacity bytes).
 static void BuildEditorCommand(char* command, ProgramQuoting quoting, const char* tail)
 {
-    BuildProgramCommand(command, kCommandCapacity, setupState.targetDir, kEditorName, quoting,
+    BuildProgramCommand(command, kCommandCapacity, setupState.targetDir, kEditorFileName, quoting,
                         tail);
 }
 
-// Whether <targetDir>\Quillor.exe is there: commands that name a missing editor would leave
-// no text file that opens.
-static int EditorIsInstalled(char* path)
+// Yes without the editor: commands that named it would leave no text file that opens, or
+// open one that someone else put there. Shows message 2070 with its path and counts an error.
+static void ReportMissingEditor(char* path)
 {
-    if (BuildProgramCommand(path, kCommandCapacity, setupState.targetDir, kEditorName,
-                            kQuoteNever, "") < 0)
-        return 0;
-    DWORD attributes = GetFileAttributesA(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    BuildEditorCommand(path, kQuoteNever, "");
+    ShowFormattedMessage(setupState.instance, setupState.className, setupState.mainWindow,
+                         IDS_NO_EDITOR, path, MB_ICONERROR);
+    setupState.errorCount++;
 }
 
 // Writes a number of the programs list under the uninstall key.
@@ -85,8 +83,10 @@ static void WriteUninstallDetails(const char* uninstallPath, char* command)
     if (setupState.applicationName[0] == '\0')
         return;
     WriteUninstallText(uninstallPath, "InstallLocation", setupState.targetDir);
-    BuildEditorCommand(command, kQuoteNever, "");
-    WriteUninstallText(uninstallPath, "DisplayIcon", command);
+    if (setupState.editorWritten) {
+        BuildEditorCommand(command, kQuoteNever, "");
+        WriteUninstallText(uninstallPath, "DisplayIcon", command);
+    }
     long long kilobytes = (setupState.totalBytes + 1023) / 1024;
     WriteUninstallNumber(uninstallPath, "EstimatedSize",
                          kilobytes > 0xFFFFFFFFLL ? 0xFFFFFFFFu : static_cast<DWORD>(kilobytes));
@@ -186,8 +186,12 @@ void RegisterApplication(void)
 {
     char command[kCommandCapacity];
 
-    BuildEditorCommand(command, kQuoteNever, "");
-    WriteDefaultText(HKEY_LOCAL_MACHINE, kAppPathsKey, command);
+    // Only the editor that this run wrote is named: one that merely lies in the target may be
+    // anybody's.
+    if (setupState.editorWritten) {
+        BuildEditorCommand(command, kQuoteNever, "");
+        WriteDefaultText(HKEY_LOCAL_MACHINE, kAppPathsKey, command);
+    }
     RegisterUninstaller(command);
 
     int answer = ShowStringMessage(setupState.instance, setupState.caption,
@@ -195,10 +199,10 @@ void RegisterApplication(void)
                                    MB_YESNO | MB_ICONQUESTION,
                                    setupState.registerAsked ? IDYES : IDNO);
     if (answer == IDYES) {
-        if (EditorIsInstalled(command))
+        if (setupState.editorWritten)
             BecomeDefaultEditor(command);
         else
-            setupState.errorCount++;
+            ReportMissingEditor(command);
     } else {
         QuoteCommand(command, kOpenCommandKey);
         QuoteCommand(command, kPrintCommandKey);

@@ -2,11 +2,13 @@
 #pragma once
 
 // UM_REGISTER's work, up to the final report that the caller shows next: writes the App Paths
-// and uninstall values, asks whether Quillor is to be the default text editor (owner
-// mainWindow, caption caption). Yes: when <targetDir>\Quillor.exe exists, writes the txtfile
+// value and DisplayIcon (only when this run wrote <targetDir>\Quillor.exe: editorWritten) and
+// the uninstall values, asks whether Quillor is to be the default text editor (owner
+// mainWindow, caption caption). Yes: when this run wrote the editor, writes the txtfile
 // open and print commands with the editor's path quoted, takes the Suffixes line of the
 // Registration section into suffixList, runs the file types dialog and binds each listed
-// suffix to txtfile; without the editor, writes none of them and adds 1 to errorCount. No:
+// suffix to txtfile; without it, writes none of them, shows message 2070 with the editor's
+// path (caption className) and adds 1 to errorCount. No:
 // quotes a bare final %1 of the txtfile commands. Registry failures are ignored and not
 // counted.
 void RegisterApplication(void);

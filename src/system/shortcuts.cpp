@@ -6,6 +6,7 @@
 #include "base/key_paths.h"
 #include "base/message_boxes.h"
 #include "base/run_log.h"
+#include "base/safe_paths.h"
 #include "base/setup_state.h"
 #include "base/system_libraries.h"
 #include "resources/resource_ids.h"
@@ -19,12 +20,14 @@ static const char kShellFoldersPath[] =
 typedef HRESULT(WINAPI* CoInitializeCall)(LPVOID);
 typedef HRESULT(WINAPI* CoCreateInstanceCall)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*);
 typedef void(WINAPI* CoUninitializeCall)(void);
+typedef HRESULT(WINAPI* CreateStreamCall)(HGLOBAL, BOOL, LPSTREAM*);
 
-// The three COM calls of a shortcut, from the system directory's ole32.
+// The four COM calls of a shortcut, from the system directory's ole32.
 struct ComCalls {
     CoInitializeCall initialise;
     CoCreateInstanceCall createInstance;
     CoUninitializeCall uninitialise;
+    CreateStreamCall createStream;
 };
 
 // Fills calls; 0, or -1 when the library or one of its calls cannot be found.
@@ -38,18 +41,58 @@ static int FindComCalls(ComCalls* calls)
         reinterpret_cast<CoCreateInstanceCall>(GetProcAddress(ole, "CoCreateInstance"));
     calls->uninitialise =
         reinterpret_cast<CoUninitializeCall>(GetProcAddress(ole, "CoUninitialize"));
+    calls->createStream =
+        reinterpret_cast<CreateStreamCall>(GetProcAddress(ole, "CreateStreamOnHGlobal"));
     if (calls->initialise == nullptr || calls->createInstance == nullptr ||
-        calls->uninitialise == nullptr)
+        calls->uninitialise == nullptr || calls->createStream == nullptr)
         return -1;
     return 0;
+}
+
+// Writes the link's bytes, made in memory, into linkPath through a handle that is checked to be
+// that file itself: the shell's own save would write through a link at that name. A file this
+// call made and could not fill is removed again.
+static HRESULT SaveLinkFile(IShellLinkA* link, const char* linkPath, CreateStreamCall createStream)
+{
+    IPersistStream* persist = nullptr;
+    IStream* stream = nullptr;
+    ULONG length = 0;
+    HRESULT result = link->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(&persist));
+    if (SUCCEEDED(result))
+        result = createStream(nullptr, TRUE, &stream);
+    if (SUCCEEDED(result))
+        result = persist->Save(stream, TRUE);
+    LARGE_INTEGER start = {};
+    if (SUCCEEDED(result))
+        result = stream->Seek(start, STREAM_SEEK_SET, nullptr);
+    if (SUCCEEDED(result))
+        result = stream->Read(setupState.workBuffer, kWorkCapacity, &length);
+    if (SUCCEEDED(result)) {
+        int created = 0;
+        DWORD written = 0;
+        HANDLE file = OpenFileForWriting(linkPath, 0, kLastStep, &created);
+        if (file == INVALID_HANDLE_VALUE)
+            result = E_ACCESSDENIED;
+        else if (!WriteFile(file, setupState.workBuffer, length, &written, nullptr) ||
+                 written != length || !SetEndOfFile(file)) {
+            result = E_FAIL;
+            if (created)
+                DeleteOpenedFile(file);
+        }
+        if (file != INVALID_HANDLE_VALUE)
+            CloseHandle(file);
+    }
+    if (stream != nullptr)
+        stream->Release();
+    if (persist != nullptr)
+        persist->Release();
+    return result;
 }
 
 HRESULT CreateShellShortcut(const char* targetPath, const char* linkPath,
                             const char* description, const char* iconFile, int iconIndex)
 {
     IShellLinkA* link = nullptr;
-    IPersistFile* file = nullptr;
-    WCHAR wideLinkPath[kPathCapacity];
     ComCalls com;
     if (FindComCalls(&com) != 0)
         return HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
@@ -59,8 +102,6 @@ HRESULT CreateShellShortcut(const char* targetPath, const char* linkPath,
     HRESULT result = com.createInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
                                         IID_IShellLinkA, reinterpret_cast<void**>(&link));
     if (SUCCEEDED(result))
-        result = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
-    if (SUCCEEDED(result))
         result = link->SetPath(targetPath);
     if (SUCCEEDED(result))
         result = link->SetDescription(description);
@@ -68,21 +109,24 @@ HRESULT CreateShellShortcut(const char* targetPath, const char* linkPath,
         result = link->SetIconLocation(iconFile, iconIndex);
     if (SUCCEEDED(result))
         result = link->SetShowCmd(SW_SHOWNORMAL);
-    if (SUCCEEDED(result)) {
-        // A path that does not fit would leave the wide buffer unterminated.
-        if (MultiByteToWideChar(CP_ACP, 0, linkPath, -1, wideLinkPath, kPathCapacity) == 0)
-            result = HRESULT_FROM_WIN32(GetLastError());
-    }
     if (SUCCEEDED(result))
-        result = file->Save(wideLinkPath, TRUE);
+        result = SaveLinkFile(link, linkPath, com.createStream);
 
-    if (file != nullptr)
-        file->Release();
     if (link != nullptr)
         link->Release();
     if (SUCCEEDED(initialised))
         com.uninitialise();
     return SUCCEEDED(result) ? S_OK : result;
+}
+
+// Reads the shell folder `name` into folder (kTextCapacity bytes). 0, or -1 when the value is
+// missing or empty: an empty folder would put the files beside the current directory.
+static int ReadShellFolder(const char* name, char* folder)
+{
+    if (ReadKeyPathValue(HKEY_CURRENT_USER, kShellFoldersPath, name, REG_SZ, folder,
+                         kTextCapacity) != 0)
+        return -1;
+    return folder[0] == '\0' ? -1 : 0;
 }
 
 // Makes the entry's shortcut in folder, named entryKey, counting an error when it cannot be
@@ -125,8 +169,7 @@ static void CreateEntryShortcuts(void)
 
         if (firstEntry) {
             firstEntry = 0;
-            if (ReadKeyPathValue(HKEY_CURRENT_USER, kShellFoldersPath, "Desktop", REG_SZ,
-                                 setupState.desktopFolder, kTextCapacity) == 0)
+            if (ReadShellFolder("Desktop", setupState.desktopFolder) == 0)
                 CreateCountedShortcut(fields, setupState.desktopFolder);
             else
                 setupState.errorCount++;
@@ -144,8 +187,7 @@ int CreateGroupShortcuts(void)
 
     SetCapture(mainWindow);
     // No folder and no shortcut can be made: counted, so that the report does not claim them.
-    if (ReadKeyPathValue(HKEY_CURRENT_USER, kShellFoldersPath, "Programs", REG_SZ,
-                         setupState.programsFolder, kTextCapacity) != 0) {
+    if (ReadShellFolder("Programs", setupState.programsFolder) != 0) {
         setupState.errorCount++;
         ReleaseCapture();
         return -1;
@@ -154,8 +196,18 @@ int CreateGroupShortcuts(void)
     JoinPath(setupState.groupFolder, kTextCapacity, setupState.programsFolder,
              setupState.applicationName);
 
-    if (!CreateDirectoryA(setupState.groupFolder, nullptr)
-        && GetLastError() != ERROR_ALREADY_EXISTS) {
+    // An existing folder is entered. It is held open, without leave to delete or rename it,
+    // while the shortcuts are written into it; one that is a link, or reached through one,
+    // counts as not made.
+    CreateDirectoryA(setupState.groupFolder, nullptr);
+    HANDLE group = CreateFileA(setupState.groupFolder, FILE_READ_ATTRIBUTES,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (group != INVALID_HANDLE_VALUE && CheckOpenedPath(group, setupState.groupFolder, 0, kLastStep) != 0) {
+        CloseHandle(group);
+        group = INVALID_HANDLE_VALUE;
+    }
+    if (group == INVALID_HANDLE_VALUE) {
         setupState.errorCount++;
         ReleaseCapture();
         ShowFormattedMessage(setupState.instance, setupState.applicationName, mainWindow,
@@ -166,6 +218,7 @@ int CreateGroupShortcuts(void)
     FindSection(setupState.instance, setupState.className, mainWindow, setupState.groupSection,
                 1, setupState.scriptText, &setupState.cursor);
     CreateEntryShortcuts();
+    CloseHandle(group);
 
     ReleaseCapture();
     return 0;

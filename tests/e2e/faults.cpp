@@ -57,6 +57,28 @@ protected:
         heldFile = INVALID_HANDLE_VALUE;
     }
 
+    // Makes the target with a folder BLOCKED where an entry's file should go.
+    void LayOutBlockedTarget()
+    {
+        ASSERT_TRUE(CreateDirectoryA(medium.target.c_str(), nullptr));
+        ASSERT_TRUE(CreateDirectoryA((medium.target + "\\BLOCKED").c_str(), nullptr));
+    }
+
+    // Starts on that target, presses the progress dialog's Cancel while the "Cannot open" box
+    // of BLOCKED is up, then OK in it.
+    void CancelDuringTheBlockedBox()
+    {
+        ASSERT_NO_FATAL_FAILURE(Start());
+        ASSERT_NO_FATAL_FAILURE(ChooseTarget(medium.target));
+        ASSERT_TRUE(WaitForQuestion().window);
+        // The box does not own the progress dialog, which takes the click meanwhile.
+        HWND progress = FindProgressDialog();
+        ASSERT_TRUE(progress) << DescribeScreen(program.process.dwProcessId);
+        ASSERT_EQ(0, PressButton(progress, IDC_COPY_CANCEL));
+        ASSERT_NO_FATAL_FAILURE(ExpectMessage(
+            IDOK, kErrorCaption, CannotOpen(medium.target + "\\BLOCKED"), 1));
+    }
+
     HANDLE heldFile = INVALID_HANDLE_VALUE;  // a file the test holds open without sharing
 };
 
@@ -369,21 +391,11 @@ TEST_F(FaultTest, CancelDuringAFailureBoxStopsAtTheNextFileAndLeavesItsContent)
         "After=AFTER.TXT\r\nLast=LAST.TXT\r\n",
         {{"EMPTY.DAT", 0, 1}, {"CHUNK.DAT", 8192, 2}, {"BLOCKED.TXT", 50, 3},
          {"AFTER.TXT", 9000, 4}, {"LAST.TXT", 60, 5}}));
-    ASSERT_TRUE(CreateDirectoryA(medium.target.c_str(), nullptr));
-    ASSERT_TRUE(CreateDirectoryA((medium.target + "\\BLOCKED").c_str(), nullptr));
+    ASSERT_NO_FATAL_FAILURE(LayOutBlockedTarget());
     const std::string after = medium.target + "\\AFTER.TXT";
     const std::string userBytes = "an older AFTER.TXT of the user's";
     ASSERT_EQ(0, WriteFileBytes(after, userBytes));
-
-    ASSERT_NO_FATAL_FAILURE(Start());
-    ASSERT_NO_FATAL_FAILURE(ChooseTarget(medium.target));
-    ASSERT_TRUE(WaitForQuestion().window);
-    // The box does not own the progress dialog, which takes the click meanwhile.
-    HWND progress = FindProgressDialog();
-    ASSERT_TRUE(progress) << DescribeScreen(program.process.dwProcessId);
-    ASSERT_EQ(0, PressButton(progress, IDC_COPY_CANCEL));
-    ASSERT_NO_FATAL_FAILURE(ExpectMessage(
-        IDOK, kErrorCaption, CannotOpen(medium.target + "\\BLOCKED"), 1));
+    ASSERT_NO_FATAL_FAILURE(CancelDuringTheBlockedBox());
 
     // No question: the copy stops at the first chunk of the next file.
     ASSERT_NO_FATAL_FAILURE(ExpectAbandonedEnd());
@@ -391,6 +403,18 @@ TEST_F(FaultTest, CancelDuringAFailureBoxStopsAtTheNextFileAndLeavesItsContent)
     ExpectCopied(medium.target + "\\CHUNK.DAT", "CHUNK.DAT");
     ExpectContent(after, userBytes);
     EXPECT_FALSE(PathExists(medium.target + "\\LAST.TXT"));
+}
+
+TEST_F(FaultTest, CancelDuringAFailureBoxCreatesNothingForTheNextEntry)
+{
+    ASSERT_NO_FATAL_FAILURE(LayOut("Blocked=BLOCKED;BLOCKED.TXT\r\nNext=NEXT\\AFTER.TXT;AFTER.TXT\r\n",
+                                   {{"BLOCKED.TXT", 50, 1}, {"AFTER.TXT", 60, 2}}));
+    ASSERT_NO_FATAL_FAILURE(LayOutBlockedTarget());
+    ASSERT_NO_FATAL_FAILURE(CancelDuringTheBlockedBox());
+
+    // Cancel is looked at before the next entry is opened: neither its folder nor its file.
+    ASSERT_NO_FATAL_FAILURE(ExpectAbandonedEnd());
+    EXPECT_FALSE(PathExists(medium.target + "\\NEXT"));
 }
 
 TEST_F(FaultTest, TenThousandEntriesOfOneSourceAreAllCopied)

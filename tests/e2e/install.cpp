@@ -40,6 +40,28 @@ TEST_F(InstallTest, DirectoryDialogProposesProgramFilesAndApplication)
     ExpectExitStatus(kExitDirectoryCancelled);
 }
 
+TEST_F(InstallTest, AnEmptyProgramFilesValueProposesTheScriptsDirectoryNotARelativePath)
+{
+    const char key[] = "Software\\Microsoft\\Windows\\CurrentVersion";
+    ASSERT_NO_FATAL_FAILURE(LayOut("", {}));
+    ASSERT_EQ(0, WriteMediumFile(medium, "SETUP.INF",
+                                 "[Install]\r\nApplication=Quillor\r\nCaption=Quillor Setup\r\n"
+                                 "Directory=C:\\Quillor\r\n[Files]\r\n"));
+    StoredValue saved = ReadStoredValue(HKEY_LOCAL_MACHINE, key, "ProgramFilesDir");
+    ASSERT_TRUE(saved.valueExists);
+    ASSERT_EQ(0, WriteRegistryValue(HKEY_LOCAL_MACHINE, key, "ProgramFilesDir", REG_SZ,
+                                    std::string(1, '\0')));
+    ASSERT_NO_FATAL_FAILURE(Start(medium.folder));
+    HWND dialog = WaitForDirectoryDialog();
+    std::string proposed = dialog ? ReadControlText(dialog, IDC_DIRECTORY_EDIT) : "<no dialog>";
+    RestoreStoredValue(HKEY_LOCAL_MACHINE, key, "ProgramFilesDir", saved);
+    ASSERT_TRUE(dialog);
+
+    EXPECT_EQ("C:\\Quillor", proposed);
+    ASSERT_EQ(0, PressButton(dialog, IDC_DIRECTORY_CANCEL));
+    ExpectExitStatus(kExitDirectoryCancelled);
+}
+
 TEST_F(InstallTest, DirectoryDialogShowsTheSizeInKilobytesRoundedUp)
 {
     struct Row {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "setup_run.h"
+#include "unix_links.h"
 
 #include <string.h>
 
@@ -148,44 +149,6 @@ inline void SetExpandableCommand(const char* key, const std::string& command)
     WriteRegistryValue(HKEY_CLASSES_ROOT, key, "", REG_EXPAND_SZ, command + '\0');
 }
 
-typedef char*(__cdecl* UnixNameCall)(const WCHAR* path);
-
-// The Unix name of a path of the prefix, or "" when the system is not Wine.
-inline std::string UnixName(const std::string& path)
-{
-    UnixNameCall unixName = (UnixNameCall)(void*)GetProcAddress(GetModuleHandleA("kernel32.dll"),
-                                                                "wine_get_unix_file_name");
-    WCHAR wide[MAX_PATH];
-    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
-    char* name = unixName ? unixName(wide) : nullptr;
-    std::string text = name ? name : "";
-    if (name) HeapFree(GetProcessHeap(), 0, name);
-    return text;
-}
-
-// Runs a tool of the Unix system below the prefix, then polls until path has the attributes
-// wanted (or is gone, for INVALID_FILE_ATTRIBUTES): the tool runs apart from Wine's processes.
-// 0, or -1 when that does not happen in time.
-inline int RunUnixTool(std::string command, const std::string& path, DWORD wanted)
-{
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process))
-        return -1;
-    CloseHandle(process.hProcess);
-    CloseHandle(process.hThread);
-    for (DWORD start = GetTickCount(); GetTickCount() - start < kExitWaitMs; Sleep(kPollMs)) {
-        DWORD attributes = GetFileAttributesA(path.c_str());
-        if (attributes == wanted ||
-            (wanted != INVALID_FILE_ATTRIBUTES && attributes != INVALID_FILE_ATTRIBUTES &&
-             (attributes & wanted) == wanted))
-            return 0;
-    }
-    return -1;
-}
-
 // Makes link a symbolic link to the folder target, as a person could have put it there. The
 // prefix's files are Unix files: the link is made by the system's own ln. 0 or -1.
 inline int MakeFolderLink(const std::string& link, const std::string& target)
@@ -194,7 +157,7 @@ inline int MakeFolderLink(const std::string& link, const std::string& target)
     std::string to = UnixName(link);
     if (from.empty() || to.empty())
         return CreateSymbolicLinkA(link.c_str(), target.c_str(), 1) ? 0 : -1;
-    return RunUnixTool("/bin/ln -s " + from + " " + to, link, FILE_ATTRIBUTE_REPARSE_POINT);
+    return MakeUnixLink(link, target);
 }
 
 // Removes such a link itself (deleting it through the system's calls would empty its target).
@@ -203,8 +166,8 @@ inline void RemoveFolderLink(const std::string& link)
     std::string name = UnixName(link);
     if (name.empty())
         RemoveDirectoryA(link.c_str());
-    else if (GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES)
-        RunUnixTool("/bin/rm -f " + name, link, INVALID_FILE_ATTRIBUTES);
+    else
+        RemoveUnixLink(link);
 }
 
 const char kGroupLines[] =

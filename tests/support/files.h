@@ -17,7 +17,8 @@ std::string WindowsFolder();
 // counter. Returns its path without a final backslash, or "" when none could be made.
 std::string MakeTempDirectory(const char* tag);
 
-// Deletes a file or a directory tree, read-only files included. 0 when nothing is left there.
+// Deletes a file or a directory tree, read-only files included; a link is removed, not
+// followed (a folder link of Wine by the Unix rm). 0 when nothing is left there.
 int RemoveTree(const std::string& path);
 
 // A scratch folder for the life of the object: made at once, removed with its contents after.

@@ -1,16 +1,14 @@
-// Symbolic links made under Wine by the system's own ln, as another user of the machine could put them: a file or folder name that leads elsewhere.
+// Links and moves made from the Unix side of a Wine prefix, as another user of the machine could make them.
 #include "unix_links.h"
 
 #include <windows.h>
 
+#include "files.h"
 #include "ui_driver.h"
 
-namespace {
+typedef char*(CDECL* UnixNameCall)(LPCWSTR);
 
-typedef char*(__cdecl* UnixNameCall)(const WCHAR* path);
-
-// The Unix name of a path of the prefix, or "" when the system is not Wine.
-std::string UnixPathOf(const std::string& path)
+std::string UnixName(const std::string& path)
 {
     UnixNameCall unixName = (UnixNameCall)(void*)GetProcAddress(GetModuleHandleA("kernel32.dll"),
                                                                 "wine_get_unix_file_name");
@@ -22,11 +20,15 @@ std::string UnixPathOf(const std::string& path)
     return text;
 }
 
-// Runs a Unix tool (paths without blanks; it runs apart from Wine's processes), then polls
-// until the name at path is there (linked) or is gone. 0, or -1 when that does not happen in
-// time.
-int RunUnixTool(std::string command, const std::string& path, bool linked)
+// The started Unix program is not a Wine process whose end can be awaited: the command leaves
+// a marker file when it succeeded, and the marker is polled.
+int RunUnixShell(const std::string& commandLine)
 {
+    TempFolder scratch;
+    std::string marker = scratch.path + "\\done";
+    std::string unixMarker = UnixName(scratch.path);
+    if (unixMarker.empty()) return -1;
+    std::string command = "/bin/sh -c \"" + commandLine + " && touch '" + unixMarker + "/done'\"";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
@@ -36,30 +38,30 @@ int RunUnixTool(std::string command, const std::string& path, bool linked)
     CloseHandle(process.hProcess);
     CloseHandle(process.hThread);
     for (DWORD start = GetTickCount(); GetTickCount() - start < kExitWaitMs; Sleep(kPollMs)) {
-        DWORD attributes = GetFileAttributesA(path.c_str());
-        if (linked == (attributes != INVALID_FILE_ATTRIBUTES))
-            return 0;
+        if (PathExists(marker)) return 0;
     }
     return -1;
 }
 
-}  // namespace
-
 int MakeUnixLink(const std::string& link, const std::string& target)
 {
-    // The target's Unix name is formed from its folder, which exists, so that a missing target
-    // still gets its name.
-    size_t slash = target.rfind('\\');
-    std::string folder = UnixPathOf(target.substr(0, slash));
-    std::string to = UnixPathOf(link);
-    if (folder.empty() || to.empty() || slash == std::string::npos) return -1;
-    std::string from = folder + "/" + target.substr(slash + 1);
-    return RunUnixTool("/bin/ln -s " + from + " " + to, link, true);
+    std::string from = UnixName(target);
+    std::string to = UnixName(link);
+    if (from.empty() || to.empty()) return -1;
+    return RunUnixShell("ln -s '" + from + "' '" + to + "'");
+}
+
+int MoveByUnix(const std::string& from, const std::string& to)
+{
+    std::string source = UnixName(from);
+    std::string destination = UnixName(to);
+    if (source.empty() || destination.empty()) return -1;
+    return RunUnixShell("mv '" + source + "' '" + destination + "'");
 }
 
 void RemoveUnixLink(const std::string& link)
 {
-    std::string name = UnixPathOf(link);
-    if (!name.empty() && GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES)
-        RunUnixTool("/bin/rm -f " + name, link, false);
+    std::string name = UnixName(link);
+    if (!name.empty())
+        RunUnixShell("rm -f '" + name + "'");
 }

@@ -272,13 +272,13 @@ TEST(CreatePathDirectories, CreatesEveryMissingDirectoryButTheLastComponent)
     std::string root = MakeTempDirectory("quillor-dirs");
     char path[kPathCapacity];
     lstrcpyA(path, (root + "\\one\\two\\three\\file.txt").c_str());
-    EXPECT_EQ(0, CreatePathDirectories(path, nullptr, "Install"));
+    EXPECT_EQ(0, CreatePathDirectories(path, 0, kPathCapacity, nullptr, "Install"));
     EXPECT_STREQ((root + "\\one\\two\\three\\file.txt").c_str(), path);  // restored
     EXPECT_TRUE(IsDirectory(root + "\\one\\two\\three"));
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((root + "\\one\\two\\three\\file.txt").c_str()));
 
     // Everything existing already: nothing to report.
-    EXPECT_EQ(0, CreatePathDirectories(path, nullptr, "Install"));
+    EXPECT_EQ(0, CreatePathDirectories(path, 0, kPathCapacity, nullptr, "Install"));
     RemoveTree(root);
 }
 
@@ -289,12 +289,12 @@ TEST(CreatePathDirectories, ToleratesADoubledSeparatorAfterTheRoot)
     std::string doubled = root.substr(0, 3) + "\\" + root.substr(3) + "\\sub\\file.txt";
     char path[kPathCapacity];
     lstrcpyA(path, doubled.c_str());
-    EXPECT_EQ(0, CreatePathDirectories(path, nullptr, "Install"));
+    EXPECT_EQ(0, CreatePathDirectories(path, 0, kPathCapacity, nullptr, "Install"));
     EXPECT_STREQ(doubled.c_str(), path);
     EXPECT_TRUE(IsDirectory(root + "\\sub"));
 
     lstrcpyA(path, (root.substr(0, 3) + "\\file.txt").c_str());
-    EXPECT_EQ(0, CreatePathDirectories(path, nullptr, "Install"));
+    EXPECT_EQ(0, CreatePathDirectories(path, 0, kPathCapacity, nullptr, "Install"));
     RemoveTree(root);
 }
 
@@ -308,7 +308,7 @@ TEST(CreatePathDirectories, ReportsTheDirectoryThatCannotBeCreated)
 
     SeenMessageBox seen;
     int result = AnswerMessageBoxDuring(
-        IDOK, &seen, [&] { return CreatePathDirectories(path, nullptr, "Install"); });
+        IDOK, &seen, [&] { return CreatePathDirectories(path, 0, kPathCapacity, nullptr, "Install"); });
 
     EXPECT_EQ(-1, result);
     ASSERT_TRUE(seen.window) << "no message box; on screen: " << seen.onScreen;

@@ -175,6 +175,10 @@ TEST(BuildProgramCommand, Table)
         {"C:\\Program Files\\Q", kQuoteNever, 262, "C:\\Program Files\\Q\\Q.exe /p"},
         {"C:\\Apps", kQuoteAlways, 19, "\"C:\\Apps\\Q.exe\" /p"},
         {"C:\\Apps", kQuoteAlways, 18, nullptr},   // a cut command would name another program
+        {"C:\\Apps\\", kQuoteAlways, 262, "\"C:\\Apps\\Q.exe\" /p"},   // one separator only
+        {"C:\\", kQuoteNever, 262, "C:\\Q.exe /p"},
+        {"C:\\", kQuoteAlways, 14, "\"C:\\Q.exe\" /p"},
+        {"C:\\", kQuoteAlways, 13, nullptr},
     };
     for (const ProgramCommandRow& row : rows) {
         char command[300];
@@ -198,6 +202,7 @@ TEST(BuildProgramCommand, Table)
 #include "base/key_paths.h"
 #include "resources/resource_ids.h"
 #include "system/registration.h"
+#include "unix_links.h"
 #include "system/shortcuts.h"
 #include "checks.h"
 #include "files.h"
@@ -460,6 +465,8 @@ struct Answerer {
     int expectDialog = 0;
     int dialogAnswer = IDYES;
     std::string dialogText;    // set into the edit field before answering, when not empty
+    std::string followingCaption;   // when not empty: a second box follows the first, with OK
+    std::string followingText;
 
     std::string boxText;
     std::string editText;
@@ -491,6 +498,15 @@ struct Answerer {
         }
         boxText = box.text;
         boxSeen = 1;
+        if (!followingCaption.empty()) {
+            Question next;
+            if (AnswerMessageBox(tested, IDOK, &next, kWatchMs) != 0 ||
+                next.caption != followingCaption) {
+                failure = "no second message box; on screen:" + next.onScreen;
+                return;
+            }
+            followingText = next.text;
+        }
         if (!expectDialog)
             return;
         Question dialog;
@@ -657,6 +673,58 @@ TEST_F(GroupShortcuts, UnreadableProgramsFolderContinuesAtOnce)
     EXPECT_FALSE(PathExists(desktop + "\\Quillor.lnk"));
 }
 
+TEST_F(GroupShortcuts, EmptyProgramsOrDesktopValueCountsAsMissingNotAsTheCurrentFolder)
+{
+    TempFolder current;
+    char saved[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, saved);
+    ASSERT_TRUE(SetCurrentDirectoryA(current.path.c_str()));
+    UseScript("[Group]\r\nQuillor.lnk=Quillor.exe,Q,%Quillor.exe,0\r\n");
+
+    SetFolder("Desktop", "");
+    EXPECT_EQ(0, CreateGroupShortcuts());
+    EXPECT_EQ(1, setupState.errorCount);
+    EXPECT_TRUE(PathExists(programs + "\\Quillor\\Quillor.lnk"));
+
+    SetFolder("Programs", "");
+    setupState.errorCount = 0;
+    EXPECT_EQ(-1, CreateGroupShortcuts());
+    EXPECT_EQ(1, setupState.errorCount);
+    SetCurrentDirectoryA(saved);
+    EXPECT_TRUE(ListFolder(current.path).empty()) << "made beside the current directory";
+}
+
+TEST_F(GroupShortcuts, AGroupFolderOrALinkFileThatIsALinkIsNotWrittenThrough)
+{
+    TempFolder decoys;
+    std::string decoy = decoys.path + "\\win.ini";
+    ASSERT_EQ(0, WriteFileBytes(decoy, "[windows]"));
+    UseScript("[Group]\r\nQuillor.lnk=Quillor.exe,Q,%Quillor.exe,0\r\n");
+
+    // The group folder leads elsewhere: reported as not made, nothing written there.
+    ASSERT_EQ(0, MakeUnixLink(programs + "\\Quillor", decoys.path));
+    Answerer answerer;
+    answerer.caption = "Quillor";
+    answerer.boxAnswer = IDOK;
+    answerer.During([] { CreateGroupShortcuts(); });
+    ASSERT_EQ("", answerer.failure);
+    EXPECT_EQ("Cannot create \"" + programs + "\\Quillor\" !", answerer.boxText);
+    EXPECT_EQ(1, setupState.errorCount);
+    EXPECT_EQ(1u, ListFolder(decoys.path).size());
+
+    // A real folder, but the shortcut's name leads to a file elsewhere (on the desktop too).
+    ASSERT_EQ(0, RemoveTree(programs + "\\Quillor"));
+    ASSERT_TRUE(CreateDirectoryA((programs + "\\Quillor").c_str(), nullptr));
+    ASSERT_EQ(0, MakeUnixLink(programs + "\\Quillor\\Quillor.lnk", decoy));
+    ASSERT_EQ(0, MakeUnixLink(desktop + "\\Quillor.lnk", decoy));
+    setupState.errorCount = 0;
+    EXPECT_EQ(0, CreateGroupShortcuts());
+    EXPECT_EQ(2, setupState.errorCount);
+    EXPECT_EQ("[windows]", ReadWholeFile(decoy));
+    RemoveTree(programs + "\\Quillor\\Quillor.lnk");
+    RemoveTree(desktop + "\\Quillor.lnk");
+}
+
 TEST_F(GroupShortcuts, EachShortcutThatCannotBeMadeIsCountedWithoutAMessage)
 {
     // The first link names a missing folder, in the group and on the desktop; the second works.
@@ -721,6 +789,7 @@ protected:
         editor = installed.path + "\\Quillor.exe";
         CloseHandle(CreateFileA(editor.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
                                 nullptr));
+        setupState.editorWritten = 1;
         SetText(setupState.registrationSection, kNameCapacity, "Registration");
         SetText(setupState.suffixesKey, kNameCapacity, "Suffixes");
         SetText(setupState.applicationName, kTextCapacity, ScratchName());
@@ -827,10 +896,17 @@ TEST_F(Registration, YesWritesEveryEntryAndBindsTheListedSuffixes)
 
 TEST_F(Registration, YesWithoutTheEditorWritesNoCommandNorSuffixAndCountsAnError)
 {
-    DeleteFileA(editor.c_str());
+    // The file lies there, but this run did not write it: it is not registered.
+    setupState.editorWritten = 0;
     SetCommand(kOpenCommand, "C:\\WINDOWS\\NOTEPAD.EXE \"%1\"", 27);
+    ASSERT_EQ(0, WriteRegistryValue(HKEY_LOCAL_MACHINE, kAppPaths, "", REG_SZ,
+                                    std::string("C:\\Earlier\\Quillor.exe", 23)));
+    answerer.followingCaption = "Install";
     RunWithoutDialog("[Registration]\r\nSuffixes=qxa\r\n");
+    EXPECT_EQ("Cannot find \"" + editor + "\" !", answerer.followingText);
     EXPECT_EQ(1, setupState.errorCount);
+    EXPECT_EQ("C:\\Earlier\\Quillor.exe", Text(HKEY_LOCAL_MACHINE, kAppPaths, ""));
+    EXPECT_EQ("(missing)", Text(HKEY_LOCAL_MACHINE, uninstallKey, "DisplayIcon"));
     EXPECT_EQ("C:\\WINDOWS\\NOTEPAD.EXE \"%1\"", Text(HKEY_CLASSES_ROOT, kOpenCommand, ""));
     EXPECT_EQ(-1, SubkeyCount(HKEY_CLASSES_ROOT, ".qxa"));
 }

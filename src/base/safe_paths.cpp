@@ -1,0 +1,142 @@
+// Files and folders checked by their open handle against links, and the access list of the
+// installation's folders.
+#include "base/safe_paths.h"
+
+#include <sddl.h>
+
+#include "base/capacities.h"
+#include "base/setup_state.h"
+#include "text/bounded_text.h"
+
+// Owner administrators; administrators and the system full control, users read and execute
+// (0x1200A9), inherited by every file and folder below; the parent's entries are not.
+static const char kProtectedFolder[] =
+    "O:BAD:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1200a9;;;BU)";
+
+// The final path carries a "\\?\" prefix before the drive.
+enum { kFinalPrefix = 4, kFinalCapacity = kPathCapacity + kFinalPrefix };
+
+// Whether both texts are equal in the platform's upper case (names differ in case only),
+// byte by byte: the locale's comparison passes over some characters (hyphens).
+static int SameName(char* found, char* wanted)
+{
+    CharUpperA(found);
+    CharUpperA(wanted);
+    int at = 0;
+    while (found[at] == wanted[at] && wanted[at] != '\0')
+        at++;
+    return found[at] == wanted[at];
+}
+
+// Writes into final (kFinalCapacity bytes) the path by which the system knows the open object,
+// links resolved, with its "\\?\" prefix. Returns its length, or 0.
+static int ReadFinalPath(HANDLE handle, char* final)
+{
+    DWORD length = GetFinalPathNameByHandleA(handle, final, kFinalCapacity, 0);
+    return length > kFinalPrefix && length < kFinalCapacity ? (int)length : 0;
+}
+
+// Whether the open object is a plain file with one name (isFile) or a plain folder, and is known
+// to the system as wanted (a final path with its prefix, or without it from `from` on).
+static int IsPlainObject(HANDLE handle, int isFile, char* wanted, int from)
+{
+    // The two small queries: the one that fills every field costs Wine a volume lookup.
+    FILE_ATTRIBUTE_TAG_INFO kind;
+    FILE_STANDARD_INFO facts;
+    char final[kFinalCapacity];
+    if (!GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &kind, sizeof kind) ||
+        !GetFileInformationByHandleEx(handle, FileStandardInfo, &facts, sizeof facts) ||
+        ReadFinalPath(handle, final) == 0)
+        return 0;
+    DWORD shape = kind.FileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT);
+    if (shape != (isFile ? 0u : (DWORD)FILE_ATTRIBUTE_DIRECTORY))
+        return 0;
+    if (isFile && facts.NumberOfLinks != 1)
+        return 0;
+    return SameName(final + from, wanted);
+}
+
+int CheckOpenedPath(HANDLE handle, const char* path, int isFile, int wholePath)
+{
+    // The path in full: ".", ".." and doubled separators resolved, as the system reads them.
+    char full[kFinalCapacity];
+    char wanted[kFinalCapacity];
+    char* name = 0;
+    DWORD length = GetFullPathNameA(path, kPathCapacity, full, &name);
+    if (length == 0 || length >= kPathCapacity)
+        return -1;
+    if (wholePath)
+        return IsPlainObject(handle, isFile, full, kFinalPrefix) ? 0 : -1;
+    if (name == 0)
+        return -1;
+    // Only the last step must be no link: the folder is taken where the system finds it.
+    char first = *name;
+    *name = '\0';
+    HANDLE parent = CreateFileA(full, FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, 0);
+    *name = first;
+    if (parent == INVALID_HANDLE_VALUE)
+        return -1;
+    char folder[kFinalCapacity];
+    int found = ReadFinalPath(parent, folder);
+    CloseHandle(parent);
+    if (found == 0 || JoinPath(wanted, kFinalCapacity, folder, name) < 0)
+        return -1;
+    return IsPlainObject(handle, isFile, wanted, 0) ? 0 : -1;
+}
+
+HANDLE OpenFileForWriting(const char* path, DWORD access, int check, int* created)
+{
+    DWORD flags = FILE_FLAG_SEQUENTIAL_SCAN | (check != kNoCheck ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
+    access |= GENERIC_WRITE | DELETE;
+    HANDLE file = CreateFileA(path, access, 0, 0, CREATE_NEW, flags, 0);
+    *created = file != INVALID_HANDLE_VALUE;
+    if (!*created && GetLastError() == ERROR_FILE_EXISTS)
+        file = CreateFileA(path, access, 0, 0, OPEN_EXISTING, flags, 0);
+    if (check != kNoCheck && file != INVALID_HANDLE_VALUE &&
+        CheckOpenedPath(file, path, 1, check) != 0) {
+        // Made through a link somewhere else: that file is this call's own, and goes again.
+        if (*created)
+            DeleteOpenedFile(file);
+        CloseHandle(file);
+        file = INVALID_HANDLE_VALUE;
+    }
+    return file;
+}
+
+// The descriptor of kProtectedFolder, made once and kept for the rest of the process; 0 when it
+// cannot be made.
+static PSECURITY_DESCRIPTOR ProtectedDescriptor(void)
+{
+    if (setupState.folderDescriptor == 0)
+        ConvertStringSecurityDescriptorToSecurityDescriptorA(kProtectedFolder, SDDL_REVISION_1,
+                                                             &setupState.folderDescriptor, 0);
+    return setupState.folderDescriptor;
+}
+
+int ProtectOpenedObject(HANDLE handle)
+{
+    PSECURITY_DESCRIPTOR descriptor = ProtectedDescriptor();
+    return descriptor != 0 &&
+                   SetKernelObjectSecurity(handle,
+                                           OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION |
+                                               PROTECTED_DACL_SECURITY_INFORMATION,
+                                           descriptor)
+               ? 0
+               : -1;
+}
+
+BOOL CreateProtectedFolder(const char* path)
+{
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, ProtectedDescriptor(), FALSE};
+    // Without the descriptor no folder is made: it would inherit what the parent allows.
+    return attributes.lpSecurityDescriptor != 0 && CreateDirectoryA(path, &attributes);
+}
+
+int DeleteOpenedFile(HANDLE file)
+{
+    FILE_DISPOSITION_INFO disposition = {TRUE};
+    return SetFileInformationByHandle(file, FileDispositionInfo, &disposition,
+                                      sizeof disposition) ? 0 : -1;
+}

@@ -1,0 +1,36 @@
+// Files and folders checked by their open handle against links, and the access list of the
+// installation's folders.
+#pragma once
+
+#include <windows.h>
+
+// Whether the open handle is the file or folder that path names, and nothing else: no link
+// itself (a reparse point), a folder when isFile is 0, and for a file its only name (one hard
+// link). With wholePath it is not reached through a link anywhere on the path either (the
+// handle's final path is path in full); without, the path's folder is one of the person's own
+// account and may lie elsewhere (a desktop kept on another drive), and only the last step,
+// from that folder to the object, must be no link. Returns 0, or -1.
+int CheckOpenedPath(HANDLE handle, const char* path, int isFile, int wholePath);
+
+// What OpenFileForWriting checks of the file it opened: nothing (a file of the Windows
+// directory), or CheckOpenedPath without or with wholePath.
+enum PathCheck { kNoCheck = -1, kLastStep = 0, kWholePath = 1 };
+
+// Opens path for writing with access (GENERIC_WRITE and DELETE added), creating it when
+// missing; *created tells whether this call made it. A new file is asked for first: a link to
+// nowhere at that name then fails instead of creating its target elsewhere. A file that fails
+// `check` is neither written nor kept open, and is removed again when this call made it.
+// Returns the handle or INVALID_HANDLE_VALUE.
+HANDLE OpenFileForWriting(const char* path, DWORD access, int check, int* created);
+
+// Gives the object of the open handle (opened with WRITE_DAC and WRITE_OWNER) the owner and
+// the protected access list (made once, kept in folderDescriptor) of the installation's folders: administrators and the system full
+// control, users read and execute, nothing inherited. Returns 0, or -1.
+int ProtectOpenedObject(HANDLE handle);
+
+// Creates the folder path with that access list. Returns the CreateDirectoryA result.
+BOOL CreateProtectedFolder(const char* path);
+
+// Removes the open file when its handle is closed (the handle holds DELETE access): the file
+// in hand, whatever its path names by then. Returns 0, or -1.
+int DeleteOpenedFile(HANDLE file);
