@@ -1,8 +1,9 @@
 # How the programs that go onto the medium are built: for size, and with nothing they do not use.
 
-# Code of a shipped program: optimised for size (the option comes after the build type's and
-# wins), one section per function so that the linker can drop the unused ones, and no exception
-# tables, unwind tables or type information. No -fdata-sections: for PE targets it moves
+# Code of a shipped program: the smallest code even where it is a little slower (the option
+# comes after the build type's and wins; the copy waits on the disk, not on the processor), one
+# section per function so that the linker can drop the unused ones, and no exception tables,
+# unwind tables or type information. No -fdata-sections: for PE targets it moves
 # zero-filled globals such as the state record out of .bss into sections stored in the file.
 # Calls push their arguments: the compiler's stack probes would force every call to store them
 # through a frame set up in advance, a fifth of the code. Without probes a frame must stay below
@@ -11,7 +12,7 @@
 # keeps the stack 4-byte aligned, and nothing here needs more. Loops stay loops: the compiler
 # would turn a counting loop into a call of the C runtime's strlen, an import of its own.
 set(SHIPPED_COMPILE_OPTIONS
-    -Os -ffunction-sections -fno-asynchronous-unwind-tables -fno-exceptions -fno-rtti
+    -Oz -ffunction-sections -fno-asynchronous-unwind-tables -fno-exceptions -fno-rtti
     -fomit-frame-pointer -mpreferred-stack-boundary=2 -mno-stack-arg-probe
     -Werror=frame-larger-than=4000 -fno-tree-loop-distribute-patterns)
 

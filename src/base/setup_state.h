@@ -15,8 +15,10 @@ enum RunMode {
 // How many destination folders the copy remembers as made and checked (a power of two).
 enum { kEnteredFolders = 32 };
 
-// The editor's file name in the target directory.
-static const char kEditorFileName[] = "Quillor.exe";
+// The two programs the installer names whatever the script says: the editor in the target
+// directory and the uninstaller in the Windows directory (defined once, stored once).
+extern const char kEditorFileName[];      // "Quillor.exe"
+extern const char kUninstallerFileName[]; // "Purgax.exe"
 
 struct SetupState {
     // Handles and windows.

@@ -9,17 +9,15 @@ static const char kSharedFilesKey[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 static const char kSessionManagerKey[] = "System\\CurrentControlSet\\Control\\Session Manager";
 static const char kPendingValue[] = "PendingFileRenameOperations";
-// The uninstaller stays while an uninstall entry names it; it is not counted.
-static const char kUninstallerName[] = "Purgax.exe";
-
 enum { kPendingCapacity = 65536 };
 
 static void CountSharedFile(char* path)
 {
-    // Every destination outside the target directory is in the Windows directory.
+    // Every destination outside the target directory is in the Windows directory. The
+    // uninstaller stays while an uninstall entry names it; it is not counted.
     int length = TextLength(setupState.targetDir);
     if ((CompareCounted(path, setupState.targetDir, length) == 0 && path[length] == '\\') ||
-        lstrcmpiA(FindLastChar(path, '\\') + 1, kUninstallerName) == 0)
+        lstrcmpiA(FindLastChar(path, '\\') + 1, kUninstallerFileName) == 0)
         return;
     DWORD count = 0;
     if (ReadKeyPathValue(HKEY_LOCAL_MACHINE, kSharedFilesKey, path, REG_DWORD,

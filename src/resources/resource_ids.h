@@ -21,7 +21,9 @@
 #define IDS_PUBLISHER_KEY        25
 #define IDS_VERSION_KEY          26
 
-// String table: failure messages, each with at most one "%s".
+// String table: failure messages, each with at most one "%s". The table is stored in blocks of
+// sixteen ids, each with a cost of its own: new texts fill the free ids of the blocks in use
+// (2032 to 2063) before they open another.
 #define IDS_CANNOT_OPEN        2044
 #define IDS_CANNOT_READ        2045
 #define IDS_CANNOT_CREATE      2050
@@ -35,12 +37,12 @@
 #define IDS_REFUSED_TARGET     2061
 #define IDS_NEAR_INSTALLATION  2062
 #define IDS_TARGET_TOO_LONG    2063
-#define IDS_NO_EDITOR          2070
+#define IDS_NO_EDITOR          2057
 
 // String table: the command line.
-#define IDS_UNKNOWN_SWITCH     2080
-#define IDS_INCOMPLETE_TARGET  2081
-#define IDS_SWITCH_LIST        2082
+#define IDS_UNKNOWN_SWITCH     2058
+#define IDS_INCOMPLETE_TARGET  2059
+#define IDS_SWITCH_LIST        2046
 
 // DIRECTORY dialog.
 #define IDC_DIRECTORY_PROMPT 256

@@ -28,7 +28,6 @@ static const char kAppPathsKey[] =
 static const char kUninstallFormat[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\%s";
 static const char kOpenCommandKey[] = "txtfile\\shell\\open\\command";
 static const char kPrintCommandKey[] = "txtfile\\shell\\print\\command";
-static const char kUninstallerName[] = "Purgax.exe";
 static const char kUninstallerSwitch[] = " /";
 static const char kQuietSwitches[] = " /S /";
 static const char kOpenSuffix[] = " \"%1\"";
@@ -51,7 +50,7 @@ static void BuildEditorCommand(char* command, ProgramQuoting quoting, const char
 }
 
 // Yes without the editor: commands that named it would leave no text file that opens, or
-// open one that someone else put there. Shows message 2070 with its path and counts an error.
+// open one that someone else put there. Shows message IDS_NO_EDITOR with its path and counts an error.
 static void ReportMissingEditor(char* path)
 {
     BuildEditorCommand(path, kQuoteNever, "");
@@ -112,7 +111,7 @@ static void RegisterUninstaller(char* command)
     GetWindowsDirectoryA(windowsDir, kPathCapacity);
     // Quoted when the Windows directory holds a blank, for the reason the editor's commands
     // always are.
-    int length = BuildProgramCommand(command, kCommandCapacity, windowsDir, kUninstallerName,
+    int length = BuildProgramCommand(command, kCommandCapacity, windowsDir, kUninstallerFileName,
                                      kQuoteWhenBlank, kUninstallerSwitch);
     if (length < 0)
         length = TextLength(command);
@@ -123,7 +122,7 @@ static void RegisterUninstaller(char* command)
     // The quiet form, for deployment tools: the program's path always quoted, and nothing
     // written when the command would be cut.
     int targetLength = TextLength(setupState.targetDir);
-    length = BuildProgramCommand(command, kCommandCapacity, windowsDir, kUninstallerName,
+    length = BuildProgramCommand(command, kCommandCapacity, windowsDir, kUninstallerFileName,
                                  kQuoteAlways, kQuietSwitches);
     if (length >= 0 && AppendBounded(command, kCommandCapacity, length, setupState.targetDir,
                                      targetLength) == length + targetLength)

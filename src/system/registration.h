@@ -7,7 +7,7 @@
 // mainWindow, caption caption). Yes: when this run wrote the editor, writes the txtfile
 // open and print commands with the editor's path quoted, takes the Suffixes line of the
 // Registration section into suffixList, runs the file types dialog and binds each listed
-// suffix to txtfile; without it, writes none of them, shows message 2070 with the editor's
+// suffix to txtfile; without it, writes none of them, shows message IDS_NO_EDITOR with the editor's
 // path (caption className) and adds 1 to errorCount. No:
 // quotes a bare final %1 of the txtfile commands. Registry failures are ignored and not
 // counted.
