@@ -3,6 +3,10 @@
 
 #include "base/run_log.h"
 
+const char kCurrentVersionKey[] = "Software\\Microsoft\\Windows\\CurrentVersion";
+const char kProgramFilesValue[] = "ProgramFilesDir";
+const char kInstallLocationValue[] = "InstallLocation";
+
 struct KeyChainNode {
     HKEY key;
     KeyChainNode* next;

@@ -22,3 +22,10 @@ LONG WriteKeyPathValue(HKEY root, const char* path, const char* name, DWORD type
 
 // Number of nodes in the key chain; 0 between operations. For the tests.
 int KeyChainLength(void);
+
+// Registry names that several parts use, stored once: the machine's CurrentVersion key
+// (Software\Microsoft\Windows\CurrentVersion), its program files value, and the uninstall
+// entry's folder value.
+extern const char kCurrentVersionKey[];
+extern const char kProgramFilesValue[];
+extern const char kInstallLocationValue[];

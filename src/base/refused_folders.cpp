@@ -8,14 +8,13 @@
 #include "base/key_paths.h"
 #include "text/bounded_text.h"
 
-static const char kCurrentVersionKey[] = "Software\\Microsoft\\Windows\\CurrentVersion";
 static const char kProfileListKey[] =
     "Software\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
 // Below the CurrentVersion key.
 static const char* const kShellFolderKeys[] = {"Explorer\\Shell Folders",
                                                "Explorer\\User Shell Folders"};
 static const char* const kProgramFolderValues[] = {
-    "ProgramFilesDir", "ProgramW6432Dir", "ProgramFilesDir (x86)",
+    kProgramFilesValue, "ProgramW6432Dir", "ProgramFilesDir (x86)",
     "CommonFilesDir",  "CommonW6432Dir",  "CommonFilesDir (x86)",
 };
 

@@ -46,7 +46,7 @@ static int IsNearFolder(const char* name, const char* path, void* context)
     char location[kPathCapacity];
     char canonical[kPathCapacity];
     if (lstrcmpiA(name, search->skipName) == 0 ||
-        ReadKeyPathValue(HKEY_LOCAL_MACHINE, path, "InstallLocation", REG_SZ, location,
+        ReadKeyPathValue(HKEY_LOCAL_MACHINE, path, kInstallLocationValue, REG_SZ, location,
                          kPathCapacity) != 0 ||
         CanonicalFolder(location, canonical) < 0)
         return 0;

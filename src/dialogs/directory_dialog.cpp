@@ -11,8 +11,6 @@
 #include "resources/resource_ids.h"
 #include "text/bounded_text.h"
 
-static const char kProgramFilesKey[] = "Software\\Microsoft\\Windows\\CurrentVersion";
-static const char kProgramFilesValue[] = "ProgramFilesDir";
 
 static void ProposeTargetDirectory(void);
 
@@ -41,7 +39,7 @@ static void ProposeTargetDirectory(void)
     char value[kTextCapacity];
     if (setupState.targetGiven)
         return;
-    if (ReadKeyPathValue(HKEY_LOCAL_MACHINE, kProgramFilesKey, kProgramFilesValue, REG_SZ, value,
+    if (ReadKeyPathValue(HKEY_LOCAL_MACHINE, kCurrentVersionKey, kProgramFilesValue, REG_SZ, value,
                          kTextCapacity) != 0 || value[0] == '\0')
         return;
     JoinPath(setupState.targetDir, kTextCapacity, value, setupState.applicationName);

@@ -8,6 +8,7 @@
 #include "base/script_hash.h"
 #include "base/setup_state.h"
 #include "base/system_libraries.h"
+#include "base/uninstall_entries.h"
 #include "dialogs/registration_dialog.h"
 #include "resources/resource_ids.h"
 #include "script/script_reader.h"
@@ -25,7 +26,6 @@ enum {
 
 static const char kAppPathsKey[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Quillor.exe";
-static const char kUninstallFormat[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\%s";
 static const char kOpenCommandKey[] = "txtfile\\shell\\open\\command";
 static const char kPrintCommandKey[] = "txtfile\\shell\\print\\command";
 static const char kUninstallerSwitch[] = " /";
@@ -81,7 +81,7 @@ static void WriteUninstallDetails(const char* uninstallPath, char* command)
     // Without a name the values would land on the Uninstall key itself.
     if (setupState.applicationName[0] == '\0')
         return;
-    WriteUninstallText(uninstallPath, "InstallLocation", setupState.targetDir);
+    WriteUninstallText(uninstallPath, kInstallLocationValue, setupState.targetDir);
     if (setupState.editorWritten) {
         BuildEditorCommand(command, kQuoteNever, "");
         WriteUninstallText(uninstallPath, "DisplayIcon", command);
@@ -101,7 +101,7 @@ static void WriteUninstallDetails(const char* uninstallPath, char* command)
 static void RegisterUninstaller(char* command)
 {
     char uninstallPath[kUninstallPathCapacity];
-    wsprintfA(uninstallPath, kUninstallFormat, setupState.applicationName);
+    wsprintfA(uninstallPath, "%s\\%s", kUninstallKey, setupState.applicationName);
     // The name is written with its whole field, as the uninstall list has always read it.
     WriteKeyPathValue(HKEY_LOCAL_MACHINE, uninstallPath, "DisplayName", REG_SZ,
                       setupState.applicationName, kTextCapacity);

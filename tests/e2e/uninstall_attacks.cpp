@@ -80,14 +80,14 @@ TEST_F(UninstallAttackTest, RefusedFoldersAreRecognisedInEveryForm)
     WriteRegistryText(HKEY_LOCAL_MACHINE, std::string(kUninstallList) + "\\QuillorNested",
                       "InstallLocation", medium.target + "\\B");
     ASSERT_NO_FATAL_FAILURE(Start());
-    const std::string nearby = "another program is installed in, inside or around it.";
+    const std::string nearby = "another program is installed there.";
     const std::pair<std::string, std::string> rows[] = {
-        {programFiles + ".", "a drive, system or profile folder, or one that holds it."},
-        {"C:", "a drive, system or profile folder, or one that holds it."},
+        {programFiles + ".", "a drive, system or profile folder."},
+        {"C:", "a drive, system or profile folder."},
         {medium.target, nearby},
         {medium.target + "\\B\\C", nearby},
         {medium.root + "\\" + std::string(127 - medium.root.size(), 'x'),
-         "its full path is longer than 127 characters."},
+         "longer than 127 characters."},
     };
     for (const auto& row : rows) {
         ASSERT_EQ(0, ChooseTargetDirectory(program, kCaption, row.first.c_str()));
@@ -174,7 +174,7 @@ TEST_F(UninstallAttackTest, ASecondRunEndsAtOnce)
     const std::string setup = "\"" + medium.folder + "\\SETUP.EXE\"";
     ASSERT_EQ(0, StartCommandLine(setup, medium.folder.c_str(), &second));
     ASSERT_EQ(0, AnswerMessageBox(second, IDOK, &refused));
-    EXPECT_EQ("Another setup or uninstall is running. Start this one again when it has finished.",
+    EXPECT_EQ("Another setup or uninstall is running.",
               refused.text);
     ASSERT_EQ(0, WaitForExit(second, &code));
     EXPECT_EQ((DWORD)kExitAnotherRun, code);
