@@ -55,6 +55,10 @@ struct SetupState {
     char targetDir[kTextCapacity];
     char publisher[kTextCapacity];   // shown in the programs list; empty when not set
     char version[kTextCapacity];
+    // The folder and version of this application's entry in the programs list, when it names
+    // an existing folder (empty otherwise): the proposal, and the version to compare with.
+    char previousDir[kTextCapacity];
+    char previousVersion[kTextCapacity];
     char suffixList[kTextCapacity];
     char bitmapPath[kTextCapacity];
     char modulePath[kPathCapacity];   // the program's path, then the script's, then a source's

@@ -20,11 +20,16 @@ INT_PTR RunDirectoryDialog(void)
                            DirectoryDialogProc, 0);
 }
 
-// The program files directory followed by the application's name; without the registry
-// value targetDir keeps the script's Directory setting.
+// The folder of the previous installation; else the program files directory followed by the
+// application's name; without the registry value targetDir keeps the script's Directory setting.
 static void ProposeTargetDirectory(void)
 {
     char value[kTextCapacity];
+    if (setupState.previousDir[0] != '\0') {
+        CopyBounded(setupState.targetDir, kTextCapacity, setupState.previousDir,
+                    TextLength(setupState.previousDir));
+        return;
+    }
     if (ReadKeyPathValue(HKEY_LOCAL_MACHINE, kProgramFilesKey, kProgramFilesValue, REG_SZ, value,
                          kTextCapacity) != 0)
         return;

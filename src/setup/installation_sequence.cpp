@@ -80,6 +80,7 @@ LRESULT PostNextStep(HWND window, UINT next)
 // UM_START: the directory dialog, then the copy; Cancel ends the program without a report.
 UINT StartInstallation(HWND window)
 {
+    ReadPreviousInstallation();
     if (RunDirectoryDialog() == IDC_DIRECTORY_CANCEL) {
         setupState.exitStatus = kExitDirectoryCancelled;
         DestroyWindow(window);

@@ -6,6 +6,7 @@
 #include "base/key_paths.h"
 #include "base/message_boxes.h"
 #include "base/script_hash.h"
+#include "base/uninstall_entries.h"
 #include "base/setup_state.h"
 #include "base/system_libraries.h"
 #include "dialogs/registration_dialog.h"
@@ -195,4 +196,22 @@ void RegisterApplication(void)
         QuoteCommand(command, kOpenCommandKey);
         QuoteCommand(command, kPrintCommandKey);
     }
+}
+
+void ReadPreviousInstallation(void)
+{
+    char path[kPathCapacity];
+    // Without a name the path would be the programs list itself.
+    if (setupState.applicationName[0] == '\0' ||
+        JoinPath(path, kPathCapacity, kUninstallKey, setupState.applicationName) < 0)
+        return;
+    char* folder = setupState.previousDir;
+    if (ReadKeyPathValue(HKEY_LOCAL_MACHINE, path, "InstallLocation", REG_SZ, folder,
+                         kTextCapacity) == 0) {
+        DWORD attributes = GetFileAttributesA(folder);
+        if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+            folder[0] = '\0';
+    }
+    ReadKeyPathValue(HKEY_LOCAL_MACHINE, path, "DisplayVersion", REG_SZ,
+                     setupState.previousVersion, kTextCapacity);
 }
