@@ -74,7 +74,8 @@ struct SetupState {
     // into negative sizes nor into wrong percentages.
     HANDLE sourceFile;
     HANDLE destFile;
-    int destCreated;            // the destination in hand did not exist before this copy
+    int destCreated;            // the destination in hand was created by this copy: 1 where
+                                // nothing was, 2 in place of an older file set aside
     int bytesRead;
     long long fileSize;
     long long fileCopied;

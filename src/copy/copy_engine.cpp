@@ -7,6 +7,7 @@
 #include "base/private_messages.h"
 #include "base/setup_state.h"
 #include "copy/progress_dialog.h"
+#include "copy/run_record.h"
 #include "resources/resource_ids.h"
 #include "script/files_value.h"
 #include "script/script_reader.h"
@@ -42,8 +43,10 @@ static void CloseCutCopy(void)
 {
     int cut = setupState.destFile != 0 && (setupState.destCreated || setupState.fileCopied > 0);
     CloseCopyFiles();
-    if (cut)
+    if (cut) {
         DeleteFileA(setupState.destPath);
+        PutBackOldFile(setupState.destPath);
+    }
 }
 
 static int ShowCopyFailure(UINT id, const char* path, UINT type)
@@ -67,11 +70,23 @@ static int FormSourcePath(const char* sourceName)
     return length;
 }
 
+// An older file is set aside first, so that the new one is always created and the old one can
+// be put back untouched.
 static HANDLE OpenDestinationPath(void)
 {
-    HANDLE file = CreateFileA(setupState.destPath, GENERIC_WRITE, 0, 0, OPEN_ALWAYS,
+    int setAside = SetAsideOldFile(setupState.destPath);
+    if (setAside < 0)
+        return INVALID_HANDLE_VALUE;
+    HANDLE file = CreateFileA(setupState.destPath, GENERIC_WRITE, 0, 0, CREATE_NEW,
                               FILE_FLAG_SEQUENTIAL_SCAN, 0);
-    setupState.destCreated = file != INVALID_HANDLE_VALUE && GetLastError() != ERROR_ALREADY_EXISTS;
+    setupState.destCreated = 0;
+    if (file == INVALID_HANDLE_VALUE) {
+        PutBackOldFile(setupState.destPath);
+    } else {
+        setupState.destCreated = 1 + setAside;
+        if (!setAside)
+            NoteCreated(setupState.destPath, file);
+    }
     return file;
 }
 
@@ -268,6 +283,8 @@ static int CreateOneDirectory(char* path, int end)
     path[end] = '\0';
     int done = CreateDirectoryA(path, 0) != 0;
     DWORD error = done ? 0 : GetLastError();
+    if (done)
+        NoteCreated(path, 0);
     path[end] = saved;
     return done || error == ERROR_ALREADY_EXISTS || error == ERROR_ACCESS_DENIED;
 }

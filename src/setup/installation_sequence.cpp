@@ -7,6 +7,7 @@
 #include "base/private_messages.h"
 #include "base/setup_state.h"
 #include "copy/copy_engine.h"
+#include "copy/run_record.h"
 #include "dialogs/directory_dialog.h"
 #include "resources/resource_ids.h"
 #include "system/registration.h"
@@ -30,6 +31,8 @@ void EndProgram(void)
 
 LRESULT OnDestroy(void)
 {
+    // A window gone before the final report leaves nothing of a copy behind.
+    EndRunRecord(1);
     EndProgram();
     return 0;
 }
@@ -92,6 +95,8 @@ UINT StartInstallation(HWND window)
 // Shows report 7, 6 or 5 and sets the exit status that goes with it.
 void ShowFinalReport(void)
 {
+    // A cancelled copy is undone before report 7; otherwise the older files set aside go.
+    EndRunRecord(setupState.cancelled);
     UINT id = IDS_INSTALL_DONE;
     setupState.exitStatus = kExitInstalled;
     if (setupState.cancelled != 0) {

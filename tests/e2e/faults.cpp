@@ -386,9 +386,11 @@ TEST_F(FaultTest, CancelDuringAFailureBoxStopsAtTheNextFileAndLeavesItsContent)
         IDOK, kErrorCaption, CannotOpen(medium.target + "\\BLOCKED"), 1));
 
     // No question: the copy stops at the first chunk of the next file.
+    // The files copied before are removed again; the user's files and folders stay.
     ASSERT_NO_FATAL_FAILURE(ExpectAbandonedEnd());
-    ExpectCopied(medium.target + "\\EMPTY.DAT", "EMPTY.DAT");
-    ExpectCopied(medium.target + "\\CHUNK.DAT", "CHUNK.DAT");
+    EXPECT_FALSE(PathExists(medium.target + "\\EMPTY.DAT"));
+    EXPECT_FALSE(PathExists(medium.target + "\\CHUNK.DAT"));
+    EXPECT_TRUE(IsDirectory(medium.target + "\\BLOCKED"));
     ExpectContent(after, userBytes);
     EXPECT_FALSE(PathExists(medium.target + "\\LAST.TXT"));
 }
