@@ -9,4 +9,5 @@ enum ExitStatus {
     kExitAbandoned = 3,            // report 7: the copy was cancelled
     kExitDirectoryCancelled = 4,   // Cancel in the target directory dialog: nothing installed
     kExitAnotherRun = 1618,        // another installation or uninstallation was running
+    kExitDowngrade = 1638,         // a newer version is installed, and it stays
 };

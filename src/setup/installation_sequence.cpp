@@ -80,12 +80,15 @@ LRESULT PostNextStep(HWND window, UINT next)
     return 0;
 }
 
-// UM_START: the directory dialog, then the copy; Cancel ends the program without a report.
+// UM_START: the question before an older version replaces a newer one, the directory dialog,
+// then the copy; No or Cancel ends the program without a report.
 UINT StartInstallation(HWND window)
 {
     ReadPreviousInstallation();
-    if (RunDirectoryDialog() == IDC_DIRECTORY_CANCEL) {
-        setupState.exitStatus = kExitDirectoryCancelled;
+    int status = kExitDowngrade;
+    if (DeclineDowngrade() ||
+        (status = kExitDirectoryCancelled, RunDirectoryDialog() == IDC_DIRECTORY_CANCEL)) {
+        setupState.exitStatus = status;
         DestroyWindow(window);
         return 0;
     }

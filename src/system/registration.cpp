@@ -15,6 +15,7 @@
 #include "script/script_scan.h"
 #include "system/command_line.h"
 #include "system/suffix_walk.h"
+#include "system/version_order.h"
 #include "text/bounded_text.h"
 
 // A command read from the registry keeps 259 characters; the quoting of a final %1 adds two.
@@ -214,4 +215,14 @@ void ReadPreviousInstallation(void)
     }
     ReadKeyPathValue(HKEY_LOCAL_MACHINE, path, "DisplayVersion", REG_SZ,
                      setupState.previousVersion, kTextCapacity);
+}
+
+int DeclineDowngrade(void)
+{
+    if (setupState.version[0] == '\0' || setupState.previousVersion[0] == '\0' ||
+        CompareVersions(setupState.version, setupState.previousVersion) >= 0)
+        return 0;
+    return ShowFormattedMessage(setupState.instance, setupState.caption, setupState.mainWindow,
+                                IDS_OLDER_VERSION, setupState.previousVersion,
+                                MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES;
 }

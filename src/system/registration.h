@@ -15,3 +15,7 @@ void RegisterApplication(void);
 // when that names an existing folder, and its DisplayVersion into previousVersion. Both stay
 // empty without an entry.
 void ReadPreviousInstallation(void);
+
+// Nonzero when the script's Version is older than the installed previousVersion and the person
+// does not answer Yes to replacing it (No is the default button); 0 without both versions.
+int DeclineDowngrade(void);
