@@ -10,4 +10,5 @@ enum ExitStatus {
     kExitDirectoryCancelled = 4,   // Cancel in the target directory dialog: nothing installed
     kExitAnotherRun = 1618,        // another installation or uninstallation was running
     kExitDowngrade = 1638,         // a newer version is installed, and it stays
+    kExitRestartNeeded = 3010,     // report 5, and files in use are replaced at the next restart
 };

@@ -43,10 +43,8 @@ static void CloseCutCopy(void)
 {
     int cut = setupState.destFile != 0 && (setupState.destCreated || setupState.fileCopied > 0);
     CloseCopyFiles();
-    if (cut) {
-        DeleteFileA(setupState.destPath);
-        PutBackOldFile(setupState.destPath);
-    }
+    if (cut)
+        UndoFileInHand();
 }
 
 static int ShowCopyFailure(UINT id, const char* path, UINT type)
@@ -74,18 +72,19 @@ static int FormSourcePath(const char* sourceName)
 // be put back untouched.
 static HANDLE OpenDestinationPath(void)
 {
-    int setAside = SetAsideOldFile(setupState.destPath);
+    char openPath[kPathCapacity];
+    int setAside = SetAsideOldFile(setupState.destPath, openPath);
     if (setAside < 0)
         return INVALID_HANDLE_VALUE;
-    HANDLE file = CreateFileA(setupState.destPath, GENERIC_WRITE, 0, 0, CREATE_NEW,
+    HANDLE file = CreateFileA(openPath, GENERIC_WRITE, 0, 0, CREATE_NEW,
                               FILE_FLAG_SEQUENTIAL_SCAN, 0);
     setupState.destCreated = 0;
     if (file == INVALID_HANDLE_VALUE) {
-        PutBackOldFile(setupState.destPath);
+        UndoFileInHand();
     } else {
-        setupState.destCreated = 1 + setAside;
-        if (!setAside)
-            NoteCreated(setupState.destPath, file);
+        setupState.destCreated = setAside == 0 ? 1 : 2;
+        if (setAside != 1)
+            NoteCreated(openPath, file);
     }
     return file;
 }

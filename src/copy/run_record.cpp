@@ -5,11 +5,13 @@
 #include "base/system_libraries.h"
 #include "text/bounded_text.h"
 
-// One change: a created file or folder (aside 0), or an older file set aside at aside. The
-// identity (volume and file index) is the one the file or folder had when it was recorded.
+// One change: a created file or folder (aside 0), an older file set aside at aside, or
+// (held) an older file that stays while its new copy is written at aside. The identity
+// (volume and file index) is the one the file or folder had when it was recorded.
 struct RunChange {
     RunChange* older;
     char* aside;
+    int held;
     DWORD volume;
     DWORD indexHigh;
     DWORD indexLow;
@@ -25,6 +27,8 @@ static const DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_D
 static const DWORD kOpenItself = FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS;
 
 static RunChange* newestChange;
+// The newest change before the file in hand.
+static RunChange* fileMark;
 
 // Adds a change with the identity in info (aside may be 0). Returns it, or 0 without memory.
 static RunChange* AddChange(const char* path, const char* aside,
@@ -73,34 +77,56 @@ static HANDLE OpenRecorded(const char* path, const RunChange* change, DWORD acce
 }
 
 // Removes path (a file, or a folder only when empty) when it is still the one of change,
-// through the handle that checked it where the system can.
-static void RemoveRecorded(const char* path, const RunChange* change)
+// through the handle that checked it where the system can. Returns -1 when it is and stays.
+static int RemoveRecorded(const char* path, const RunChange* change)
 {
     SetFileInformationCall setInformation = reinterpret_cast<SetFileInformationCall>(
         FindSystemProcedure("kernel32.dll", "SetFileInformationByHandle"));
     HANDLE file = OpenRecorded(path, change, DELETE);
     if (file == INVALID_HANDLE_VALUE)
-        return;
+        return 0;
     BOOL dispose = TRUE;
     BOOL removed =
         setInformation != 0 && setInformation(file, kFileDispositionInfo, &dispose, sizeof dispose);
     CloseHandle(file);
-    if (!removed && !DeleteFileA(path))
-        RemoveDirectoryA(path);
+    return removed || DeleteFileA(path) || RemoveDirectoryA(path) ? 0 : -1;
 }
 
-// Renames the set-aside file of change back to its path, over the new file there.
-static void PutBack(const RunChange* change)
+// Undoes the newest change and forgets it.
+static void UndoNewestChange(void)
 {
-    HANDLE file = OpenRecorded(change->aside, change, 0);
-    if (file == INVALID_HANDLE_VALUE)
-        return;
-    CloseHandle(file);
-    MoveFileExA(change->aside, change->path, MOVEFILE_REPLACE_EXISTING);
+    const RunChange* change = newestChange;
+    if (change->aside == 0) {
+        RemoveRecorded(change->path, change);
+    } else if (!change->held) {
+        // The set-aside file goes back over the new one, when it is still the one recorded.
+        HANDLE file = OpenRecorded(change->aside, change, 0);
+        if (file != INVALID_HANDLE_VALUE) {
+            CloseHandle(file);
+            MoveFileExA(change->aside, change->path, MOVEFILE_REPLACE_EXISTING);
+        }
+    }
+    DropNewestChange();
 }
 
-int SetAsideOldFile(const char* path)
+// Keeps the newest change and forgets it. Returns nonzero when it waits for a restart.
+static int KeepNewestChange(void)
 {
+    const RunChange* change = newestChange;
+    int restart = 0;
+    if (change->held)
+        restart = MoveFileExA(change->aside, change->path,
+                              MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING);
+    else if (change->aside != 0 && RemoveRecorded(change->aside, change) != 0)
+        restart = MoveFileExA(change->aside, 0, MOVEFILE_DELAY_UNTIL_REBOOT);
+    DropNewestChange();
+    return restart;
+}
+
+int SetAsideOldFile(const char* path, char* openPath)
+{
+    fileMark = newestChange;
+    CopyBounded(openPath, kPathCapacity, path, TextLength(path));
     HANDLE file = CreateFileA(path, FILE_READ_ATTRIBUTES, kShareAll, 0, OPEN_EXISTING,
                               kOpenItself, 0);
     if (file == INVALID_HANDLE_VALUE) {
@@ -115,16 +141,26 @@ int SetAsideOldFile(const char* path)
         return -1;
     char folder[kPathCapacity];
     char aside[kPathCapacity];
-    CopyBounded(folder, kPathCapacity, path, static_cast<int>(FindLastChar(const_cast<char*>(path), '\\') - path));
+    CopyBounded(folder, kPathCapacity, path,
+                static_cast<int>(FindLastChar(const_cast<char*>(path), '\\') - path));
     if (!GetTempFileNameA(folder, "old", 0, aside))
         return -1;
-    if (AddChange(path, aside, &info) != 0) {
+    RunChange* change = AddChange(path, aside, &info);
+    int result = -1;
+    if (change != 0) {
         if (MoveFileExA(path, aside, MOVEFILE_REPLACE_EXISTING))
             return 1;
-        DropNewestChange();
+        // Held without even a rename allowed: the new file is made afresh at the free name.
+        if (GetLastError() == ERROR_SHARING_VIOLATION) {
+            change->held = 1;
+            CopyBounded(openPath, kPathCapacity, aside, TextLength(aside));
+            result = 2;
+        } else {
+            DropNewestChange();
+        }
     }
     DeleteFileA(aside);
-    return -1;
+    return result;
 }
 
 void NoteCreated(const char* path, HANDLE handle)
@@ -139,26 +175,21 @@ void NoteCreated(const char* path, HANDLE handle)
         CloseHandle(opened);
 }
 
-void PutBackOldFile(const char* path)
+void UndoFileInHand(void)
 {
-    if (newestChange == 0 || newestChange->aside == 0 || lstrcmpA(newestChange->path, path) != 0)
-        return;
-    PutBack(newestChange);
-    DropNewestChange();
+    while (newestChange != 0 && newestChange != fileMark)
+        UndoNewestChange();
 }
 
-void EndRunRecord(int undo)
+int EndRunRecord(int undo)
 {
+    int restart = 0;
     while (newestChange != 0) {
-        const RunChange* change = newestChange;
-        if (change->aside == 0) {
-            if (undo)
-                RemoveRecorded(change->path, change);
-        } else if (undo) {
-            PutBack(change);
-        } else {
-            RemoveRecorded(change->aside, change);
-        }
-        DropNewestChange();
+        if (undo)
+            UndoNewestChange();
+        else
+            restart |= KeepNewestChange();
     }
+    fileMark = 0;
+    return restart;
 }

@@ -95,13 +95,14 @@ UINT StartInstallation(HWND window)
     return StartCopy();
 }
 
-// Shows report 7, 6 or 5 and sets the exit status that goes with it.
+// Shows report 7, 6 or 5 and sets the exit status that goes with it; then, when files in use
+// are replaced at the next restart, one box that says so.
 void ShowFinalReport(void)
 {
     // A cancelled copy is undone before report 7; otherwise the older files set aside go.
-    EndRunRecord(setupState.cancelled);
+    int restart = EndRunRecord(setupState.cancelled);
     UINT id = IDS_INSTALL_DONE;
-    setupState.exitStatus = kExitInstalled;
+    setupState.exitStatus = restart ? kExitRestartNeeded : kExitInstalled;
     if (setupState.cancelled != 0) {
         id = IDS_INSTALL_ABANDONED;
         setupState.exitStatus = kExitAbandoned;
@@ -111,6 +112,9 @@ void ShowFinalReport(void)
     }
     ShowFormattedMessage(setupState.instance, setupState.caption, setupState.mainWindow, id,
                          setupState.applicationName, MB_ICONINFORMATION);
+    if (restart)
+        ShowStringMessage(setupState.instance, setupState.caption, setupState.mainWindow,
+                          IDS_RESTART_NEEDED, MB_ICONINFORMATION);
 }
 
 // UM_FINISH: the report, then the end of the program. The window is not destroyed here: it

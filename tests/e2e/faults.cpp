@@ -191,7 +191,7 @@ std::string ProtectedDestinationName(const testing::TestParamInfo<ProtectedDesti
 }
 
 INSTANTIATE_TEST_SUITE_P(Fault, FaultProtectedDestinationTest,
-                         testing::Values(kHeldOpen, kReadOnly), ProtectedDestinationName);
+                         testing::Values(kReadOnly), ProtectedDestinationName);
 
 // A target directory that cannot be made: its first missing directory is reported, then the
 // destination that therefore cannot be opened.

@@ -66,24 +66,6 @@ protected:
                                        FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
     }
 
-    // Starts the run into the target and presses Cancel once DATA.BIN is under way.
-    void CancelDuringData()
-    {
-        ASSERT_NO_FATAL_FAILURE(Start());
-        ASSERT_NO_FATAL_FAILURE(ChooseTarget(medium.target));
-        HWND progress = WaitForWindow(program, DIALOG_CLASS, kCaption, IDC_COPY_CANCEL);
-        ASSERT_TRUE(progress);
-        DWORD start = GetTickCount();
-        while (ReadControlText(progress, IDC_COPY_LABEL) != "DATA.BIN : Data" &&
-               GetTickCount() - start < kWindowWaitMs) {
-            Sleep(kPollMs);
-        }
-        ASSERT_EQ("DATA.BIN : Data", ReadControlText(progress, IDC_COPY_LABEL))
-            << DescribeScreen(program.process.dwProcessId);
-        ASSERT_EQ(0, PressButton(progress, IDC_COPY_CANCEL));
-        ASSERT_NO_FATAL_FAILURE(ExpectAbandonedEnd());
-    }
-
     std::string windowsName;
     std::string windowsPath;
 };
@@ -96,7 +78,7 @@ TEST_F(RollbackTest, CancelDuringAReinstallPutsBackEveryOlderFileExactly)
     AddFolder(&windows, WindowsFolder(), false);
     const std::string library = ExactFile(windowsPath);
 
-    ASSERT_NO_FATAL_FAILURE(CancelDuringData());
+    ASSERT_NO_FATAL_FAILURE(CancelDuringCopyOf("DATA.BIN : Data"));
     EXPECT_EQ("", Differences(target, ExactState(medium.target)));
     Snapshot windowsAfter;
     AddFolder(&windowsAfter, WindowsFolder(), false);
@@ -144,14 +126,9 @@ TEST_F(RollbackTest, AFolderSwappedForALinkBeforeTheRollbackLeavesWhatItLeadsToA
     // in its place: the rollback must not remove the decoy's file of the same name.
     ASSERT_NO_FATAL_FAILURE(Start());
     ASSERT_NO_FATAL_FAILURE(ChooseTarget(medium.target));
-    HWND progress = WaitForWindow(program, DIALOG_CLASS, kCaption, IDC_COPY_CANCEL);
+    HWND progress = WaitForCopyLabel("DATA.BIN : Data");
     ASSERT_TRUE(progress);
     const std::string docs = medium.target + "\\DOCS";
-    DWORD start = GetTickCount();
-    while (ReadControlText(progress, IDC_COPY_LABEL) != "DATA.BIN : Data" &&
-           GetTickCount() - start < kWindowWaitMs) {
-        Sleep(kPollMs);
-    }
     ASSERT_TRUE(MoveFileA(docs.c_str(), (medium.target + "\\MOVED").c_str()));
     ASSERT_EQ(0, MakeFolderLink(docs, decoy.path));
     ASSERT_EQ(0, PressButton(progress, IDC_COPY_CANCEL));
