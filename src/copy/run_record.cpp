@@ -11,12 +11,21 @@
 struct RunChange {
     RunChange* older;
     char* aside;
-    int held;
+    DWORD number;               // 1 for the oldest change, one more for each newer one
+    // Kept in the registry from here on: the rest, then path and aside, each ended by a zero.
+    DWORD held;
     DWORD volume;
     DWORD indexHigh;
     DWORD indexLow;
     char path[1];
 };
+
+// While a run changes files, every change is also a binary value of this key, named by its
+// number: a run that is killed is undone by the next one. Only administrators can write it,
+// and its paths are the ones this program recorded.
+static const char kRecordKey[] = "Software\\Quillor Setup\\Run record";
+
+enum { kSavedCapacity = 16 + 2 * kPathCapacity };
 
 typedef BOOL(WINAPI* SetFileInformationCall)(HANDLE, int, LPVOID, DWORD);
 
@@ -27,17 +36,52 @@ static const DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_D
 static const DWORD kOpenItself = FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS;
 
 static RunChange* newestChange;
+static HKEY recordKey;
 // The newest change before the file in hand.
 static RunChange* fileMark;
 
-// Adds a change with the identity in info (aside may be 0). Returns it, or 0 without memory.
+// The value name of a change: its number in eight digits.
+static void FormValueName(char* name, DWORD number)
+{
+    wsprintfA(name, "%08lu", number);
+}
+
+// Writes the change into the record key (opened on the first change).
+static void SaveChange(RunChange* change)
+{
+    if (recordKey == 0 && RegCreateKeyExA(HKEY_LOCAL_MACHINE, kRecordKey, 0, 0, 0,
+                                          KEY_SET_VALUE | KEY_QUERY_VALUE, 0, &recordKey,
+                                          0) != ERROR_SUCCESS)
+        recordKey = 0;
+    const char* end = change->aside != 0 ? change->aside : change->path;
+    end += TextLength(end) + 1;
+    char name[kNameCapacity];
+    FormValueName(name, change->number);
+    RegSetValueExA(recordKey, name, 0, REG_BINARY, reinterpret_cast<BYTE*>(&change->held),
+                   static_cast<DWORD>(end - reinterpret_cast<char*>(&change->held)));
+}
+
+// A new change of byteCount bytes after its header, zeroed, as the newest. 0 without memory.
+static RunChange* PushChange(int byteCount)
+{
+    RunChange* change = static_cast<RunChange*>(
+        HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(RunChange) + byteCount));
+    if (change == 0)
+        return 0;
+    change->older = newestChange;
+    change->number = newestChange != 0 ? newestChange->number + 1 : 1;
+    newestChange = change;
+    return change;
+}
+
+// Adds a change with the identity in info (aside may be 0) and saves it. Returns it, or 0
+// without memory.
 static RunChange* AddChange(const char* path, const char* aside,
                             const BY_HANDLE_FILE_INFORMATION* info)
 {
     int pathLength = TextLength(path);
     int asideLength = aside != 0 ? TextLength(aside) + 1 : 0;
-    RunChange* change = static_cast<RunChange*>(HeapAlloc(
-        GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(RunChange) + pathLength + asideLength));
+    RunChange* change = PushChange(pathLength + asideLength);
     if (change == 0)
         return 0;
     CopyBounded(change->path, pathLength + 1, path, pathLength);
@@ -48,14 +92,16 @@ static RunChange* AddChange(const char* path, const char* aside,
     change->volume = info->dwVolumeSerialNumber;
     change->indexHigh = info->nFileIndexHigh;
     change->indexLow = info->nFileIndexLow;
-    change->older = newestChange;
-    newestChange = change;
+    SaveChange(change);
     return change;
 }
 
 static void DropNewestChange(void)
 {
     RunChange* change = newestChange;
+    char name[kNameCapacity];
+    FormValueName(name, change->number);
+    RegDeleteValueA(recordKey, name);
     newestChange = change->older;
     HeapFree(GetProcessHeap(), 0, change);
 }
@@ -153,6 +199,7 @@ int SetAsideOldFile(const char* path, char* openPath)
         // Held without even a rename allowed: the new file is made afresh at the free name.
         if (GetLastError() == ERROR_SHARING_VIOLATION) {
             change->held = 1;
+            SaveChange(change);
             CopyBounded(openPath, kPathCapacity, aside, TextLength(aside));
             result = 2;
         } else {
@@ -192,4 +239,31 @@ int EndRunRecord(int undo)
     }
     fileMark = 0;
     return restart;
+}
+
+void UndoKilledRun(void)
+{
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRecordKey, 0, KEY_SET_VALUE | KEY_QUERY_VALUE,
+                      &recordKey) != ERROR_SUCCESS)
+        return;
+    // The changes are numbered from 1 without a gap: each is dropped newest first.
+    for (;;) {
+        char name[kNameCapacity];
+        DWORD size = kSavedCapacity;
+        RunChange* change = PushChange(kSavedCapacity);
+        if (change == 0)
+            break;
+        FormValueName(name, change->number);
+        if (RegQueryValueExA(recordKey, name, 0, 0, reinterpret_cast<BYTE*>(&change->held),
+                             &size) != ERROR_SUCCESS) {
+            newestChange = change->older;
+            HeapFree(GetProcessHeap(), 0, change);
+            break;
+        }
+        // The zeroed tail ends both texts; an aside follows the path when the value goes on.
+        char* after = change->path + TextLength(change->path) + 1;
+        if (after < reinterpret_cast<char*>(&change->held) + size)
+            change->aside = after;
+    }
+    EndRunRecord(1);
 }

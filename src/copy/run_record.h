@@ -27,3 +27,7 @@ void UndoFileInHand(void);
 // folder recorded is touched: a path that leads elsewhere since (a folder swapped for a link)
 // is left alone. Returns nonzero when a restart is needed to finish.
 int EndRunRecord(int undo);
+
+// Undoes what a run that was killed left in the record, newest first, as EndRunRecord(1)
+// would have. Called once the run has the machine to itself, before anything else changes.
+void UndoKilledRun(void);

@@ -7,6 +7,7 @@
 #include "base/private_messages.h"
 #include "base/run_mutex.h"
 #include "base/setup_state.h"
+#include "copy/run_record.h"
 #include "resources/resource_ids.h"
 #include "script/files_value.h"
 #include "script/script_reader.h"
@@ -251,6 +252,7 @@ int RunSetup(HINSTANCE instance)
         ShowStringMessage(s.instance, s.className, NULL, IDS_ANOTHER_RUN, MB_ICONERROR);
         return kExitAnotherRun;
     }
+    UndoKilledRun();
     RegisterMainClass();
     if (FormScriptPath() == 0 &&
         LoadScript(s.instance, s.className, NULL, s.modulePath, &s.scriptMemory,

@@ -139,4 +139,51 @@ TEST_F(RollbackTest, AFolderSwappedForALinkBeforeTheRollbackLeavesWhatItLeadsToA
     RemoveFolderLink(docs);
 }
 
+TEST_F(RollbackTest, AKilledRunIsUndoneByTheNextOneBeforeItsFirstDialog)
+{
+    ASSERT_NO_FATAL_FAILURE(LayOutReinstall());
+    const Snapshot target = ExactState(medium.target);
+    const std::string library = ExactFile(windowsPath);
+
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_NO_FATAL_FAILURE(ChooseTarget(medium.target));
+    ASSERT_TRUE(WaitForCopyLabel("DATA.BIN : Data"));
+    CloseProgram(&program);
+    ASSERT_NE("", Differences(target, ExactState(medium.target))) << "the run changed nothing";
+
+    ASSERT_NO_FATAL_FAILURE(Start());
+    HWND dialog = WaitForDirectoryDialog();
+    ASSERT_TRUE(dialog);
+    EXPECT_EQ("", Differences(target, ExactState(medium.target)));
+    EXPECT_EQ(library, ExactFile(windowsPath));
+    ASSERT_EQ(0, PressButton(dialog, IDC_DIRECTORY_CANCEL));
+    ExpectExitStatus(kExitDirectoryCancelled);
+}
+
+TEST_F(RollbackTest, AFolderSwappedForALinkAfterAKilledRunLeavesWhatItLeadsToAlone)
+{
+    ASSERT_NO_FATAL_FAILURE(LayOutReinstall());
+    TempFolder decoy;
+    ASSERT_EQ(0, WriteFileBytes(decoy.path + "\\GUIDE.TXT", "a decoy of another user's"));
+    const Snapshot decoyState = ExactState(decoy.path);
+
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_NO_FATAL_FAILURE(ChooseTarget(medium.target));
+    ASSERT_TRUE(WaitForCopyLabel("DATA.BIN : Data"));
+    CloseProgram(&program);
+    const std::string docs = medium.target + "\\DOCS";
+    ASSERT_TRUE(MoveFileA(docs.c_str(), (medium.target + "\\MOVED").c_str()));
+    ASSERT_EQ(0, MakeFolderLink(docs, decoy.path));
+
+    ASSERT_NO_FATAL_FAILURE(Start());
+    HWND dialog = WaitForDirectoryDialog();
+    ASSERT_TRUE(dialog);
+    EXPECT_EQ("", Differences(decoyState, ExactState(decoy.path)));
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(docs.c_str())) << "the link is gone";
+    ExpectContent(medium.target + "\\EDITOR.EXE", PatternBytes(798, 21));
+    ASSERT_EQ(0, PressButton(dialog, IDC_DIRECTORY_CANCEL));
+    ExpectExitStatus(kExitDirectoryCancelled);
+    RemoveFolderLink(docs);
+}
+
 }  // namespace
