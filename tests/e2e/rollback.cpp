@@ -115,30 +115,6 @@ TEST_F(RollbackTest, ASuccessfulReinstallLeavesNoSetAsideFile)
     EXPECT_EQ("", Differences(windows, windowsAfter));
 }
 
-TEST_F(RollbackTest, AFolderSwappedForALinkBeforeTheRollbackLeavesWhatItLeadsToAlone)
-{
-    ASSERT_NO_FATAL_FAILURE(LayOutReinstall());
-    TempFolder decoy;
-    ASSERT_EQ(0, WriteFileBytes(decoy.path + "\\GUIDE.TXT", "a decoy of another user's"));
-    const Snapshot decoyState = ExactState(decoy.path);
-
-    // Once the run has made DOCS and its file, DOCS is moved away and a link to the decoy put
-    // in its place: the rollback must not remove the decoy's file of the same name.
-    ASSERT_NO_FATAL_FAILURE(Start());
-    ASSERT_NO_FATAL_FAILURE(ChooseTarget(medium.target));
-    HWND progress = WaitForCopyLabel("DATA.BIN : Data");
-    ASSERT_TRUE(progress);
-    const std::string docs = medium.target + "\\DOCS";
-    ASSERT_TRUE(MoveFileA(docs.c_str(), (medium.target + "\\MOVED").c_str()));
-    ASSERT_EQ(0, MakeFolderLink(docs, decoy.path));
-    ASSERT_EQ(0, PressButton(progress, IDC_COPY_CANCEL));
-    ASSERT_NO_FATAL_FAILURE(ExpectAbandonedEnd());
-
-    EXPECT_EQ("", Differences(decoyState, ExactState(decoy.path)));
-    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(docs.c_str())) << "the link is gone";
-    RemoveFolderLink(docs);
-}
-
 TEST_F(RollbackTest, AKilledRunIsUndoneByTheNextOneBeforeItsFirstDialog)
 {
     ASSERT_NO_FATAL_FAILURE(LayOutReinstall());
@@ -160,8 +136,14 @@ TEST_F(RollbackTest, AKilledRunIsUndoneByTheNextOneBeforeItsFirstDialog)
     ExpectExitStatus(kExitDirectoryCancelled);
 }
 
-TEST_F(RollbackTest, AFolderSwappedForALinkAfterAKilledRunLeavesWhatItLeadsToAlone)
+// Once the run has made DOCS and its file, DOCS is moved away and a link to a decoy folder put
+// in its place, before a Cancel or after the run was killed: undoing the run must not remove
+// the decoy's file of the same name, nor the link.
+class RollbackLinkTest : public RollbackTest, public testing::WithParamInterface<bool> {};
+
+TEST_P(RollbackLinkTest, AFolderSwappedForALinkLeavesWhatItLeadsToAlone)
 {
+    const bool killed = GetParam();
     ASSERT_NO_FATAL_FAILURE(LayOutReinstall());
     TempFolder decoy;
     ASSERT_EQ(0, WriteFileBytes(decoy.path + "\\GUIDE.TXT", "a decoy of another user's"));
@@ -169,21 +151,34 @@ TEST_F(RollbackTest, AFolderSwappedForALinkAfterAKilledRunLeavesWhatItLeadsToAlo
 
     ASSERT_NO_FATAL_FAILURE(Start());
     ASSERT_NO_FATAL_FAILURE(ChooseTarget(medium.target));
-    ASSERT_TRUE(WaitForCopyLabel("DATA.BIN : Data"));
-    CloseProgram(&program);
+    HWND progress = WaitForCopyLabel("DATA.BIN : Data");
+    ASSERT_TRUE(progress);
+    if (killed) CloseProgram(&program);
     const std::string docs = medium.target + "\\DOCS";
     ASSERT_TRUE(MoveFileA(docs.c_str(), (medium.target + "\\MOVED").c_str()));
     ASSERT_EQ(0, MakeFolderLink(docs, decoy.path));
+    if (killed) {
+        ASSERT_NO_FATAL_FAILURE(Start());
+        HWND dialog = WaitForDirectoryDialog();
+        ASSERT_TRUE(dialog);
+        ASSERT_EQ(0, PressButton(dialog, IDC_DIRECTORY_CANCEL));
+        ExpectExitStatus(kExitDirectoryCancelled);
+    } else {
+        ASSERT_EQ(0, PressButton(progress, IDC_COPY_CANCEL));
+        ASSERT_NO_FATAL_FAILURE(ExpectAbandonedEnd());
+    }
 
-    ASSERT_NO_FATAL_FAILURE(Start());
-    HWND dialog = WaitForDirectoryDialog();
-    ASSERT_TRUE(dialog);
     EXPECT_EQ("", Differences(decoyState, ExactState(decoy.path)));
     EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(docs.c_str())) << "the link is gone";
     ExpectContent(medium.target + "\\EDITOR.EXE", PatternBytes(798, 21));
-    ASSERT_EQ(0, PressButton(dialog, IDC_DIRECTORY_CANCEL));
-    ExpectExitStatus(kExitDirectoryCancelled);
     RemoveFolderLink(docs);
 }
+
+std::string LinkTestName(const testing::TestParamInfo<bool>& info)
+{
+    return info.param ? "AfterAKilledRun" : "BeforeACancel";
+}
+
+INSTANTIATE_TEST_SUITE_P(Rollback, RollbackLinkTest, testing::Bool(), LinkTestName);
 
 }  // namespace
