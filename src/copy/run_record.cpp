@@ -135,7 +135,7 @@ static int RemoveRecorded(const char* path, const RunChange* change)
     BOOL removed =
         setInformation != 0 && setInformation(file, kFileDispositionInfo, &dispose, sizeof dispose);
     CloseHandle(file);
-    return removed || DeleteFileA(path) || RemoveDirectoryA(path) ? 0 : -1;
+    return removed || DeleteFileA(path) ? 0 : -1;
 }
 
 // Undoes the newest change and forgets it.
@@ -185,29 +185,25 @@ int SetAsideOldFile(const char* path, char* openPath)
     // A read-only file of the person's stays, as it did when it was written over in place.
     if (!known || (info.dwFileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
         return -1;
-    char folder[kPathCapacity];
+    // The name beside it is the path with the change's number: "<name>.<number>~".
     char aside[kPathCapacity];
-    CopyBounded(folder, kPathCapacity, path,
-                static_cast<int>(FindLastChar(const_cast<char*>(path), '\\') - path));
-    if (!GetTempFileNameA(folder, "old", 0, aside))
+    if (TextLength(path) > kPathCapacity - 13)
         return -1;
+    wsprintfA(aside, "%s.%lu~", path, newestChange != 0 ? newestChange->number + 1 : 1);
     RunChange* change = AddChange(path, aside, &info);
-    int result = -1;
-    if (change != 0) {
-        if (MoveFileExA(path, aside, MOVEFILE_REPLACE_EXISTING))
-            return 1;
-        // Held without even a rename allowed: the new file is made afresh at the free name.
-        if (GetLastError() == ERROR_SHARING_VIOLATION) {
-            change->held = 1;
-            SaveChange(change);
-            CopyBounded(openPath, kPathCapacity, aside, TextLength(aside));
-            result = 2;
-        } else {
-            DropNewestChange();
-        }
+    if (change == 0)
+        return -1;
+    if (MoveFileExA(path, aside, 0))
+        return 1;
+    // Held without even a rename allowed: the new file is made at the name beside it.
+    if (GetLastError() == ERROR_SHARING_VIOLATION) {
+        change->held = 1;
+        SaveChange(change);
+        CopyBounded(openPath, kPathCapacity, aside, TextLength(aside));
+        return 2;
     }
-    DeleteFileA(aside);
-    return result;
+    DropNewestChange();
+    return -1;
 }
 
 void NoteCreated(const char* path, HANDLE handle)

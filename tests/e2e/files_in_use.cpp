@@ -5,7 +5,7 @@ namespace {
 
 const char kPendingValue[] = "PendingFileRenameOperations";
 const char kRestartNeeded[] =
-    "Some files were in use. Restart the computer to finish the installation.";
+    "Files were in use: restart the computer to finish the installation.";
 
 // Large enough that Cancel lands while the file is being copied, chunk by chunk.
 const size_t kLargeSize = 48u << 20;

@@ -82,7 +82,7 @@ TEST_F(ReinstallTest, AnOlderVersionAsksWithNoAsDefaultAndNoLeavesTheNewerOne)
     Question box = WaitForQuestion(kMessageBoxQuestion);
     ASSERT_TRUE(box.window);
     EXPECT_EQ(kCaption, box.caption);
-    EXPECT_EQ("A newer version (2.10) is installed. Replace it with this older version?", box.text);
+    EXPECT_EQ("Version 2.10, newer than this one, is installed. Replace it?", box.text);
     EXPECT_TRUE(GetWindowLongA(GetDlgItem(box.window, IDNO), GWL_STYLE) & BS_DEFPUSHBUTTON)
         << "No is not the default button";
     ASSERT_EQ(0, AnswerQuestion(program, box, IDNO));
@@ -95,7 +95,7 @@ TEST_F(ReinstallTest, YesToAnOlderVersionGoesOnToTheDirectoryDialog)
     ASSERT_NO_FATAL_FAILURE(LayOutOver("3", "2.99"));
     ASSERT_NO_FATAL_FAILURE(Start());
     ASSERT_NO_FATAL_FAILURE(ExpectMessage(
-        IDYES, kCaption, "A newer version (3) is installed. Replace it with this older version?"));
+        IDYES, kCaption, "Version 3, newer than this one, is installed. Replace it?"));
     ASSERT_NO_FATAL_FAILURE(ChooseTarget(medium.target));
     ASSERT_NO_FATAL_FAILURE(ExpectSuccessfulEnd());
     ExpectCopied(medium.target + "\\README.TXT", "README.TXT");

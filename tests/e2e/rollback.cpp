@@ -136,6 +136,22 @@ TEST_F(RollbackTest, AKilledRunIsUndoneByTheNextOneBeforeItsFirstDialog)
     ExpectExitStatus(kExitDirectoryCancelled);
 }
 
+TEST_F(RollbackTest, AFilePlantedUnderTheNameBesideIsNeitherReplacedNorFollowed)
+{
+    ASSERT_NO_FATAL_FAILURE(LayOut("Old=OLD.TXT\r\n", {{"OLD.TXT", 100, 1}}));
+    ASSERT_EQ(0, MakeDirectories(medium.target));
+    const std::string old = medium.target + "\\OLD.TXT";
+    ASSERT_EQ(0, WriteFileBytes(old, "the older OLD.TXT"));
+    ASSERT_EQ(0, WriteFileBytes(old + ".1~", "planted where the older one would go"));
+
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_NO_FATAL_FAILURE(ChooseTarget(medium.target));
+    ASSERT_NO_FATAL_FAILURE(ExpectMessage(IDOK, kErrorCaption, CannotOpen(old), 1));
+    ASSERT_NO_FATAL_FAILURE(ExpectPartialEnd());
+    ExpectContent(old, "the older OLD.TXT");
+    ExpectContent(old + ".1~", "planted where the older one would go");
+}
+
 // Once the run has made DOCS and its file, DOCS is moved away and a link to a decoy folder put
 // in its place, before a Cancel or after the run was killed: undoing the run must not remove
 // the decoy's file of the same name, nor the link.
