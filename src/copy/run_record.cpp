@@ -96,12 +96,11 @@ static RunChange* AddChange(const char* path, const char* aside,
     return change;
 }
 
+// Forgets the newest change. Its value stays until the record key goes, or a newer change
+// of the same number overwrites it: undoing a change again finds nothing left to do.
 static void DropNewestChange(void)
 {
     RunChange* change = newestChange;
-    char name[kNameCapacity];
-    FormValueName(name, change->number);
-    RegDeleteValueA(recordKey, name);
     newestChange = change->older;
     HeapFree(GetProcessHeap(), 0, change);
 }
@@ -224,15 +223,27 @@ void UndoFileInHand(void)
         UndoNewestChange();
 }
 
+// Deletes the record key: from then on a killed run has nothing to undo.
+static void DeleteRecordKey(void)
+{
+    RegCloseKey(recordKey);
+    recordKey = 0;
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kRecordKey);
+}
+
 int EndRunRecord(int undo)
 {
     int restart = 0;
+    // Kept, the run is done once the key is gone; undone, only once every change is.
+    if (!undo)
+        DeleteRecordKey();
     while (newestChange != 0) {
         if (undo)
             UndoNewestChange();
         else
             restart |= KeepNewestChange();
     }
+    DeleteRecordKey();
     fileMark = 0;
     return restart;
 }
