@@ -68,24 +68,12 @@ static int FormSourcePath(const char* sourceName)
     return length;
 }
 
-// An older file is set aside first, so that the new one is always created and the old one can
-// be put back untouched.
+// An older file is set aside first, so that it can be put back untouched.
 static HANDLE OpenDestinationPath(void)
 {
-    char openPath[kPathCapacity];
-    int setAside = SetAsideOldFile(setupState.destPath, openPath);
-    if (setAside < 0)
-        return INVALID_HANDLE_VALUE;
-    HANDLE file = CreateFileA(openPath, GENERIC_WRITE, 0, 0, CREATE_NEW,
-                              FILE_FLAG_SEQUENTIAL_SCAN, 0);
-    setupState.destCreated = 0;
-    if (file == INVALID_HANDLE_VALUE) {
-        UndoFileInHand();
-    } else {
-        setupState.destCreated = setAside == 0 ? 1 : 2;
-        if (setAside != 1)
-            NoteCreated(openPath, file);
-    }
+    int replaced = 0;
+    HANDLE file = CreateRecordedFile(setupState.destPath, &replaced);
+    setupState.destCreated = file == INVALID_HANDLE_VALUE ? 0 : replaced > 0 ? 2 : 1;
     return file;
 }
 

@@ -168,10 +168,10 @@ static int KeepNewestChange(void)
     return restart;
 }
 
-int SetAsideOldFile(const char* path, char* openPath)
+// Sets the older file at path aside, as CreateRecordedFile tells; openPath receives the path
+// to create the new file at. Returns *replaced's value, or -1 when the file stays.
+static int SetAsideOldFile(const char* path, char* openPath)
 {
-    fileMark = newestChange;
-    CopyBounded(openPath, kPathCapacity, path, TextLength(path));
     HANDLE file = CreateFileA(path, FILE_READ_ATTRIBUTES, kShareAll, 0, OPEN_EXISTING,
                               kOpenItself, 0);
     if (file == INVALID_HANDLE_VALUE) {
@@ -203,6 +203,25 @@ int SetAsideOldFile(const char* path, char* openPath)
     }
     DropNewestChange();
     return -1;
+}
+
+HANDLE CreateRecordedFile(const char* path, int* replaced)
+{
+    fileMark = newestChange;
+    char openPath[kPathCapacity];
+    CopyBounded(openPath, kPathCapacity, path, TextLength(path));
+    // Tried as new first: an older file is the rarer case, and under Wine each name that is
+    // not there costs a scan of its folder.
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, 0, CREATE_NEW, FILE_FLAG_SEQUENTIAL_SCAN, 0);
+    *replaced = 0;
+    if (file == INVALID_HANDLE_VALUE && (*replaced = SetAsideOldFile(path, openPath)) > 0)
+        file = CreateFileA(openPath, GENERIC_WRITE, 0, 0, CREATE_NEW, FILE_FLAG_SEQUENTIAL_SCAN,
+                           0);
+    if (file == INVALID_HANDLE_VALUE)
+        UndoFileInHand();
+    else if (*replaced != 1)
+        NoteCreated(openPath, file);
+    return file;
 }
 
 void NoteCreated(const char* path, HANDLE handle)

@@ -3,20 +3,20 @@
 
 #include <windows.h>
 
-// Sets an older file at path aside under a temporary name in its own folder (a rename keeps
-// its bytes, time stamps and attributes) and records it, so that a new file can be created in
-// its place. openPath (kPathCapacity bytes) receives the path to create the new file at: path,
-// or, when another program holds the older file so that it cannot even be renamed, a free
-// temporary name beside it that replaces it at the next restart once the run is kept.
-// Returns 1 when a file was set aside, 2 for a file held so, 0 when none was there, -1 when
-// one is there that stays (a folder, a read-only file): path is untouched.
-int SetAsideOldFile(const char* path, char* openPath);
+// Creates the new file at path for writing (never through a link, never over anything) and
+// records it. An older file there is first set aside under "<name>.<number>~" in its own
+// folder (a rename keeps its bytes, time stamps and attributes); one that another program
+// holds so that not even a rename is allowed stays, and the new file is made at that name
+// instead, to replace it at the next restart once the run is kept. A folder, a read-only
+// file, or a file whose set-aside name is taken stays as it is and nothing is created.
+// *replaced: 1 set aside, 2 held, 0 none. Returns the file, or INVALID_HANDLE_VALUE.
+HANDLE CreateRecordedFile(const char* path, int* replaced);
 
 // Records a file or folder that the run has just created at path; handle is the open file,
 // or 0 to open path for its identity.
 void NoteCreated(const char* path, HANDLE handle);
 
-// Undoes what was recorded for the file in hand since its SetAsideOldFile: after its copy
+// Undoes what was recorded for the file in hand since its CreateRecordedFile: after its copy
 // failed or was cut short, its new file is removed and an older file put back.
 void UndoFileInHand(void);
 
