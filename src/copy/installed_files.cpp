@@ -22,7 +22,7 @@ static void CountSharedFile(char* path)
     DWORD count = 0;
     if (ReadKeyPathValue(HKEY_LOCAL_MACHINE, kSharedFilesKey, path, REG_DWORD,
                          reinterpret_cast<char*>(&count), sizeof count) != 0)
-        count = setupState.destCreated ? 0 : 1;
+        count = setupState.destCreated == 1 ? 0 : 1;
     count++;
     WriteKeyPathValue(HKEY_LOCAL_MACHINE, kSharedFilesKey, path, REG_DWORD, &count, sizeof count);
 }

@@ -31,14 +31,20 @@ INT_PTR RunDirectoryDialog(void)
                            DirectoryDialogProc, 0);
 }
 
-// The program files directory followed by the application's name; without the registry
-// value (or with an empty one, which would make the proposal relative to the current
-// directory) targetDir keeps the script's Directory setting; a target from the command line stays.
+// The folder of the previous installation; else the program files directory followed by the
+// application's name; without the registry value (or with an empty one, which would make the
+// proposal relative to the current directory) targetDir keeps the script's Directory setting.
+// A target from the command line stays.
 static void ProposeTargetDirectory(void)
 {
     char value[kTextCapacity];
     if (setupState.targetGiven)
         return;
+    if (setupState.previousDir[0] != '\0') {
+        CopyBounded(setupState.targetDir, kTextCapacity, setupState.previousDir,
+                    TextLength(setupState.previousDir));
+        return;
+    }
     if (ReadKeyPathValue(HKEY_LOCAL_MACHINE, kCurrentVersionKey, kProgramFilesValue, REG_SZ, value,
                          kTextCapacity) != 0 || value[0] == '\0')
         return;

@@ -10,7 +10,7 @@ enum ValueRule { kNoValue, kValueNeeded, kValueOptional, kValueToEnd };
 // The names are kept in place rather than pointed to: the shipped program then needs no
 // relocation for them.
 struct SwitchName {
-    char name[11];   // in capitals
+    char name[15];   // in capitals
     unsigned char kind;    // a SwitchKind
     unsigned char value;   // a ValueRule
 };
@@ -21,7 +21,7 @@ const SwitchName kSwitchNames[] = {
     {"D", kSwitchDirectory, kValueToEnd},     {"DIR", kSwitchDirectory, kValueNeeded},
     {"LOG", kSwitchLog, kValueNeeded},        {"REGISTER", kSwitchRegister, kValueOptional},
     {"NORESTART", kSwitchNoRestart, kNoValue}, {"?", kSwitchHelp, kNoValue},
-    {"HELP", kSwitchHelp, kNoValue},
+    {"HELP", kSwitchHelp, kNoValue},          {"ALLOWDOWNGRADE", kSwitchAllowDowngrade, kNoValue},
 };
 
 int IsBlank(char c)
