@@ -1,5 +1,6 @@
 // The record of what a run changed on disk: the files and folders it created and the older files it set aside, undone newest first or kept.
 #include "copy/run_record.h"
+#include "base/format_text.h"
 
 #include "base/capacities.h"
 #include "base/safe_paths.h"
@@ -39,7 +40,7 @@ static RunChange* fileMark;
 // The value name of a change: its number in eight digits.
 static void FormValueName(char* name, DWORD number)
 {
-    wsprintfA(name, "%08lu", number);
+    FormatText(name, "%08lu", number);
 }
 
 // Writes the change into the record key (opened on the first change).
@@ -182,7 +183,7 @@ static int SetAsideOldFile(const char* path, char* openPath)
     char aside[kPathCapacity];
     if (TextLength(path) > kPathCapacity - 13)
         return -1;
-    wsprintfA(aside, "%s.%lu~", path, newestChange != 0 ? newestChange->number + 1 : 1);
+    FormatText(aside, "%s.%lu~", path, newestChange != 0 ? newestChange->number + 1 : 1);
     RunChange* change = AddChange(path, aside, &info);
     if (change == 0)
         return -1;

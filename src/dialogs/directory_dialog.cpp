@@ -1,5 +1,6 @@
 // The modal DIRECTORY dialog: proposes the target directory and completes what is typed.
 #include "dialogs/directory_dialog.h"
+#include "base/format_text.h"
 
 #include "base/canonical_folder.h"
 #include "base/key_paths.h"
@@ -57,7 +58,7 @@ static void ShowRequiredSize(HWND dialog)
     long long kilobytes = setupState.totalBytes > 0 ? (setupState.totalBytes + 1023) / 1024 : 0;
     if (kilobytes > 0x7FFFFFFF)
         kilobytes = 0x7FFFFFFF;
-    wsprintfA(setupState.workBuffer, setupState.sizeFormat, (long)kilobytes);
+    FormatText(setupState.workBuffer, setupState.sizeFormat, (long)kilobytes);
     SetDlgItemTextA(dialog, IDC_DIRECTORY_SIZE, setupState.workBuffer);
 }
 

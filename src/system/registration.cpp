@@ -1,5 +1,6 @@
 // App Paths, the uninstall entry and the default-editor registration.
 #include "system/registration.h"
+#include "base/format_text.h"
 
 #include <shlobj.h>
 
@@ -102,7 +103,7 @@ static void WriteUninstallDetails(const char* uninstallPath, char* command)
 static void RegisterUninstaller(char* command)
 {
     char uninstallPath[kUninstallPathCapacity];
-    wsprintfA(uninstallPath, "%s\\%s", kUninstallKey, setupState.applicationName);
+    FormatText(uninstallPath, "%s\\%s", kUninstallKey, setupState.applicationName);
     // The name is written with its whole field, as the uninstall list has always read it.
     WriteKeyPathValue(HKEY_LOCAL_MACHINE, uninstallPath, "DisplayName", REG_SZ,
                       setupState.applicationName, kTextCapacity);
