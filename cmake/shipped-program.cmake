@@ -13,9 +13,12 @@
 # would turn a counting loop into a call of the C runtime's strlen, an import of its own.
 # The objects carry both machine code and the compiler's own form: the shipped programs are
 # optimised whole at link time (a routine called once goes into its caller, a constant argument
-# into the routine), while the tests link the same libraries from the machine code.
+# into the routine), while the tests link the same libraries from the machine code. Data is
+# aligned as the ABI asks, not a text or table of 32 bytes or more to 32 bytes: that padding
+# filled a tenth of the constants.
 set(SHIPPED_COMPILE_OPTIONS
-    -flto -ffat-lto-objects -Oz -malign-data=abi -ffunction-sections -fno-asynchronous-unwind-tables -fno-exceptions -fno-rtti
+    -flto -ffat-lto-objects -Oz -malign-data=abi
+    -ffunction-sections -fno-asynchronous-unwind-tables -fno-exceptions -fno-rtti
     -fomit-frame-pointer -mpreferred-stack-boundary=2 -mno-stack-arg-probe
     -Werror=frame-larger-than=4000 -fno-tree-loop-distribute-patterns)
 

@@ -164,8 +164,9 @@ static int KeepNewestChange(void)
 }
 
 // Sets the older file at path aside, as CreateRecordedFile tells; openPath receives the path
-// to create the new file at. Returns *replaced's value, or -1 when the file stays.
-static int SetAsideOldFile(const char* path, char* openPath)
+// to create the new file at. With `check`, only a plain file with one name, known by this path,
+// is set aside. Returns *replaced's value, or -1 when the file stays.
+static int SetAsideOldFile(const char* path, char* openPath, int check)
 {
     HANDLE file = CreateFileA(path, FILE_READ_ATTRIBUTES, kShareAll, 0, OPEN_EXISTING,
                               kOpenItself, 0);
@@ -174,9 +175,12 @@ static int SetAsideOldFile(const char* path, char* openPath)
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? 0 : -1;
     }
     BY_HANDLE_FILE_INFORMATION info;
-    BOOL known = GetFileInformationByHandle(file, &info);
+    BOOL known = GetFileInformationByHandle(file, &info) &&
+                 (check == kNoCheck || CheckOpenedPath(file, path, 1, check) == 0);
     CloseHandle(file);
-    // A read-only file of the person's stays, as it did when it was written over in place.
+    // A read-only file of the person's stays, as it did when it was written over in place, and
+    // so do a folder and a link: opening them for writing is refused as it was then.
+    SetLastError(ERROR_ACCESS_DENIED);
     if (!known || (info.dwFileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
         return -1;
     // The name beside it is the path with the change's number: "<name>.<number>~".
@@ -227,7 +231,7 @@ HANDLE CreateRecordedFile(const char* path, int check, int* replaced)
     HANDLE file = CreateNewFile(path, check);
     *replaced = 0;
     if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS &&
-        (*replaced = SetAsideOldFile(path, openPath)) > 0)
+        (*replaced = SetAsideOldFile(path, openPath, check)) > 0)
         file = CreateNewFile(openPath, check);
     if (file == INVALID_HANDLE_VALUE)
         UndoFileInHand();
