@@ -87,6 +87,14 @@ static HANDLE OpenDestinationPath(int check)
 {
     int replaced = 0;
     HANDLE file = CreateRecordedFile(setupState.destPath, check, &replaced);
+    // The editor is registered as soon as the copy ends: a held one cannot wait for the restart,
+    // and is not opened.
+    if (replaced == 2 && setupState.editorInHand) {
+        CloseHandle(file);
+        UndoFileInHand();
+        SetLastError(ERROR_SHARING_VIOLATION);
+        file = INVALID_HANDLE_VALUE;
+    }
     setupState.destCreated = file == INVALID_HANDLE_VALUE ? 0 : replaced > 0 ? 2 : 1;
     return file;
 }
@@ -263,12 +271,12 @@ UINT CopyNextEntry(void)
         return FailEntry(IDS_CANNOT_READ, setupState.modulePath, MB_ICONERROR);
 
     const char* destinationName = setupState.entryValue;
-    HANDLE destination = toWindows ? OpenWindowsDestination(destinationName)
-                                   : OpenTargetDestination(destinationName);
     // The editor is registered only as this run wrote it; a copy that fails now undoes that.
     setupState.editorInHand = !toWindows && lstrcmpiA(destinationName, kEditorFileName) == 0;
     if (setupState.editorInHand)
         setupState.editorWritten = 0;
+    HANDLE destination = toWindows ? OpenWindowsDestination(destinationName)
+                                   : OpenTargetDestination(destinationName);
     // Cancel abandons the installation here; the progress dialog stays until the end.
     if (destination == INVALID_HANDLE_VALUE)
         return FailEntry(IDS_CANNOT_OPEN, setupState.destPath, MB_OKCANCEL | MB_ICONERROR);
