@@ -1,8 +1,8 @@
 // Message boxes whose texts come from the string table, and dialog placement.
 #include "base/message_boxes.h"
-#include "base/format_text.h"
 
 #include "base/centering.h"
+#include "base/format_text.h"
 #include "base/run_log.h"
 #include "text/bounded_text.h"
 

@@ -1,9 +1,9 @@
 // The run's log: one buffered plain-text file that both programs append lines to.
 #include "base/run_log.h"
-#include "base/format_text.h"
 
 #include <stdarg.h>
 
+#include "base/format_text.h"
 #include "text/bounded_text.h"
 
 RunLog runLog;

@@ -1,7 +1,7 @@
 // The modeless progress dialog: the entry label, two bars, two percentages and Cancel.
 #include "copy/progress_dialog.h"
-#include "base/format_text.h"
 
+#include "base/format_text.h"
 #include "base/message_boxes.h"
 #include "base/private_messages.h"
 #include "base/setup_state.h"

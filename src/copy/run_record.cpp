@@ -1,8 +1,9 @@
 // The record of what a run changed on disk: the files and folders it created and the older files it set aside, undone newest first or kept.
 #include "copy/run_record.h"
-#include "base/format_text.h"
 
 #include "base/capacities.h"
+#include "base/format_text.h"
+#include "base/heap_blocks.h"
 #include "base/safe_paths.h"
 #include "text/bounded_text.h"
 
@@ -62,7 +63,7 @@ static void SaveChange(RunChange* change)
 static RunChange* PushChange(int byteCount)
 {
     RunChange* change = static_cast<RunChange*>(
-        HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(RunChange) + byteCount));
+        AllocateBlock(sizeof(RunChange) + byteCount));
     if (change == 0)
         return 0;
     change->older = newestChange;
@@ -99,7 +100,7 @@ static void DropNewestChange(void)
 {
     RunChange* change = newestChange;
     newestChange = change->older;
-    HeapFree(GetProcessHeap(), 0, change);
+    FreeBlock(change);
 }
 
 // Opens path itself with access when it is still the file or folder of change; else
@@ -299,7 +300,7 @@ void UndoKilledRun(void)
         if (RegQueryValueExA(recordKey, name, 0, 0, reinterpret_cast<BYTE*>(&change->held),
                              &size) != ERROR_SUCCESS) {
             newestChange = change->older;
-            HeapFree(GetProcessHeap(), 0, change);
+            FreeBlock(change);
             break;
         }
         // The zeroed tail ends both texts; an aside follows the path when the value goes on.

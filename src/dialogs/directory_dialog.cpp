@@ -1,8 +1,8 @@
 // The modal DIRECTORY dialog: proposes the target directory and completes what is typed.
 #include "dialogs/directory_dialog.h"
-#include "base/format_text.h"
 
 #include "base/canonical_folder.h"
+#include "base/format_text.h"
 #include "base/key_paths.h"
 #include "base/message_boxes.h"
 #include "base/refused_folders.h"

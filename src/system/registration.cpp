@@ -1,15 +1,15 @@
 // App Paths, the uninstall entry and the default-editor registration.
 #include "system/registration.h"
-#include "base/format_text.h"
 
 #include <shlobj.h>
 
+#include "base/format_text.h"
 #include "base/key_paths.h"
 #include "base/message_boxes.h"
 #include "base/script_hash.h"
-#include "base/uninstall_entries.h"
 #include "base/setup_state.h"
 #include "base/system_libraries.h"
+#include "base/uninstall_entries.h"
 #include "dialogs/registration_dialog.h"
 #include "resources/resource_ids.h"
 #include "script/script_reader.h"
