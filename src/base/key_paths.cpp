@@ -1,6 +1,7 @@
 // Registry values by key path: walks the path through a chain of open keys, then closes it.
 #include "base/key_paths.h"
 
+#include "base/heap_blocks.h"
 #include "base/run_log.h"
 
 const char kCurrentVersionKey[] = "Software\\Microsoft\\Windows\\CurrentVersion";
@@ -21,7 +22,7 @@ static struct {
 
 static KeyChainNode* NewKeyChainNode(HKEY key)
 {
-    void* memory = HeapAlloc(GetProcessHeap(), 0, sizeof(KeyChainNode));
+    void* memory = AllocateBlock(sizeof(KeyChainNode));
     KeyChainNode* node = static_cast<KeyChainNode*>(memory);
     if (node != nullptr) {
         node->key = key;
@@ -38,7 +39,7 @@ static void CloseKeyChain(void)
         KeyChainNode* next = node->next;
         if (node->key != nullptr)
             RegCloseKey(node->key);
-        HeapFree(GetProcessHeap(), 0, node);
+        FreeBlock(node);
         node = next;
     }
     keyChain.head = nullptr;
@@ -128,7 +129,7 @@ LONG ReadKeyPathValue(HKEY root, const char* path, const char* name, DWORD type,
         return ERROR_MORE_DATA;
     // The platform may write part of a value that does not fit, so the value is read aside
     // and the caller's buffer only changes on success.
-    char* copy = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, capacity));
+    char* copy = static_cast<char*>(AllocateBlock(capacity));
     if (copy == nullptr)
         return -1;
 
@@ -148,7 +149,7 @@ LONG ReadKeyPathValue(HKEY root, const char* path, const char* name, DWORD type,
         for (DWORD i = 0; i < count; i++)
             buffer[i] = copy[i];
     }
-    HeapFree(GetProcessHeap(), 0, copy);
+    FreeBlock(copy);
     return status;
 }
 

@@ -2,6 +2,7 @@
 #include "base/message_boxes.h"
 
 #include "base/centering.h"
+#include "base/format_text.h"
 #include "base/run_log.h"
 #include "text/bounded_text.h"
 
@@ -73,7 +74,7 @@ int ShowFormattedMessage(HINSTANCE instance, const char* caption, HWND owner, UI
     if (conversions > 1)
         room /= conversions;
     CopyBounded(bounded, room + 1, argument, TextLength(argument));
-    wsprintfA(text, format, bounded);
+    FormatText(text, format, bounded);
     SetLastError(error);
     return AskOrAnswer(owner, text, caption, type, silentAnswer);
 }

@@ -3,6 +3,7 @@
 
 #include <stdarg.h>
 
+#include "base/format_text.h"
 #include "text/bounded_text.h"
 
 RunLog runLog;
@@ -77,7 +78,7 @@ void LogRegistryValue(HKEY root, const char* path, const char* name, DWORD type,
     char number[kNumberCapacity];
     const char* shown = static_cast<const char*>(data);
     if (type == REG_DWORD) {
-        wsprintfA(number, "%lu", *static_cast<const DWORD*>(data));
+        FormatText(number, "%lu", *static_cast<const DWORD*>(data));
         shown = number;
     }
     if (status != 0)
@@ -118,7 +119,7 @@ static HANDLE CreateNumberedLog(const char* stem)
             name[i] = '_';
     }
     for (int number = 1; number <= kLastLogNumber; number++) {
-        wsprintfA(runLog.path, "%s%s-%d.log", folder, name, number);
+        FormatText(runLog.path, "%s%s-%d.log", folder, name, number);
         HANDLE file = CreateNewLog(runLog.path);
         DWORD error = GetLastError();
         if (file != INVALID_HANDLE_VALUE || (error != ERROR_FILE_EXISTS &&

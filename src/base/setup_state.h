@@ -70,6 +70,10 @@ struct SetupState {
     char targetDir[kTextCapacity];
     char publisher[kTextCapacity];   // shown in the programs list; empty when not set
     char version[kTextCapacity];
+    // The folder and version of this application's entry in the programs list, when it names
+    // an existing folder (empty otherwise): the proposal, and the version to compare with.
+    char previousDir[kTextCapacity];
+    char previousVersion[kTextCapacity];
     char suffixList[kTextCapacity];
     char bitmapPath[kTextCapacity];
     char modulePath[kPathCapacity];   // the program's path, then the script's, then a source's
@@ -85,7 +89,8 @@ struct SetupState {
     // into negative sizes nor into wrong percentages.
     HANDLE sourceFile;
     HANDLE destFile;
-    int destCreated;            // the destination in hand did not exist before this copy
+    int destCreated;            // the destination in hand was created by this copy: 1 where
+                                // nothing was, 2 in place of an older file set aside
     PSECURITY_DESCRIPTOR folderDescriptor;   // the access list of the installation's folders
     int editorInHand;           // the destination in hand is <targetDir>\Quillor.exe
     int editorWritten;          // this run wrote <targetDir>\Quillor.exe whole
@@ -105,6 +110,8 @@ struct SetupState {
     int runMode;                // a RunMode
     int targetGiven;            // targetDir came from the command line
     int registerAsked;          // a quiet run answers Yes to the default-editor question
+    int allowDowngrade;         // /ALLOWDOWNGRADE: a run without questions replaces a newer
+                                // version too
     char registerSuffixes[kTextCapacity];   // the suffixes given with it, or empty
     char logPath[kPathCapacity];            // where the log goes, or empty: the temp folder
     char workBuffer[kWorkCapacity];

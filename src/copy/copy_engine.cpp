@@ -9,6 +9,7 @@
 #include "base/safe_paths.h"
 #include "base/setup_state.h"
 #include "copy/progress_dialog.h"
+#include "copy/run_record.h"
 #include "resources/resource_ids.h"
 #include "script/files_value.h"
 #include "script/script_reader.h"
@@ -43,9 +44,13 @@ static void CloseCopyFiles(void)
 // with: the path may name another file by now.
 static void CloseCutCopy(void)
 {
-    if (setupState.destFile != 0 && (setupState.destCreated || setupState.fileCopied > 0))
+    int cut = setupState.destFile != 0 && (setupState.destCreated || setupState.fileCopied > 0);
+    if (cut)
         DeleteOpenedFile(setupState.destFile);
     CloseCopyFiles();
+    // The older file it replaced, set aside by a rename, goes back.
+    if (cut)
+        UndoFileInHand();
 }
 
 static int ShowCopyFailure(UINT id, const char* path, UINT type)
@@ -74,6 +79,24 @@ static int FolderPartLength(void)
 {
     const char* last = FindLastChar(setupState.destPath, '\\');
     return last == 0 ? 0 : (int)(last - setupState.destPath);
+}
+
+// The destination as a new file, recorded for the undoing (an older file there is set aside
+// first, never written over); with `check`, one made through a link on the way goes again.
+static HANDLE OpenDestinationPath(int check)
+{
+    int replaced = 0;
+    HANDLE file = CreateRecordedFile(setupState.destPath, check, &replaced);
+    // The editor is registered as soon as the copy ends: a held one cannot wait for the restart,
+    // and is not opened.
+    if (replaced == 2 && setupState.editorInHand) {
+        CloseHandle(file);
+        UndoFileInHand();
+        SetLastError(ERROR_SHARING_VIOLATION);
+        file = INVALID_HANDLE_VALUE;
+    }
+    setupState.destCreated = file == INVALID_HANDLE_VALUE ? 0 : replaced > 0 ? 2 : 1;
+    return file;
 }
 
 // How much of destPath's folder part (length bytes) earlier entries entered and checked, up to
@@ -109,9 +132,9 @@ static int LeavesTarget(const char* name)
 }
 
 // A destination below the target: no folder and no file that is a link, or is reached through
-// one, is written, and a file is refused when it has another name (a hard link). Every folder
-// from the target down is made so that only administrators can change it; a file that was
-// there before gets the same access list, so whoever put it there cannot change it afterwards.
+// one, is written, and a file that was there before is set aside, never written. Every folder
+// from the target down is made so that only administrators can change it, and the new files
+// take that access list from their folder.
 static HANDLE OpenTargetDestination(const char* name)
 {
     int length = JoinPath(setupState.destPath, kPathCapacity, setupState.targetDir, name);
@@ -133,14 +156,7 @@ static HANDLE OpenTargetDestination(const char* name)
                     setupState.destPath, folderLength);
         setupState.nextEntered = (setupState.nextEntered + 1) & (kEnteredFolders - 1);
     }
-    HANDLE file = OpenFileForWriting(setupState.destPath, READ_CONTROL | WRITE_DAC | WRITE_OWNER,
-                                     kWholePath, &setupState.destCreated);
-    if (file != INVALID_HANDLE_VALUE && inside && !setupState.destCreated &&
-        ProtectOpenedObject(file) != 0) {
-        CloseHandle(file);
-        file = INVALID_HANDLE_VALUE;
-    }
-    return file;
+    return OpenDestinationPath(kWholePath);
 }
 
 // One attempt at the Windows directory: fails without opening anything when the directory is
@@ -153,7 +169,7 @@ static HANDLE TryWindowsDestination(const char* name)
         return INVALID_HANDLE_VALUE;
     if (JoinPath(setupState.destPath, kPathCapacity, windowsDir, name) < 0)
         return INVALID_HANDLE_VALUE;
-    return OpenFileForWriting(setupState.destPath, 0, kNoCheck, &setupState.destCreated);
+    return OpenDestinationPath(kNoCheck);
 }
 
 static HANDLE OpenWindowsDestination(const char* name)
@@ -255,12 +271,12 @@ UINT CopyNextEntry(void)
         return FailEntry(IDS_CANNOT_READ, setupState.modulePath, MB_ICONERROR);
 
     const char* destinationName = setupState.entryValue;
-    HANDLE destination = toWindows ? OpenWindowsDestination(destinationName)
-                                   : OpenTargetDestination(destinationName);
     // The editor is registered only as this run wrote it; a copy that fails now undoes that.
     setupState.editorInHand = !toWindows && lstrcmpiA(destinationName, kEditorFileName) == 0;
     if (setupState.editorInHand)
         setupState.editorWritten = 0;
+    HANDLE destination = toWindows ? OpenWindowsDestination(destinationName)
+                                   : OpenTargetDestination(destinationName);
     // Cancel abandons the installation here; the progress dialog stays until the end.
     if (destination == INVALID_HANDLE_VALUE)
         return FailEntry(IDS_CANNOT_OPEN, setupState.destPath, MB_OKCANCEL | MB_ICONERROR);
@@ -344,8 +360,10 @@ static int EnterFolder(char* path, int end, int inside)
     for (int attempt = 0; attempt < 2 && folder == INVALID_HANDLE_VALUE; attempt++) {
         if (attempt > 0) {
             created = inside ? CreateProtectedFolder(path) : CreateDirectoryA(path, 0);
-            if (created)
+            if (created) {
                 LogLine("Created folder %s", path);
+                NoteCreated(path, 0);
+            }
         }
         folder = CreateFileA(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE, 0, OPEN_EXISTING,
                              FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, 0);

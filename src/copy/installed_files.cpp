@@ -1,6 +1,7 @@
 // What the setup program records about each file it has just installed: the shared count of a Windows-directory file, and no pending deletion left for it.
 #include "copy/installed_files.h"
 
+#include "base/heap_blocks.h"
 #include "base/key_paths.h"
 #include "base/setup_state.h"
 #include "text/bounded_text.h"
@@ -22,7 +23,7 @@ static void CountSharedFile(char* path)
     DWORD count = 0;
     if (ReadKeyPathValue(HKEY_LOCAL_MACHINE, kSharedFilesKey, path, REG_DWORD,
                          reinterpret_cast<char*>(&count), sizeof count) != 0)
-        count = setupState.destCreated ? 0 : 1;
+        count = setupState.destCreated == 1 ? 0 : 1;
     count++;
     WriteKeyPathValue(HKEY_LOCAL_MACHINE, kSharedFilesKey, path, REG_DWORD, &count, sizeof count);
 }
@@ -32,8 +33,7 @@ static void CountSharedFile(char* path)
 static void CancelPendingDeletion(const char* path)
 {
     // Zeroed beyond what is read, so that every name ends within the block.
-    char* data = static_cast<char*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY,
-                                              kPendingCapacity + 4));
+    char* data = static_cast<char*>(AllocateBlock(kPendingCapacity + 4));
     if (data == nullptr)
         return;
     if (ReadKeyPathValue(HKEY_LOCAL_MACHINE, kSessionManagerKey, kPendingValue, REG_MULTI_SZ,
@@ -57,7 +57,7 @@ static void CancelPendingDeletion(const char* path)
             WriteKeyPathValue(HKEY_LOCAL_MACHINE, kSessionManagerKey, kPendingValue,
                               REG_MULTI_SZ, data, static_cast<DWORD>(kept - data));
     }
-    HeapFree(GetProcessHeap(), 0, data);
+    FreeBlock(data);
 }
 
 void NoteInstalledFile(void)

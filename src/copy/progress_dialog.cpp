@@ -1,6 +1,7 @@
 // The modeless progress dialog: the entry label, two bars, two percentages and Cancel.
 #include "copy/progress_dialog.h"
 
+#include "base/format_text.h"
 #include "base/message_boxes.h"
 #include "base/private_messages.h"
 #include "base/setup_state.h"
@@ -27,7 +28,7 @@ static void ShowPercentText(int display, int percent)
     if (setupState.progressShown[display] == percent)
         return;
     char text[kPercentCapacity];
-    wsprintfA(text, "%ld %%", (long)percent);
+    FormatText(text, "%ld %%", (long)percent);
     SetWindowTextA(setupState.progressDisplays[display], text);
     setupState.progressShown[display] = percent;
 }
@@ -63,7 +64,7 @@ static void ForgetShownBars(void)
 
 static INT_PTR OnNewEntry(void)
 {
-    wsprintfA(setupState.workBuffer, "%s : %s", setupState.entryValue, setupState.entryKey);
+    FormatText(setupState.workBuffer, "%s : %s", setupState.entryValue, setupState.entryKey);
     SetWindowTextA(setupState.progressLabel, setupState.workBuffer);
     ShowPercentText(kFileText, 0);
     return TRUE;

@@ -2,6 +2,7 @@
 #include "dialogs/directory_dialog.h"
 
 #include "base/canonical_folder.h"
+#include "base/format_text.h"
 #include "base/key_paths.h"
 #include "base/message_boxes.h"
 #include "base/refused_folders.h"
@@ -31,14 +32,20 @@ INT_PTR RunDirectoryDialog(void)
                            DirectoryDialogProc, 0);
 }
 
-// The program files directory followed by the application's name; without the registry
-// value (or with an empty one, which would make the proposal relative to the current
-// directory) targetDir keeps the script's Directory setting; a target from the command line stays.
+// The folder of the previous installation; else the program files directory followed by the
+// application's name; without the registry value (or with an empty one, which would make the
+// proposal relative to the current directory) targetDir keeps the script's Directory setting.
+// A target from the command line stays.
 static void ProposeTargetDirectory(void)
 {
     char value[kTextCapacity];
     if (setupState.targetGiven)
         return;
+    if (setupState.previousDir[0] != '\0') {
+        CopyBounded(setupState.targetDir, kTextCapacity, setupState.previousDir,
+                    TextLength(setupState.previousDir));
+        return;
+    }
     if (ReadKeyPathValue(HKEY_LOCAL_MACHINE, kCurrentVersionKey, kProgramFilesValue, REG_SZ, value,
                          kTextCapacity) != 0 || value[0] == '\0')
         return;
@@ -51,7 +58,7 @@ static void ShowRequiredSize(HWND dialog)
     long long kilobytes = setupState.totalBytes > 0 ? (setupState.totalBytes + 1023) / 1024 : 0;
     if (kilobytes > 0x7FFFFFFF)
         kilobytes = 0x7FFFFFFF;
-    wsprintfA(setupState.workBuffer, setupState.sizeFormat, (long)kilobytes);
+    FormatText(setupState.workBuffer, setupState.sizeFormat, (long)kilobytes);
     SetDlgItemTextA(dialog, IDC_DIRECTORY_SIZE, setupState.workBuffer);
 }
 

@@ -8,6 +8,7 @@
 #include "base/run_log.h"
 #include "base/setup_state.h"
 #include "copy/copy_engine.h"
+#include "copy/run_record.h"
 #include "dialogs/directory_dialog.h"
 #include "resources/resource_ids.h"
 #include "system/registration.h"
@@ -33,6 +34,8 @@ void EndProgram(void)
 
 LRESULT OnDestroy(void)
 {
+    // A window gone before the final report leaves nothing of a copy behind.
+    EndRunRecord(1);
     EndProgram();
     return 0;
 }
@@ -80,14 +83,21 @@ LRESULT PostNextStep(HWND window, UINT next)
     return 0;
 }
 
-// UM_START: the directory dialog, then the copy; Cancel ends the program without a report.
+// UM_START: the question before an older version replaces a newer one, the directory dialog,
+// then the copy; No or Cancel ends the program without a report.
 UINT StartInstallation(HWND window)
 {
-    INT_PTR answer = RunDirectoryDialog();
+    ReadPreviousInstallation();
+    INT_PTR answer = IDC_DIRECTORY_CANCEL;
+    int status = kExitDowngrade;
+    if (!DeclineDowngrade()) {
+        answer = RunDirectoryDialog();
+        status = answer == IDC_DIRECTORY_CANCEL ? kExitDirectoryCancelled : kExitInvalidSwitch;
+    }
     if (answer != IDC_DIRECTORY_INSTALL) {
-        LogLine("Target directory: %s", answer == IDC_DIRECTORY_CANCEL ? "Cancel" : "refused");
-        setupState.exitStatus =
-            answer == IDC_DIRECTORY_CANCEL ? kExitDirectoryCancelled : kExitInvalidSwitch;
+        if (status != kExitDowngrade)
+            LogLine("Target directory: %s", answer == IDC_DIRECTORY_CANCEL ? "Cancel" : "refused");
+        setupState.exitStatus = status;
         DestroyWindow(window);
         return 0;
     }
@@ -95,11 +105,14 @@ UINT StartInstallation(HWND window)
     return StartCopy();
 }
 
-// Shows report 7, 6 or 5 and sets the exit status that goes with it.
+// Shows report 7, 6 or 5 and sets the exit status that goes with it; then, when files in use
+// are replaced at the next restart, one box that says so.
 void ShowFinalReport(void)
 {
+    // A cancelled copy is undone before report 7; otherwise the older files set aside go.
+    int restart = EndRunRecord(setupState.cancelled);
     UINT id = IDS_INSTALL_DONE;
-    setupState.exitStatus = kExitInstalled;
+    setupState.exitStatus = restart ? kExitRestartNeeded : kExitInstalled;
     if (setupState.cancelled != 0) {
         id = IDS_INSTALL_ABANDONED;
         setupState.exitStatus = kExitAbandoned;
@@ -109,6 +122,9 @@ void ShowFinalReport(void)
     }
     ShowFormattedMessage(setupState.instance, setupState.caption, setupState.mainWindow, id,
                          setupState.applicationName, MB_ICONINFORMATION);
+    if (restart)
+        ShowStringMessage(setupState.instance, setupState.caption, setupState.mainWindow,
+                          IDS_RESTART_NEEDED, MB_ICONINFORMATION);
 }
 
 // UM_FINISH: the report, then the end of the program. The window is not destroyed here: it

@@ -8,6 +8,7 @@
 #include "base/run_mutex.h"
 #include "base/run_log.h"
 #include "base/setup_state.h"
+#include "copy/run_record.h"
 #include "resources/resource_ids.h"
 #include "script/files_value.h"
 #include "script/script_reader.h"
@@ -268,6 +269,7 @@ int RunSetup(HINSTANCE instance, const char* commandLine)
             ShowStringMessage(s.instance, s.className, NULL, IDS_ANOTHER_RUN, MB_ICONERROR);
             status = kExitAnotherRun;
         } else {
+            UndoKilledRun();
             RegisterMainClass();
             if (FormScriptPath() == 0) {
                 LogLine("Script: %s", s.modulePath);

@@ -7,21 +7,18 @@ namespace {
 
 enum ValueRule { kNoValue, kValueNeeded, kValueOptional, kValueToEnd };
 
-// The names are kept in place rather than pointed to: the shipped program then needs no
-// relocation for them.
-struct SwitchName {
-    char name[11];   // in capitals
-    unsigned char kind;    // a SwitchKind
-    unsigned char value;   // a ValueRule
-};
-
-const SwitchName kSwitchNames[] = {
-    {"S", kSwitchVerySilent, kNoValue},       {"VERYSILENT", kSwitchVerySilent, kNoValue},
-    {"SILENT", kSwitchPassive, kNoValue},     {"PASSIVE", kSwitchPassive, kNoValue},
-    {"D", kSwitchDirectory, kValueToEnd},     {"DIR", kSwitchDirectory, kValueNeeded},
-    {"LOG", kSwitchLog, kValueNeeded},        {"REGISTER", kSwitchRegister, kValueOptional},
-    {"NORESTART", kSwitchNoRestart, kNoValue}, {"?", kSwitchHelp, kNoValue},
-    {"HELP", kSwitchHelp, kNoValue},
+// The names one after another, in capitals, each ended by a zero; for each, in the same order,
+// its SwitchKind in the low four bits and its ValueRule above them. Kept in place rather than
+// pointed to, the shipped program needs no relocation for them.
+const char kSwitchNames[] =
+    "S\0VERYSILENT\0SILENT\0PASSIVE\0D\0DIR\0LOG\0REGISTER\0NORESTART\0?\0HELP\0ALLOWDOWNGRADE";
+const unsigned char kSwitchRules[] = {
+    kSwitchVerySilent | kNoValue << 4,     kSwitchVerySilent | kNoValue << 4,
+    kSwitchPassive | kNoValue << 4,        kSwitchPassive | kNoValue << 4,
+    kSwitchDirectory | kValueToEnd << 4,   kSwitchDirectory | kValueNeeded << 4,
+    kSwitchLog | kValueNeeded << 4,        kSwitchRegister | kValueOptional << 4,
+    kSwitchNoRestart | kNoValue << 4,      kSwitchHelp | kNoValue << 4,
+    kSwitchHelp | kNoValue << 4,           kSwitchAllowDowngrade | kNoValue << 4,
 };
 
 int IsBlank(char c)
@@ -91,15 +88,19 @@ SwitchKind ReadSwitch(const char** cursor, char* value, int capacity)
     const char* at = name;
     while (*at != '\0' && *at != '=' && *at != '"' && !IsBlank(*at))
         at++;
-    const SwitchName* found = nullptr;
-    for (const SwitchName& known : kSwitchNames) {
-        if (MatchesName(name, static_cast<int>(at - name), known.name))
-            found = &known;
+    int found = -1;
+    const char* known = kSwitchNames;
+    for (int i = 0; i < static_cast<int>(sizeof kSwitchRules); i++) {
+        if (MatchesName(name, static_cast<int>(at - name), known))
+            found = i;
+        known += TextLength(known) + 1;
     }
-    if (found == nullptr)
+    if (found < 0)
         return Unknown(start, cursor, value, capacity);
+    int kind = kSwitchRules[found] & 15;
+    int rule = kSwitchRules[found] >> 4;
     if (*at != '=') {
-        if (found->value == kValueNeeded || found->value == kValueToEnd)
+        if (rule == kValueNeeded || rule == kValueToEnd)
             return Unknown(start, cursor, value, capacity);
         if (wholeQuoted) {
             if (*at != '"' || (at[1] != '\0' && !IsBlank(at[1])))
@@ -107,9 +108,9 @@ SwitchKind ReadSwitch(const char** cursor, char* value, int capacity)
             at++;
         }
         *cursor = at;
-        return static_cast<SwitchKind>(found->kind);
+        return static_cast<SwitchKind>(kind);
     }
-    if (found->value == kNoValue)
+    if (rule == kNoValue)
         return Unknown(start, cursor, value, capacity);
 
     const char* text = at + 1;
@@ -123,7 +124,7 @@ SwitchKind ReadSwitch(const char** cursor, char* value, int capacity)
         if (*end != '"' || (end[1] != '\0' && !IsBlank(end[1])))
             return Unknown(start, cursor, value, capacity);
         *cursor = end + 1;
-    } else if (found->value == kValueToEnd) {
+    } else if (rule == kValueToEnd) {
         end = text + TextLength(text);
         while (end > text && IsBlank(end[-1]))
             end--;
@@ -135,10 +136,10 @@ SwitchKind ReadSwitch(const char** cursor, char* value, int capacity)
     }
     int length = static_cast<int>(end - text);
     // A cut value would name another folder or file.
-    if (length >= capacity || (length == 0 && found->value != kValueOptional))
+    if (length >= capacity || (length == 0 && rule != kValueOptional))
         return Unknown(start, cursor, value, capacity);
     CopyBounded(value, capacity, text, length);
-    return static_cast<SwitchKind>(found->kind);
+    return static_cast<SwitchKind>(kind);
 }
 
 int CheckGivenTarget(char* path)

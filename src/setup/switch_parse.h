@@ -10,6 +10,7 @@ enum SwitchKind {
     kSwitchRegister,     // /REGISTER, /REGISTER=
     kSwitchNoRestart,    // /NORESTART
     kSwitchHelp,         // /?, /HELP
+    kSwitchAllowDowngrade,   // /ALLOWDOWNGRADE
     kSwitchUnknown,      // anything else, or a known switch with a wrong or missing value
 };
 

@@ -62,6 +62,9 @@ int ReadSwitches(const char* commandLine, int* status)
         case kSwitchHelp:
             helpAsked = 1;
             break;
+        case kSwitchAllowDowngrade:
+            s.allowDowngrade = 1;
+            break;
         case kSwitchUnknown:
             if (unknown[0] == '\0')
                 CopyBounded(unknown, kTextCapacity, value, TextLength(value));

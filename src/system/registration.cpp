@@ -3,6 +3,7 @@
 
 #include <shlobj.h>
 
+#include "base/format_text.h"
 #include "base/key_paths.h"
 #include "base/message_boxes.h"
 #include "base/script_hash.h"
@@ -15,6 +16,7 @@
 #include "script/script_scan.h"
 #include "system/command_line.h"
 #include "system/suffix_walk.h"
+#include "system/version_order.h"
 #include "text/bounded_text.h"
 
 // A command read from the registry keeps 259 characters; the quoting of a final %1 adds two.
@@ -101,7 +103,7 @@ static void WriteUninstallDetails(const char* uninstallPath, char* command)
 static void RegisterUninstaller(char* command)
 {
     char uninstallPath[kUninstallPathCapacity];
-    wsprintfA(uninstallPath, "%s\\%s", kUninstallKey, setupState.applicationName);
+    FormatText(uninstallPath, "%s\\%s", kUninstallKey, setupState.applicationName);
     // The name is written with its whole field, as the uninstall list has always read it.
     WriteKeyPathValue(HKEY_LOCAL_MACHINE, uninstallPath, "DisplayName", REG_SZ,
                       setupState.applicationName, kTextCapacity);
@@ -206,4 +208,34 @@ void RegisterApplication(void)
         QuoteCommand(command, kOpenCommandKey);
         QuoteCommand(command, kPrintCommandKey);
     }
+}
+
+void ReadPreviousInstallation(void)
+{
+    char path[kPathCapacity];
+    // Without a name the path would be the programs list itself.
+    if (setupState.applicationName[0] == '\0' ||
+        JoinPath(path, kPathCapacity, kUninstallKey, setupState.applicationName) < 0)
+        return;
+    char* folder = setupState.previousDir;
+    if (ReadKeyPathValue(HKEY_LOCAL_MACHINE, path, kInstallLocationValue, REG_SZ, folder,
+                         kTextCapacity) == 0) {
+        DWORD attributes = GetFileAttributesA(folder);
+        if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+            folder[0] = '\0';
+    }
+    ReadKeyPathValue(HKEY_LOCAL_MACHINE, path, "DisplayVersion", REG_SZ,
+                     setupState.previousVersion, kTextCapacity);
+}
+
+int DeclineDowngrade(void)
+{
+    if (setupState.version[0] == '\0' || setupState.previousVersion[0] == '\0' ||
+        CompareVersions(setupState.version, setupState.previousVersion) >= 0)
+        return 0;
+    // Nobody to ask: No, unless the command line allowed the downgrade.
+    return ShowFormattedMessage(setupState.instance, setupState.caption, setupState.mainWindow,
+                                IDS_OLDER_VERSION, setupState.previousVersion,
+                                MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2,
+                                setupState.allowDowngrade ? IDYES : IDNO) != IDYES;
 }

@@ -12,3 +12,12 @@
 // quotes a bare final %1 of the txtfile commands. Registry failures are ignored and not
 // counted.
 void RegisterApplication(void);
+
+// Reads this application's entry of the programs list: its InstallLocation into previousDir
+// when that names an existing folder, and its DisplayVersion into previousVersion. Both stay
+// empty without an entry.
+void ReadPreviousInstallation(void);
+
+// Nonzero when the script's Version is older than the installed previousVersion and the person
+// does not answer Yes to replacing it (No is the default button); 0 without both versions.
+int DeclineDowngrade(void);

@@ -94,6 +94,33 @@ protected:
         return FindProgramWindow(program, DIALOG_CLASS, kCaption, IDC_COPY_CANCEL);
     }
 
+    // The progress dialog once its label reads label; a failure (and 0) when it does not in time.
+    HWND WaitForCopyLabel(const std::string& label)
+    {
+        HWND progress = WaitForWindow(program, DIALOG_CLASS, kCaption, IDC_COPY_CANCEL);
+        DWORD start = GetTickCount();
+        while (progress && ReadControlText(progress, IDC_COPY_LABEL) != label &&
+               GetTickCount() - start < kWindowWaitMs) {
+            Sleep(kPollMs);
+        }
+        if (progress && ReadControlText(progress, IDC_COPY_LABEL) == label) return progress;
+        ADD_FAILURE() << "no copy of " << label << ": "
+                      << DescribeScreen(program.process.dwProcessId);
+        return 0;
+    }
+
+    // Starts the run into the target, presses Cancel once the copy's label reads label, and
+    // expects the end of a cancelled copy.
+    void CancelDuringCopyOf(const std::string& label)
+    {
+        ASSERT_NO_FATAL_FAILURE(Start());
+        ASSERT_NO_FATAL_FAILURE(ChooseTarget(medium.target));
+        HWND progress = WaitForCopyLabel(label);
+        ASSERT_TRUE(progress);
+        ASSERT_EQ(0, PressButton(progress, IDC_COPY_CANCEL));
+        ASSERT_NO_FATAL_FAILURE(ExpectAbandonedEnd());
+    }
+
     // Types path into the directory dialog and presses Install.
     void ChooseTarget(const std::string& path)
     {

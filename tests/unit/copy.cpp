@@ -104,6 +104,7 @@ TEST(PercentOf, LargeCountsDoNotOverflow)
 
 #include "copy/copy_engine.h"
 #include "copy/progress_dialog.h"
+#include "copy/run_record.h"
 #include "resources/resource_ids.h"
 #include "base/private_messages.h"
 #include "base/setup_state.h"
@@ -245,6 +246,8 @@ protected:
         }
         currentRun = nullptr;
         memset(&setupState, 0, sizeof setupState);
+        // The run's record ends with it: nothing is left for the next setup program to undo.
+        EndRunRecord(0);
         RemoveTree(root);
     }
 
@@ -279,6 +282,7 @@ TEST(CreatePathDirectories, CreatesEveryMissingDirectoryButTheLastComponent)
 
     // Everything existing already: nothing to report.
     EXPECT_EQ(0, CreatePathDirectories(path, 0, kPathCapacity, nullptr, "Install"));
+    EndRunRecord(0);
     RemoveTree(root);
 }
 
@@ -295,6 +299,7 @@ TEST(CreatePathDirectories, ToleratesADoubledSeparatorAfterTheRoot)
 
     lstrcpyA(path, (root.substr(0, 3) + "\\file.txt").c_str());
     EXPECT_EQ(0, CreatePathDirectories(path, 0, kPathCapacity, nullptr, "Install"));
+    EndRunRecord(0);
     RemoveTree(root);
 }
 

@@ -9,6 +9,7 @@
 #include "system/command_line.h"
 #include "system/group_fields.h"
 #include "system/suffix_walk.h"
+#include "system/version_order.h"
 
 struct GroupValueRow {
     const char* value;
@@ -1004,3 +1005,23 @@ TEST_F(Registration, EmptyApplicationNameWritesOnTheUninstallKeyItself)
 
 }  // namespace
 #endif
+
+TEST(CompareVersions, Table)
+{
+    struct Row {
+        const char* left;
+        const char* right;
+        int order;
+    };
+    const Row rows[] = {
+        {"1.0", "1.0", 0},          {"1.0", "1", 0},           {"01.2", "1.02", 0},
+        {"", "0.0", 0},             {"1.9", "1.10", -1},       {"2.0", "1.99.99", 1},
+        {"1.2.3", "1.2", 1},        {"1.2", "1.2.0.1", -1},    {"1.2beta", "1.2", 0},
+        {"3.x", "3.1", -1},         {"99999999999999999999", "99999999999999999998", 1},
+        {"10", "9", 1},             {"1..2", "1.0.2", 0},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(row.order, CompareVersions(row.left, row.right)) << row.left << " " << row.right;
+        EXPECT_EQ(-row.order, CompareVersions(row.right, row.left)) << row.right << " " << row.left;
+    }
+}

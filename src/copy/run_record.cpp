@@ -1,0 +1,312 @@
+// The record of what a run changed on disk: the files and folders it created and the older files it set aside, undone newest first or kept.
+#include "copy/run_record.h"
+
+#include "base/capacities.h"
+#include "base/format_text.h"
+#include "base/heap_blocks.h"
+#include "base/safe_paths.h"
+#include "text/bounded_text.h"
+
+// One change: a created file or folder (aside 0), an older file set aside at aside, or
+// (held) an older file that stays while its new copy is written at aside. The identity
+// (volume and file index) is the one the file or folder had when it was recorded.
+struct RunChange {
+    RunChange* older;
+    char* aside;
+    DWORD number;               // 1 for the oldest change, one more for each newer one
+    // Kept in the registry from here on: the rest, then path and aside, each ended by a zero.
+    DWORD held;
+    DWORD volume;
+    DWORD indexHigh;
+    DWORD indexLow;
+    char path[1];
+};
+
+// While a run changes files, every change is also a binary value of this key, named by its
+// number: a run that is killed is undone by the next one. Only administrators can write it,
+// and its paths are the ones this program recorded.
+static const char kRecordKey[] = "Software\\Quillor Setup\\Run record";
+
+enum { kSavedCapacity = 16 + 2 * kPathCapacity };
+
+static const DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+// Never through a link at the path itself; folders open too.
+static const DWORD kOpenItself = FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS;
+
+static RunChange* newestChange;
+static HKEY recordKey;
+// The newest change before the file in hand.
+static RunChange* fileMark;
+
+// The value name of a change: its number in eight digits.
+static void FormValueName(char* name, DWORD number)
+{
+    FormatText(name, "%08lu", number);
+}
+
+// Writes the change into the record key (opened on the first change).
+static void SaveChange(RunChange* change)
+{
+    if (recordKey == 0 && RegCreateKeyExA(HKEY_LOCAL_MACHINE, kRecordKey, 0, 0, 0,
+                                          KEY_SET_VALUE | KEY_QUERY_VALUE, 0, &recordKey,
+                                          0) != ERROR_SUCCESS)
+        recordKey = 0;
+    const char* end = change->aside != 0 ? change->aside : change->path;
+    end += TextLength(end) + 1;
+    char name[kNameCapacity];
+    FormValueName(name, change->number);
+    RegSetValueExA(recordKey, name, 0, REG_BINARY, reinterpret_cast<BYTE*>(&change->held),
+                   static_cast<DWORD>(end - reinterpret_cast<char*>(&change->held)));
+}
+
+// A new change of byteCount bytes after its header, zeroed, as the newest. 0 without memory.
+static RunChange* PushChange(int byteCount)
+{
+    RunChange* change = static_cast<RunChange*>(
+        AllocateBlock(sizeof(RunChange) + byteCount));
+    if (change == 0)
+        return 0;
+    change->older = newestChange;
+    change->number = newestChange != 0 ? newestChange->number + 1 : 1;
+    newestChange = change;
+    return change;
+}
+
+// Adds a change with the identity in info (aside may be 0) and saves it. Returns it, or 0
+// without memory.
+static RunChange* AddChange(const char* path, const char* aside,
+                            const BY_HANDLE_FILE_INFORMATION* info)
+{
+    int pathLength = TextLength(path);
+    int asideLength = aside != 0 ? TextLength(aside) + 1 : 0;
+    RunChange* change = PushChange(pathLength + asideLength);
+    if (change == 0)
+        return 0;
+    CopyBounded(change->path, pathLength + 1, path, pathLength);
+    if (aside != 0) {
+        change->aside = change->path + pathLength + 1;
+        CopyBounded(change->aside, asideLength, aside, asideLength - 1);
+    }
+    change->volume = info->dwVolumeSerialNumber;
+    change->indexHigh = info->nFileIndexHigh;
+    change->indexLow = info->nFileIndexLow;
+    SaveChange(change);
+    return change;
+}
+
+// Forgets the newest change. Its value stays until the record key goes, or a newer change
+// of the same number overwrites it: undoing a change again finds nothing left to do.
+static void DropNewestChange(void)
+{
+    RunChange* change = newestChange;
+    newestChange = change->older;
+    FreeBlock(change);
+}
+
+// Opens path itself with access when it is still the file or folder of change; else
+// INVALID_HANDLE_VALUE.
+static HANDLE OpenRecorded(const char* path, const RunChange* change, DWORD access)
+{
+    HANDLE file = CreateFileA(path, access | FILE_READ_ATTRIBUTES, kShareAll, 0, OPEN_EXISTING,
+                              kOpenItself, 0);
+    BY_HANDLE_FILE_INFORMATION info;
+    if (file != INVALID_HANDLE_VALUE &&
+        !(GetFileInformationByHandle(file, &info) && info.dwVolumeSerialNumber == change->volume &&
+          info.nFileIndexHigh == change->indexHigh && info.nFileIndexLow == change->indexLow)) {
+        CloseHandle(file);
+        file = INVALID_HANDLE_VALUE;
+    }
+    return file;
+}
+
+// Removes path (a file, or a folder only when empty) when it is still the one of change,
+// through the handle that checked it where the system can. Returns -1 when it is and stays.
+static int RemoveRecorded(const char* path, const RunChange* change)
+{
+    HANDLE file = OpenRecorded(path, change, DELETE);
+    if (file == INVALID_HANDLE_VALUE)
+        return 0;
+    BOOL dispose = TRUE;
+    BOOL removed =
+        SetFileInformationByHandle(file, FileDispositionInfo, &dispose, sizeof dispose);
+    CloseHandle(file);
+    return removed || DeleteFileA(path) ? 0 : -1;
+}
+
+// Undoes the newest change and forgets it.
+static void UndoNewestChange(void)
+{
+    const RunChange* change = newestChange;
+    if (change->aside == 0) {
+        RemoveRecorded(change->path, change);
+    } else if (!change->held) {
+        // The set-aside file goes back over the new one, when it is still the one recorded.
+        HANDLE file = OpenRecorded(change->aside, change, 0);
+        if (file != INVALID_HANDLE_VALUE) {
+            CloseHandle(file);
+            MoveFileExA(change->aside, change->path, MOVEFILE_REPLACE_EXISTING);
+        }
+    }
+    DropNewestChange();
+}
+
+// Keeps the newest change and forgets it. Returns nonzero when it waits for a restart.
+static int KeepNewestChange(void)
+{
+    const RunChange* change = newestChange;
+    int restart = 0;
+    if (change->held)
+        restart = MoveFileExA(change->aside, change->path,
+                              MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING);
+    else if (change->aside != 0 && RemoveRecorded(change->aside, change) != 0)
+        restart = MoveFileExA(change->aside, 0, MOVEFILE_DELAY_UNTIL_REBOOT);
+    DropNewestChange();
+    return restart;
+}
+
+// Sets the older file at path aside, as CreateRecordedFile tells; openPath receives the path
+// to create the new file at. With `check`, only a plain file with one name, known by this path,
+// is set aside. Returns *replaced's value, or -1 when the file stays.
+static int SetAsideOldFile(const char* path, char* openPath, int check)
+{
+    HANDLE file = CreateFileA(path, FILE_READ_ATTRIBUTES, kShareAll, 0, OPEN_EXISTING,
+                              kOpenItself, 0);
+    if (file == INVALID_HANDLE_VALUE) {
+        DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? 0 : -1;
+    }
+    BY_HANDLE_FILE_INFORMATION info;
+    BOOL known = GetFileInformationByHandle(file, &info) &&
+                 (check == kNoCheck || CheckOpenedPath(file, path, 1, check) == 0);
+    CloseHandle(file);
+    // A read-only file of the person's stays, as it did when it was written over in place, and
+    // so do a folder and a link: opening them for writing is refused as it was then.
+    SetLastError(ERROR_ACCESS_DENIED);
+    if (!known || (info.dwFileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
+        return -1;
+    // The name beside it is the path with the change's number: "<name>.<number>~".
+    char aside[kPathCapacity];
+    if (TextLength(path) > kPathCapacity - 13)
+        return -1;
+    FormatText(aside, "%s.%lu~", path, newestChange != 0 ? newestChange->number + 1 : 1);
+    RunChange* change = AddChange(path, aside, &info);
+    if (change == 0)
+        return -1;
+    if (MoveFileExA(path, aside, 0))
+        return 1;
+    // Held without even a rename allowed: the new file is made at the name beside it.
+    if (GetLastError() == ERROR_SHARING_VIOLATION) {
+        change->held = 1;
+        SaveChange(change);
+        CopyBounded(openPath, kPathCapacity, aside, TextLength(aside));
+        return 2;
+    }
+    DropNewestChange();
+    return -1;
+}
+
+// A new file at path, never through a link at the name itself; with `check`, one made
+// through a link on the way goes again at once (its handle holds DELETE for that, and for the
+// removal of a cut copy). Fails with ERROR_FILE_EXISTS only when something is at the name.
+static HANDLE CreateNewFile(const char* path, int check)
+{
+    HANDLE file = CreateFileA(path, GENERIC_WRITE | DELETE, 0, 0, CREATE_NEW,
+                              FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_OPEN_REPARSE_POINT, 0);
+    if (file != INVALID_HANDLE_VALUE && check != kNoCheck &&
+        CheckOpenedPath(file, path, 1, check) != 0) {
+        DeleteOpenedFile(file);
+        CloseHandle(file);
+        SetLastError(ERROR_ACCESS_DENIED);
+        file = INVALID_HANDLE_VALUE;
+    }
+    return file;
+}
+
+HANDLE CreateRecordedFile(const char* path, int check, int* replaced)
+{
+    fileMark = newestChange;
+    char openPath[kPathCapacity];
+    CopyBounded(openPath, kPathCapacity, path, TextLength(path));
+    // Tried as new first: an older file is the rarer case, and under Wine each name that is
+    // not there costs a scan of its folder.
+    HANDLE file = CreateNewFile(path, check);
+    *replaced = 0;
+    if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS &&
+        (*replaced = SetAsideOldFile(path, openPath, check)) > 0)
+        file = CreateNewFile(openPath, check);
+    if (file == INVALID_HANDLE_VALUE)
+        UndoFileInHand();
+    else if (*replaced != 1)
+        NoteCreated(openPath, file);
+    return file;
+}
+
+void NoteCreated(const char* path, HANDLE handle)
+{
+    HANDLE opened = handle != 0 ? handle
+                                : CreateFileA(path, FILE_READ_ATTRIBUTES, kShareAll, 0,
+                                              OPEN_EXISTING, kOpenItself, 0);
+    BY_HANDLE_FILE_INFORMATION info;
+    if (opened != INVALID_HANDLE_VALUE && GetFileInformationByHandle(opened, &info))
+        AddChange(path, 0, &info);
+    if (handle == 0 && opened != INVALID_HANDLE_VALUE)
+        CloseHandle(opened);
+}
+
+void UndoFileInHand(void)
+{
+    while (newestChange != 0 && newestChange != fileMark)
+        UndoNewestChange();
+}
+
+// Deletes the record key: from then on a killed run has nothing to undo.
+static void DeleteRecordKey(void)
+{
+    RegCloseKey(recordKey);
+    recordKey = 0;
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kRecordKey);
+}
+
+int EndRunRecord(int undo)
+{
+    int restart = 0;
+    // Kept, the run is done once the key is gone; undone, only once every change is.
+    if (!undo)
+        DeleteRecordKey();
+    while (newestChange != 0) {
+        if (undo)
+            UndoNewestChange();
+        else
+            restart |= KeepNewestChange();
+    }
+    DeleteRecordKey();
+    fileMark = 0;
+    return restart;
+}
+
+void UndoKilledRun(void)
+{
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRecordKey, 0, KEY_SET_VALUE | KEY_QUERY_VALUE,
+                      &recordKey) != ERROR_SUCCESS)
+        return;
+    // The changes are numbered from 1 without a gap: each is dropped newest first.
+    for (;;) {
+        char name[kNameCapacity];
+        DWORD size = kSavedCapacity;
+        RunChange* change = PushChange(kSavedCapacity);
+        if (change == 0)
+            break;
+        FormValueName(name, change->number);
+        if (RegQueryValueExA(recordKey, name, 0, 0, reinterpret_cast<BYTE*>(&change->held),
+                             &size) != ERROR_SUCCESS) {
+            newestChange = change->older;
+            FreeBlock(change);
+            break;
+        }
+        // The zeroed tail ends both texts; an aside follows the path when the value goes on.
+        char* after = change->path + TextLength(change->path) + 1;
+        if (after < reinterpret_cast<char*>(&change->held) + size)
+            change->aside = after;
+    }
+    EndRunRecord(1);
+}
