@@ -50,9 +50,6 @@ static void CancelPendingDeletion(const char* path)
             pair = next;
         }
         *kept++ = '\0';
-        // A list left empty is still two zeros: one ends the last name, one the list.
-        if (kept == data + 1)
-            *kept++ = '\0';
         if (kept < pair)
             WriteKeyPathValue(HKEY_LOCAL_MACHINE, kSessionManagerKey, kPendingValue,
                               REG_MULTI_SZ, data, static_cast<DWORD>(kept - data));
