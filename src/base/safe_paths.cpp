@@ -86,19 +86,31 @@ int CheckOpenedPath(HANDLE handle, const char* path, int isFile, int wholePath)
     return IsPlainObject(handle, isFile, wanted, 0) ? 0 : -1;
 }
 
-HANDLE OpenFileForWriting(const char* path, DWORD access, int check, int* created)
+HANDLE CreateCheckedFile(const char* path, DWORD access, int check)
 {
-    DWORD flags = FILE_FLAG_SEQUENTIAL_SCAN | (check != kNoCheck ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
-    access |= GENERIC_WRITE | DELETE;
-    HANDLE file = CreateFileA(path, access, 0, 0, CREATE_NEW, flags, 0);
-    *created = file != INVALID_HANDLE_VALUE;
-    if (!*created && GetLastError() == ERROR_FILE_EXISTS)
-        file = CreateFileA(path, access, 0, 0, OPEN_EXISTING, flags, 0);
-    if (check != kNoCheck && file != INVALID_HANDLE_VALUE &&
+    HANDLE file = CreateFileA(path, access | GENERIC_WRITE | DELETE, 0, 0, CREATE_NEW,
+                              FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_OPEN_REPARSE_POINT, 0);
+    if (file != INVALID_HANDLE_VALUE && check != kNoCheck &&
         CheckOpenedPath(file, path, 1, check) != 0) {
         // Made through a link somewhere else: that file is this call's own, and goes again.
-        if (*created)
-            DeleteOpenedFile(file);
+        DeleteOpenedFile(file);
+        CloseHandle(file);
+        SetLastError(ERROR_ACCESS_DENIED);
+        file = INVALID_HANDLE_VALUE;
+    }
+    return file;
+}
+
+HANDLE OpenFileForWriting(const char* path, DWORD access, int check, int* created)
+{
+    HANDLE file = CreateCheckedFile(path, access, check);
+    *created = file != INVALID_HANDLE_VALUE;
+    if (*created || GetLastError() != ERROR_FILE_EXISTS)
+        return file;
+    DWORD flags = FILE_FLAG_SEQUENTIAL_SCAN | (check != kNoCheck ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
+    file = CreateFileA(path, access | GENERIC_WRITE | DELETE, 0, 0, OPEN_EXISTING, flags, 0);
+    if (check != kNoCheck && file != INVALID_HANDLE_VALUE &&
+        CheckOpenedPath(file, path, 1, check) != 0) {
         CloseHandle(file);
         file = INVALID_HANDLE_VALUE;
     }

@@ -23,6 +23,11 @@ enum PathCheck { kNoCheck = -1, kLastStep = 0, kWholePath = 1 };
 // Returns the handle or INVALID_HANDLE_VALUE.
 HANDLE OpenFileForWriting(const char* path, DWORD access, int check, int* created);
 
+// Creates path as a new file only (GENERIC_WRITE and DELETE added to access), never through a
+// link at the name itself; a new file that fails `check` is removed again and the call fails
+// with ERROR_ACCESS_DENIED. Fails with ERROR_FILE_EXISTS only when something is at the name.
+HANDLE CreateCheckedFile(const char* path, DWORD access, int check);
+
 // Gives the object of the open handle (opened with WRITE_DAC and WRITE_OWNER) the owner and
 // the protected access list (made once, kept in folderDescriptor) of the installation's folders: administrators and the system full
 // control, users read and execute, nothing inherited. Returns 0, or -1.

@@ -205,23 +205,6 @@ static int SetAsideOldFile(const char* path, char* openPath, int check)
     return -1;
 }
 
-// A new file at path, never through a link at the name itself; with `check`, one made
-// through a link on the way goes again at once (its handle holds DELETE for that, and for the
-// removal of a cut copy). Fails with ERROR_FILE_EXISTS only when something is at the name.
-static HANDLE CreateNewFile(const char* path, int check)
-{
-    HANDLE file = CreateFileA(path, GENERIC_WRITE | DELETE, 0, 0, CREATE_NEW,
-                              FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_OPEN_REPARSE_POINT, 0);
-    if (file != INVALID_HANDLE_VALUE && check != kNoCheck &&
-        CheckOpenedPath(file, path, 1, check) != 0) {
-        DeleteOpenedFile(file);
-        CloseHandle(file);
-        SetLastError(ERROR_ACCESS_DENIED);
-        file = INVALID_HANDLE_VALUE;
-    }
-    return file;
-}
-
 HANDLE CreateRecordedFile(const char* path, int check, int* replaced)
 {
     fileMark = newestChange;
@@ -229,11 +212,11 @@ HANDLE CreateRecordedFile(const char* path, int check, int* replaced)
     CopyBounded(openPath, kPathCapacity, path, TextLength(path));
     // Tried as new first: an older file is the rarer case, and under Wine each name that is
     // not there costs a scan of its folder.
-    HANDLE file = CreateNewFile(path, check);
+    HANDLE file = CreateCheckedFile(path, 0, check);
     *replaced = 0;
     if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS &&
         (*replaced = SetAsideOldFile(path, openPath, check)) > 0)
-        file = CreateNewFile(openPath, check);
+        file = CreateCheckedFile(openPath, 0, check);
     if (file == INVALID_HANDLE_VALUE)
         UndoFileInHand();
     else if (*replaced != 1)
