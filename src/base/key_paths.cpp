@@ -168,6 +168,17 @@ LONG WriteKeyPathValue(HKEY root, const char* path, const char* name, DWORD type
     return status;
 }
 
+LONG DeleteKeyPathValue(HKEY root, const char* path, const char* name)
+{
+    HKEY key = nullptr;
+    LONG status = OpenKeyPath(root, path, KEY_SET_VALUE, &key);
+    if (status == 0) {
+        status = RegDeleteValueA(key, name);
+        CloseKeyChain();
+    }
+    return status == ERROR_FILE_NOT_FOUND ? 0 : status;
+}
+
 int KeyChainLength(void)
 {
     int count = 0;

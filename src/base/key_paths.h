@@ -20,6 +20,9 @@ LONG ReadKeyPathValue(HKEY root, const char* path, const char* name, DWORD type,
 LONG WriteKeyPathValue(HKEY root, const char* path, const char* name, DWORD type,
                        const void* data, DWORD size);
 
+// Deletes a value; one that is not there counts as deleted. 0, or the platform's error code.
+LONG DeleteKeyPathValue(HKEY root, const char* path, const char* name);
+
 // Number of nodes in the key chain; 0 between operations. For the tests.
 int KeyChainLength(void);
 

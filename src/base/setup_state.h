@@ -74,6 +74,9 @@ struct SetupState {
     // an existing folder (empty otherwise): the proposal, and the version to compare with.
     char previousDir[kTextCapacity];
     char previousVersion[kTextCapacity];
+    // The script of the installation that this run replaces in its folder, read from its
+    // trusted copy there before the copy starts; 0 without one.
+    const char* previousScript;
     char suffixList[kTextCapacity];
     char bitmapPath[kTextCapacity];
     char modulePath[kPathCapacity];   // the program's path, then the script's, then a source's

@@ -119,9 +119,7 @@ static int EnteredLength(int length)
     return longest;
 }
 
-// Whether the destination name climbs out of the target through a ".." component: the script
-// may place a file there, but nothing outside the target gets the installation's access list.
-static int LeavesTarget(const char* name)
+int LeavesTarget(const char* name)
 {
     for (const char* at = name; *at != '\0'; at++) {
         if (at[0] == '.' && at[1] == '.' && (at == name || at[-1] == '\\') &&
@@ -159,17 +157,20 @@ static HANDLE OpenTargetDestination(const char* name)
     return OpenDestinationPath(kWholePath);
 }
 
-// One attempt at the Windows directory: fails without opening anything when the directory is
-// unavailable or the whole path does not fit destPath.
-static HANDLE TryWindowsDestination(const char* name)
+int FormWindowsPath(const char* name)
 {
     char windowsDir[kPathCapacity];
     UINT directoryLength = GetWindowsDirectoryA(windowsDir, kPathCapacity);
     if (directoryLength == 0 || directoryLength >= kPathCapacity)
-        return INVALID_HANDLE_VALUE;
-    if (JoinPath(setupState.destPath, kPathCapacity, windowsDir, name) < 0)
-        return INVALID_HANDLE_VALUE;
-    return OpenDestinationPath(kNoCheck);
+        return -1;
+    return JoinPath(setupState.destPath, kPathCapacity, windowsDir, name) < 0 ? -1 : 0;
+}
+
+// One attempt at the Windows directory: fails without opening anything when the directory is
+// unavailable or the whole path does not fit destPath.
+static HANDLE TryWindowsDestination(const char* name)
+{
+    return FormWindowsPath(name) == 0 ? OpenDestinationPath(kNoCheck) : INVALID_HANDLE_VALUE;
 }
 
 static HANDLE OpenWindowsDestination(const char* name)

@@ -3,7 +3,12 @@
 
 #include "base/heap_blocks.h"
 #include "base/key_paths.h"
+#include "base/run_log.h"
+#include "base/safe_paths.h"
 #include "base/setup_state.h"
+#include "copy/copy_engine.h"
+#include "copy/previous_files.h"
+#include "copy/run_record.h"
 #include "text/bounded_text.h"
 
 static const char kSharedFilesKey[] =
@@ -16,9 +21,11 @@ static void CountSharedFile(char* path)
 {
     // Every destination outside the target directory is in the Windows directory. The
     // uninstaller stays while an uninstall entry names it; it is not counted.
+    // The installation that this run replaces counted its files already.
     int length = TextLength(setupState.targetDir);
     if ((CompareCounted(path, setupState.targetDir, length) == 0 && path[length] == '\\') ||
-        lstrcmpiA(FindLastChar(path, '\\') + 1, kUninstallerFileName) == 0)
+        lstrcmpiA(FindLastChar(path, '\\') + 1, kUninstallerFileName) == 0 ||
+        InstalledBefore(1, setupState.entryValue))
         return;
     DWORD count = 0;
     if (ReadKeyPathValue(HKEY_LOCAL_MACHINE, kSharedFilesKey, path, REG_DWORD,
@@ -50,7 +57,10 @@ static void CancelPendingDeletion(const char* path)
             pair = next;
         }
         *kept++ = '\0';
-        if (kept < pair)
+        // A list left empty goes: a lone zero is no well-formed list of names.
+        if (kept == data + 1)
+            DeleteKeyPathValue(HKEY_LOCAL_MACHINE, kSessionManagerKey, kPendingValue);
+        else if (kept < pair)
             WriteKeyPathValue(HKEY_LOCAL_MACHINE, kSessionManagerKey, kPendingValue,
                               REG_MULTI_SZ, data, static_cast<DWORD>(kept - data));
     }
@@ -61,4 +71,25 @@ void NoteInstalledFile(void)
 {
     CountSharedFile(setupState.destPath);
     CancelPendingDeletion(setupState.destPath);
+}
+
+void ReleaseSharedFile(char* name)
+{
+    char* path = setupState.destPath;
+    DWORD count = 0;
+    // A plain name only, as the uninstaller takes them; a file without a count was there
+    // before the installation, and stays.
+    if (FindLastChar(name, '\\') != 0 || lstrcmpiA(name, kUninstallerFileName) == 0 ||
+        FormWindowsPath(name) != 0 ||
+        ReadKeyPathValue(HKEY_LOCAL_MACHINE, kSharedFilesKey, path, REG_DWORD,
+                         reinterpret_cast<char*>(&count), sizeof count) != 0)
+        return;
+    if (count > 1) {
+        count--;
+        WriteKeyPathValue(HKEY_LOCAL_MACHINE, kSharedFilesKey, path, REG_DWORD, &count,
+                          sizeof count);
+    } else if (SetAsideRecorded(path, kNoCheck) == 1) {
+        LogLine("Removed %s", path);
+        DeleteKeyPathValue(HKEY_LOCAL_MACHINE, kSharedFilesKey, path);
+    }
 }

@@ -7,3 +7,8 @@
 // that an earlier
 // uninstallation left pending for the next restart is taken back.
 void NoteInstalledFile(void);
+
+// A file of the Windows directory (a plain name) that the installation no longer installs: one
+// less in its SharedDLLs count, or, when this installation was the last to count it, set aside
+// in the run record and its count removed. A file without a count stays.
+void ReleaseSharedFile(char* name);

@@ -217,9 +217,11 @@ HANDLE CreateRecordedFile(const char* path, int check, int* replaced)
     if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS &&
         (*replaced = SetAsideOldFile(path, openPath, check)) > 0)
         file = CreateCheckedFile(openPath, 0, check);
+    // The new file is recorded even in an older one's place: it is removed before that comes
+    // back, and a later step knows it as this run's whatever name it is given.
     if (file == INVALID_HANDLE_VALUE)
         UndoFileInHand();
-    else if (*replaced != 1)
+    else
         NoteCreated(openPath, file);
     return file;
 }
@@ -292,4 +294,22 @@ void UndoKilledRun(void)
             change->aside = after;
     }
     EndRunRecord(1);
+}
+
+int SetAsideRecorded(const char* path, int check)
+{
+    char openPath[kPathCapacity];
+    fileMark = newestChange;
+    int aside = SetAsideOldFile(path, openPath, check);
+    // A file that this run created, named another way (a short name, a "." step), is the new
+    // installation's own and stays; so does one held so that not even a rename is allowed.
+    for (const RunChange* change = fileMark; aside == 1 && change != 0; change = change->older) {
+        if (change->aside == 0 && change->volume == newestChange->volume &&
+            change->indexHigh == newestChange->indexHigh &&
+            change->indexLow == newestChange->indexLow)
+            aside = 0;
+    }
+    if (aside != 1)
+        UndoFileInHand();
+    return aside;
 }

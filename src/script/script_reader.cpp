@@ -12,6 +12,14 @@ static const char kLoaderName[] = "FileRead";
 // so that every offset into the text is an int.
 static const LONGLONG kScriptSizeLimit = 0x7FFFFFFE;
 
+// Shows message id about text, unless the load is a quiet one (no caption).
+static void ReportLoadFailure(HINSTANCE instance, const char* caption, HWND owner, UINT id,
+                              const char* text)
+{
+    if (caption != 0)
+        ShowFormattedMessage(instance, caption, owner, id, text, MB_ICONERROR);
+}
+
 int LoadScript(HINSTANCE instance, const char* caption, HWND owner, const char* path,
                HGLOBAL* memory, const char** text)
 {
@@ -27,26 +35,24 @@ int LoadScript(HINSTANCE instance, const char* caption, HWND owner, const char* 
     file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING,
                        FILE_FLAG_SEQUENTIAL_SCAN, 0);
     if (file == INVALID_HANDLE_VALUE) {
-        ShowFormattedMessage(instance, caption, owner, IDS_CANNOT_OPEN, path, MB_ICONERROR);
+        ReportLoadFailure(instance, caption, owner, IDS_CANNOT_OPEN, path);
         goto done;
     }
     size = GetOpenFileSize(file);
     if (size >= 0 && size <= kScriptSizeLimit)
         block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, static_cast<SIZE_T>(size) + 1);
     if (block == 0) {
-        ShowFormattedMessage(instance, caption, owner, IDS_CANNOT_ALLOCATE, kLoaderName,
-                             MB_ICONERROR);
+        ReportLoadFailure(instance, caption, owner, IDS_CANNOT_ALLOCATE, kLoaderName);
         goto done;
     }
     data = static_cast<char*>(GlobalLock(block));
     if (data == 0) {
-        ShowFormattedMessage(instance, caption, owner, IDS_CANNOT_LOCK, kLoaderName,
-                             MB_ICONERROR);
+        ReportLoadFailure(instance, caption, owner, IDS_CANNOT_LOCK, kLoaderName);
         goto done;
     }
     if (!ReadFile(file, data, static_cast<DWORD>(size), &bytesRead, 0)
         || bytesRead != static_cast<DWORD>(size)) {
-        ShowFormattedMessage(instance, caption, owner, IDS_CANNOT_READ, path, MB_ICONERROR);
+        ReportLoadFailure(instance, caption, owner, IDS_CANNOT_READ, path);
         goto done;
     }
     // The zero byte after the data, left by the zero-initialisation, terminates the text.

@@ -8,6 +8,7 @@
 // Loads the whole file plus a zero byte into a movable global block, locked. Returns 0, or -1
 // after showing message 2044, 2052, 2053 or 2045; on failure nothing stays allocated and both
 // outputs are 0. A file of 2 GiB - 1 bytes or more is refused with 2052 before any allocation.
+// Without a caption nothing is shown.
 int LoadScript(HINSTANCE instance, const char* caption, HWND owner, const char* path,
                HGLOBAL* memory, const char** text);
 

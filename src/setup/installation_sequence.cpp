@@ -8,6 +8,7 @@
 #include "base/run_log.h"
 #include "base/setup_state.h"
 #include "copy/copy_engine.h"
+#include "copy/previous_files.h"
 #include "copy/run_record.h"
 #include "dialogs/directory_dialog.h"
 #include "resources/resource_ids.h"
@@ -102,6 +103,7 @@ UINT StartInstallation(HWND window)
         return 0;
     }
     LogLine("Target directory: %s", setupState.targetDir);
+    ReadPreviousScript();
     return StartCopy();
 }
 
@@ -109,8 +111,9 @@ UINT StartInstallation(HWND window)
 // are replaced at the next restart, one box that says so.
 void ShowFinalReport(void)
 {
-    // A cancelled copy is undone before report 7; otherwise the older files set aside go.
-    int restart = EndRunRecord(setupState.cancelled);
+    // A cancelled copy is undone before report 7; otherwise the older files set aside go, and
+    // so do those that only the replaced installation had.
+    int restart = FinishRunRecord(setupState.cancelled);
     UINT id = IDS_INSTALL_DONE;
     setupState.exitStatus = restart ? kExitRestartNeeded : kExitInstalled;
     if (setupState.cancelled != 0) {

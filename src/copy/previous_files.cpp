@@ -1,0 +1,131 @@
+// The files of the installation that a run replaces in its own folder, as its own copy of its script lists them.
+#include "copy/previous_files.h"
+
+#include "base/key_paths.h"
+#include "base/run_log.h"
+#include "base/safe_paths.h"
+#include "base/script_hash.h"
+#include "base/setup_state.h"
+#include "base/uninstall_entries.h"
+#include "copy/copy_engine.h"
+#include "copy/installed_files.h"
+#include "copy/run_record.h"
+#include "script/files_value.h"
+#include "script/script_reader.h"
+#include "text/bounded_text.h"
+
+static const char kScriptCopyName[] = "SETUP.INF";
+
+void ReadPreviousScript(void)
+{
+    SetupState& s = setupState;
+    char path[kPathCapacity];
+    char recorded[kHashTextCapacity];
+    char found[kHashTextCapacity];
+    HGLOBAL memory = 0;
+    const char* text = 0;
+    if (s.previousDir[0] == '\0' || lstrcmpiA(s.previousDir, s.targetDir) != 0 ||
+        JoinPath(path, kPathCapacity, kUninstallKey, s.applicationName) < 0 ||
+        ReadKeyPathValue(HKEY_LOCAL_MACHINE, path, kScriptHashValue, REG_SZ, recorded,
+                         kHashTextCapacity) != 0 ||
+        JoinPath(path, kPathCapacity, s.targetDir, kScriptCopyName) < 0 ||
+        LoadScript(s.instance, 0, 0, path, &memory, &text) != 0)
+        return;
+    // Whatever the copy is (even a link to elsewhere), only the very text that the entry's
+    // hash vouches for is taken. The hash, like the reader, ends at the first zero byte; the
+    // terminators are compared too, so that only a whole recorded hash matches.
+    if (HashText(text, TextLength(text), found) == 0 &&
+        CompareCounted(found, recorded, kHashTextCapacity) == 0) {
+        s.previousScript = text;
+        LogLine("Replaced installation's script: %s", path);
+    } else {
+        GlobalUnlock(memory);
+        GlobalFree(memory);
+    }
+}
+
+// Reads the next destination of text's Files section into entry (kTextCapacity bytes, the name
+// ended), split as the copy splits it; *cursor -1 starts at the section's header. 0 at the end
+// of the section, or without one.
+static int NextDestination(const char* text, int* cursor, char* entry, int* toWindows)
+{
+    if (*cursor < 0 && (text == 0 || ScanForSection(text, setupState.filesSection, cursor) != 0))
+        return 0;
+    for (;;) {
+        int keyLength = 0;
+        int valueLength = 0;
+        const char* value = 0;
+        int length = ParseEntry(text + *cursor, &keyLength, &value, &valueLength);
+        if (length == 0)
+            return 0;
+        *cursor += length;
+        FilesValue split = SplitFilesValue(value, valueLength, entry, kTextCapacity);
+        entry[split.nameLength] = '\0';
+        *toWindows = split.toWindows;
+        if (split.nameLength != 0)
+            return 1;
+    }
+}
+
+// Nonzero when text's Files section names the destination.
+static int NamesDestination(const char* text, int toWindows, const char* name)
+{
+    char entry[kTextCapacity];
+    int cursor = -1;
+    int windows = 0;
+    while (NextDestination(text, &cursor, entry, &windows)) {
+        if (windows == toWindows && lstrcmpiA(entry, name) == 0)
+            return 1;
+    }
+    return 0;
+}
+
+int InstalledBefore(int toWindows, const char* name)
+{
+    return NamesDestination(setupState.previousScript, toWindows, name);
+}
+
+// Each destination of the previous script that this script does not name: set aside in the
+// record (emptiedFolders 0), or, once the record is kept, its folders removed when empty.
+// Like the uninstaller, nothing of the target's is taken outside its tree.
+static void DropFiles(int emptiedFolders)
+{
+    SetupState& s = setupState;
+    char name[kTextCapacity];
+    int cursor = -1;
+    int toWindows = 0;
+    while (NextDestination(s.previousScript, &cursor, name, &toWindows)) {
+        if (NamesDestination(s.scriptText, toWindows, name) || LeavesTarget(name))
+            continue;
+        if (toWindows) {
+            if (!emptiedFolders)
+                ReleaseSharedFile(name);
+            continue;
+        }
+        if (!emptiedFolders) {
+            int aside = JoinPath(s.destPath, kPathCapacity, s.targetDir, name) >= 0
+                            ? SetAsideRecorded(s.destPath, kWholePath)
+                            : 0;
+            if (aside != 0)
+                LogLine(aside == 1 ? "Removed %s" : "Kept %s (in use, or not a plain file)",
+                        s.destPath);
+            continue;
+        }
+        // A folder is only ever removed empty, and a link in a folder's place as itself.
+        for (char* cut = FindLastChar(name, '\\'); cut != 0; cut = FindLastChar(name, '\\')) {
+            *cut = '\0';
+            if (JoinPath(s.destPath, kPathCapacity, s.targetDir, name) >= 0)
+                RemoveDirectoryA(s.destPath);
+        }
+    }
+}
+
+int FinishRunRecord(int undo)
+{
+    if (!undo)
+        DropFiles(0);
+    int restart = EndRunRecord(undo);
+    if (!undo)
+        DropFiles(1);
+    return restart;
+}
