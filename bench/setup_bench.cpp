@@ -359,6 +359,8 @@ int main(int argc, char** argv)
     std::string script = "[Install]\r\nApplication=Bench\r\nCaption=Bench\r\n[Files]\r\n";
     for (const PayloadFile& file : files)
         script += "File=" + file.name + "\r\n";
+    // As a real medium does, the installation keeps its script: a reinstall reads and checks it.
+    script += "Script=SETUP.INF\r\n";
     Medium medium;
     if (CreateMedium("bench", script, &medium) != 0) {
         fprintf(stderr, "setup_bench: cannot lay out the medium\n");

@@ -122,10 +122,15 @@ static void DropFiles(int emptiedFolders)
 
 int FinishRunRecord(int undo)
 {
-    if (!undo)
+    SetupState& s = setupState;
+    // The same script again drops nothing: its walk, one pass over the new script per entry,
+    // is spared.
+    int drop = !undo && s.previousScript != 0 &&
+               CompareCounted(s.previousScript, s.scriptText, TextLength(s.scriptText) + 1) != 0;
+    if (drop)
         DropFiles(0);
     int restart = EndRunRecord(undo);
-    if (!undo)
+    if (drop)
         DropFiles(1);
     return restart;
 }
