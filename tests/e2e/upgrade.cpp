@@ -84,4 +84,27 @@ TEST_F(UpgradeTest, AFileNamedAnotherWayAndAPersonsFileStay)
     EXPECT_FALSE(PathExists(medium.target + "\\OLD\\SUB"));
 }
 
+TEST_F(UpgradeTest, ACancelledUpgradeLeavesTheEarlierInstallationWholeForTheUninstaller)
+{
+    ASSERT_NO_FATAL_FAILURE(LayOutFirstVersion());
+    Snapshot before = TakeSnapshot();
+    ASSERT_NO_FATAL_FAILURE(Install(IDNO));
+    // Large enough that Cancel lands while it is copied, after the script copy was replaced.
+    ASSERT_EQ(0, WriteMediumFile(medium, "DATA.BIN", PatternBytes(48u << 20, 9)));
+    ASSERT_EQ(0, WriteMediumFile(medium, "SETUP.INF", head + "Data=DATA.BIN\r\n"));
+    ASSERT_NO_FATAL_FAILURE(CancelDuringCopyOf("DATA.BIN : Data"));
+    CloseProgram(&program);
+
+    // The entry still vouches for the script copy, so every file of the earlier version goes.
+    EXPECT_EQ(kRemoved, Uninstall());
+    EXPECT_EQ(0u, ExitCode());
+    Snapshot after = TakeSnapshot();
+    for (Snapshot* state : {&before, &after}) {
+        ForgetFile(state, uninstaller);
+        ForgetFile(state, medium.folder + "\\SETUP.INF");
+        ForgetFile(state, medium.folder + "\\DATA.BIN");
+    }
+    EXPECT_EQ("", Differences(before, after));
+}
+
 }  // namespace
