@@ -135,7 +135,8 @@ static int LeaveToRestart(const char* from, const char* to, DWORD flags)
 // Nothing at a name tried is replaced. Returns nonzero when done.
 static int MoveAside(const char* path)
 {
-    char aside[kPathCapacity + 16];
+    // A path read back from the record may be as long as the value holds.
+    char aside[kSavedCapacity];
     for (DWORD number = 1; number < 10; number++) {
         FormatText(aside, "%s.%lu~", path, number);
         if (MoveFileExA(path, aside, 0))

@@ -1,6 +1,7 @@
 // End-to-end test of the uninstaller that a killed reinstall had just written: started from the programs list, it first undoes that run, itself included, then removes the installation it put back.
 #include "uninstall_fixture.h"
 
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -25,7 +26,7 @@ protected:
     void TearDown() override
     {
         UninstallTest::TearDown();
-        for (const std::string& name : MovedAside()) DeleteFileA(name.c_str());
+        for (const std::string& name : movedAside) DeleteFileA(name.c_str());
         if (hadUninstaller)
             WriteFileBytes(uninstaller, savedUninstaller);
         else
@@ -34,14 +35,17 @@ protected:
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, kRecordKey);
     }
 
-    // The files beside the uninstaller under a name "Purgax.exe.<number>~".
-    std::vector<std::string> MovedAside()
+    // The files beside the uninstaller under a name "Purgax.exe.<number>~" but those in earlier.
+    std::vector<std::string> MovedAside(const std::vector<std::string>& earlier = {})
     {
         std::vector<std::string> names;
-        for (const ListedFile& file : ListFolder(WindowsFolder()))
+        for (const ListedFile& file : ListFolder(WindowsFolder())) {
+            std::string name = WindowsFolder() + "\\" + file.name;
             if (lstrcmpiA(file.name.substr(0, 11).c_str(), "Purgax.exe.") == 0 &&
-                file.name.back() == '~')
-                names.push_back(WindowsFolder() + "\\" + file.name);
+                file.name.back() == '~' &&
+                std::find(earlier.begin(), earlier.end(), name) == earlier.end())
+                names.push_back(name);
+        }
         return names;
     }
 
@@ -61,6 +65,7 @@ protected:
     }
 
     StoredValue savedPending;
+    std::vector<std::string> movedAside;
     bool hadUninstaller = false;
     std::string savedUninstaller;
 };
@@ -87,6 +92,7 @@ TEST_F(UninstallKilledRunTest, TheNewUninstallerPutsBackTheOlderOneAndItsInstall
     ASSERT_TRUE(WaitForCopyLabel("DATA.BIN : Data"));
     CloseProgram(&program);
     ASSERT_TRUE(built == ReadWholeFile(uninstaller)) << "the run did not write the uninstaller";
+    const std::vector<std::string> setAside = MovedAside();
 
     // Before its first question everything is back, but for the new uninstaller that runs.
     ASSERT_NO_FATAL_FAILURE(StartUninstaller(UninstallString()));
@@ -94,7 +100,7 @@ TEST_F(UninstallKilledRunTest, TheNewUninstallerPutsBackTheOlderOneAndItsInstall
     ASSERT_TRUE(confirm.window);
     EXPECT_EQ(kConfirm, confirm.text);
     EXPECT_EQ(older, InstalledBytes());
-    const std::vector<std::string> movedAside = MovedAside();
+    movedAside = MovedAside(setAside);
     ASSERT_EQ(1u, movedAside.size());
     EXPECT_TRUE(built == ReadWholeFile(movedAside[0])) << "not the new uninstaller";
     EXPECT_EQ(1, PendingRemovals(movedAside[0]));

@@ -1,11 +1,15 @@
 // Unit tests of the run record's undoing of a killed run, on real files and the real registry.
 #include <gtest/gtest.h>
 
+// Windows calls only: the native build compiles nothing of this file.
+#ifdef _WIN32
+
 #include <windows.h>
 
 #include <string>
 
 #include "base/run_log.h"
+#include "base/safe_paths.h"
 #include "copy/run_record.h"
 #include "files.h"
 #include "registry.h"
@@ -87,4 +91,33 @@ TEST(UndoKilledRun, ANewFileInUseIsMovedAsideForTheRestartAndTheOlderOneGoesBack
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, kRecordKey);
 }
 
+// Kept, a run whose new copy waits beside an older file that another program holds logs that
+// file, whose replacement waits for the next restart.
+TEST(EndRunRecord, AKeptRunLogsEachFileInUseThatWaitsForTheRestart)
+{
+    TempFolder folder;
+    const std::string path = folder.path + "\\HELD.TXT";
+    ASSERT_EQ(0, WriteFileBytes(path, "the older HELD.TXT"));
+    HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    const StoredValue savedPending =
+        ReadStoredValue(HKEY_LOCAL_MACHINE, kSessionManager, kPendingValue);
+    int replaced = 0;
+    HANDLE file = CreateRecordedFile(path.c_str(), kNoCheck, &replaced);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    CloseHandle(file);
+    EXPECT_EQ(2, replaced);
+    runLog.length = 0;
+
+    EXPECT_NE(0, EndRunRecord(0));
+    EXPECT_EQ("In use until the restart: " + path + "\r\n",
+              std::string(runLog.buffer, runLog.length));
+
+    runLog.length = 0;
+    CloseHandle(held);
+    RestoreStoredValue(HKEY_LOCAL_MACHINE, kSessionManager, kPendingValue, savedPending);
+}
+
 }  // namespace
+
+#endif  // _WIN32
