@@ -5,7 +5,6 @@
 #include <sddl.h>
 
 #include "base/capacities.h"
-#include "base/setup_state.h"
 #include "text/bounded_text.h"
 
 // Owner administrators; administrators and the system full control, users read and execute
@@ -117,14 +116,16 @@ HANDLE OpenFileForWriting(const char* path, DWORD access, int check, int* create
     return file;
 }
 
-// The descriptor of kProtectedFolder, made once and kept for the rest of the process; 0 when it
-// cannot be made.
+// The descriptor of kProtectedFolder, made once and kept for the rest of the process.
+static PSECURITY_DESCRIPTOR folderDescriptor;
+
+// folderDescriptor, made on the first call; 0 when it cannot be made.
 static PSECURITY_DESCRIPTOR ProtectedDescriptor(void)
 {
-    if (setupState.folderDescriptor == 0)
+    if (folderDescriptor == 0)
         ConvertStringSecurityDescriptorToSecurityDescriptorA(kProtectedFolder, SDDL_REVISION_1,
-                                                             &setupState.folderDescriptor, 0);
-    return setupState.folderDescriptor;
+                                                             &folderDescriptor, 0);
+    return folderDescriptor;
 }
 
 int ProtectOpenedObject(HANDLE handle)

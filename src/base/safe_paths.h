@@ -29,8 +29,9 @@ HANDLE OpenFileForWriting(const char* path, DWORD access, int check, int* create
 HANDLE CreateCheckedFile(const char* path, DWORD access, int check);
 
 // Gives the object of the open handle (opened with WRITE_DAC and WRITE_OWNER) the owner and
-// the protected access list (made once, kept in folderDescriptor) of the installation's folders: administrators and the system full
-// control, users read and execute, nothing inherited. Returns 0, or -1.
+// the protected access list (made once for the process) of the installation's folders:
+// administrators and the system full control, users read and execute, nothing inherited.
+// Returns 0, or -1.
 int ProtectOpenedObject(HANDLE handle);
 
 // Creates the folder path with that access list. Returns the CreateDirectoryA result.

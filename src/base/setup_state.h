@@ -94,7 +94,6 @@ struct SetupState {
     HANDLE destFile;
     int destCreated;            // the destination in hand was created by this copy: 1 where
                                 // nothing was, 2 in place of an older file set aside
-    PSECURITY_DESCRIPTOR folderDescriptor;   // the access list of the installation's folders
     int editorInHand;           // the destination in hand is <targetDir>\Quillor.exe
     int editorWritten;          // this run wrote <targetDir>\Quillor.exe whole
     // The destination folders last made and checked (a ring, nextEntered its next slot).

@@ -4,6 +4,7 @@
 #include "base/capacities.h"
 #include "base/format_text.h"
 #include "base/heap_blocks.h"
+#include "base/run_log.h"
 #include "base/safe_paths.h"
 #include "text/bounded_text.h"
 
@@ -119,8 +120,35 @@ static HANDLE OpenRecorded(const char* path, const RunChange* change, DWORD acce
     return file;
 }
 
+// Leaves the move of from to `to` (0: its deletion) to the next restart, and logs the file in
+// use that waits for it. Returns nonzero when the move is registered.
+static int LeaveToRestart(const char* from, const char* to, DWORD flags)
+{
+    int left = MoveFileExA(from, to, MOVEFILE_DELAY_UNTIL_REBOOT | flags);
+    if (left)
+        LogLine("In use until the restart: %s", to != 0 ? to : from);
+    return left;
+}
+
+// Renames path, a program that runs (it cannot be deleted, but it can be renamed), to a free
+// name "<path>.<number>~" in its folder and leaves that to be deleted at the next restart.
+// Nothing at a name tried is replaced. Returns nonzero when done.
+static int MoveAside(const char* path)
+{
+    // A path read back from the record may be as long as the value holds.
+    char aside[kSavedCapacity];
+    for (DWORD number = 1; number < 10; number++) {
+        FormatText(aside, "%s.%lu~", path, number);
+        if (MoveFileExA(path, aside, 0))
+            return LeaveToRestart(aside, 0, 0);
+    }
+    return 0;
+}
+
 // Removes path (a file, or a folder only when empty) when it is still the one of change,
-// through the handle that checked it where the system can. Returns -1 when it is and stays.
+// through the handle that checked it. A file that the run created and that may not be deleted
+// (a program that runs) is moved aside, to be deleted at the next restart, while that check
+// still holds it open. Returns -1 when it is and stays.
 static int RemoveRecorded(const char* path, const RunChange* change)
 {
     HANDLE file = OpenRecorded(path, change, DELETE);
@@ -128,9 +156,10 @@ static int RemoveRecorded(const char* path, const RunChange* change)
         return 0;
     BOOL dispose = TRUE;
     BOOL removed =
-        SetFileInformationByHandle(file, FileDispositionInfo, &dispose, sizeof dispose);
+        SetFileInformationByHandle(file, FileDispositionInfo, &dispose, sizeof dispose) ||
+        (path == change->path && GetLastError() == ERROR_ACCESS_DENIED && MoveAside(path));
     CloseHandle(file);
-    return removed || DeleteFileA(path) ? 0 : -1;
+    return removed ? 0 : -1;
 }
 
 // Undoes the newest change and forgets it.
@@ -138,6 +167,7 @@ static void UndoNewestChange(void)
 {
     const RunChange* change = newestChange;
     if (change->aside == 0) {
+        // A new program that runs is moved aside, so that an older file can go back.
         RemoveRecorded(change->path, change);
     } else if (!change->held) {
         // The set-aside file goes back over the new one, when it is still the one recorded.
@@ -156,18 +186,17 @@ static int KeepNewestChange(void)
     const RunChange* change = newestChange;
     int restart = 0;
     if (change->held)
-        restart = MoveFileExA(change->aside, change->path,
-                              MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING);
+        restart = LeaveToRestart(change->aside, change->path, MOVEFILE_REPLACE_EXISTING);
     else if (change->aside != 0 && RemoveRecorded(change->aside, change) != 0)
-        restart = MoveFileExA(change->aside, 0, MOVEFILE_DELAY_UNTIL_REBOOT);
+        restart = LeaveToRestart(change->aside, 0, 0);
     DropNewestChange();
     return restart;
 }
 
-// Sets the older file at path aside, as CreateRecordedFile tells; openPath receives the path
-// to create the new file at. With `check`, only a plain file with one name, known by this path,
-// is set aside. Returns *replaced's value, or -1 when the file stays.
-static int SetAsideOldFile(const char* path, char* openPath, int check)
+// Sets the older file at path aside, as CreateRecordedFile tells; *openPath becomes the path
+// to create the new file at when that is not path. With `check`, only a plain file with one
+// name, known by this path, is set aside. Returns *replaced's value, or -1 when the file stays.
+static int SetAsideOldFile(const char* path, const char** openPath, int check)
 {
     HANDLE file = CreateFileA(path, FILE_READ_ATTRIBUTES, kShareAll, 0, OPEN_EXISTING,
                               kOpenItself, 0);
@@ -198,7 +227,7 @@ static int SetAsideOldFile(const char* path, char* openPath, int check)
     if (GetLastError() == ERROR_SHARING_VIOLATION) {
         change->held = 1;
         SaveChange(change);
-        CopyBounded(openPath, kPathCapacity, aside, TextLength(aside));
+        *openPath = change->aside;
         return 2;
     }
     DropNewestChange();
@@ -208,17 +237,17 @@ static int SetAsideOldFile(const char* path, char* openPath, int check)
 HANDLE CreateRecordedFile(const char* path, int check, int* replaced)
 {
     fileMark = newestChange;
-    char openPath[kPathCapacity];
-    CopyBounded(openPath, kPathCapacity, path, TextLength(path));
+    const char* openPath = path;
     // Tried as new first: an older file is the rarer case, and under Wine each name that is
     // not there costs a scan of its folder.
     HANDLE file = CreateCheckedFile(path, 0, check);
     *replaced = 0;
     if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS &&
-        (*replaced = SetAsideOldFile(path, openPath, check)) > 0)
+        (*replaced = SetAsideOldFile(path, &openPath, check)) > 0)
         file = CreateCheckedFile(openPath, 0, check);
-    // The new file is recorded even in an older one's place: it is removed before that comes
-    // back, and a later step knows it as this run's whatever name it is given.
+    // The new file is recorded in place of an older one too: undone, it goes first (a program
+    // that runs from it is moved aside), and the older one is put back at a free name; and a
+    // later step knows it as this run's whatever name it is given.
     if (file == INVALID_HANDLE_VALUE)
         UndoFileInHand();
     else
@@ -284,8 +313,7 @@ void UndoKilledRun(void)
         FormValueName(name, change->number);
         if (RegQueryValueExA(recordKey, name, 0, 0, reinterpret_cast<BYTE*>(&change->held),
                              &size) != ERROR_SUCCESS) {
-            newestChange = change->older;
-            FreeBlock(change);
+            DropNewestChange();
             break;
         }
         // The zeroed tail ends both texts; an aside follows the path when the value goes on.
@@ -294,13 +322,14 @@ void UndoKilledRun(void)
             change->aside = after;
     }
     EndRunRecord(1);
+    LogLine("A killed run's record was found and undone");
 }
 
 int SetAsideRecorded(const char* path, int check)
 {
-    char openPath[kPathCapacity];
+    const char* openPath = path;
     fileMark = newestChange;
-    int aside = SetAsideOldFile(path, openPath, check);
+    int aside = SetAsideOldFile(path, &openPath, check);
     // A file that this run created, named another way (a short name, a "." step), is the new
     // installation's own and stays; so does one held so that not even a rename is allowed.
     for (const RunChange* change = fileMark; aside == 1 && change != 0; change = change->older) {

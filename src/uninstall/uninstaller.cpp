@@ -5,6 +5,7 @@
 #include "base/folder_text.h"
 #include "base/run_log.h"
 #include "base/run_mutex.h"
+#include "copy/run_record.h"
 #include "text/bounded_text.h"
 #include "uninstall/file_removal.h"
 #include "uninstall/held_folders.h"
@@ -164,6 +165,9 @@ static int Uninstall(const char* arguments)
         ShowUninstallMessage(IDS_ANOTHER_RUN, "", MB_ICONERROR);
         return kExitAnotherRun;
     }
+    // A setup run that was killed (maybe one that had just written this very program) is
+    // undone before anything is read or asked: the installation is then the one it replaced.
+    UndoKilledRun();
     if (AcceptTarget(arguments) != 0 || FindUninstallEntry() != 0)
         return kNothingDoneStatus;
     NameCaption();
