@@ -88,7 +88,7 @@ void ReleaseSharedFile(char* name)
         count--;
         WriteKeyPathValue(HKEY_LOCAL_MACHINE, kSharedFilesKey, path, REG_DWORD, &count,
                           sizeof count);
-    } else if (SetAsideRecorded(path, kNoCheck) == 1) {
+    } else if (SetAsideRecorded(path, kNoCheck, 0) == 1) {
         LogLine("Removed %s", path);
         DeleteKeyPathValue(HKEY_LOCAL_MACHINE, kSharedFilesKey, path);
     }

@@ -37,7 +37,7 @@ void ReadPreviousScript(void)
     if (HashText(text, TextLength(text), found) == 0 &&
         CompareCounted(found, recorded, kHashTextCapacity) == 0) {
         s.previousScript = text;
-        LogLine("Replaced installation's script: %s", path);
+        LogLine("Earlier script: %s", path);
     } else {
         GlobalUnlock(memory);
         GlobalFree(memory);
@@ -85,10 +85,9 @@ int InstalledBefore(int toWindows, const char* name)
     return NamesDestination(setupState.previousScript, toWindows, name);
 }
 
-// Each destination of the previous script that this script does not name: set aside in the
-// record (emptiedFolders 0), or, once the record is kept, its folders removed when empty.
-// Like the uninstaller, nothing of the target's is taken outside its tree.
-static void DropFiles(int emptiedFolders)
+// Sets aside in the record each destination of the previous script that this script does not
+// name. Like the uninstaller, nothing of the target's is taken outside its tree.
+static void DropFiles(void)
 {
     SetupState& s = setupState;
     char name[kTextCapacity];
@@ -98,25 +97,14 @@ static void DropFiles(int emptiedFolders)
         if (NamesDestination(s.scriptText, toWindows, name) || LeavesTarget(name))
             continue;
         if (toWindows) {
-            if (!emptiedFolders)
-                ReleaseSharedFile(name);
+            ReleaseSharedFile(name);
             continue;
         }
-        if (!emptiedFolders) {
-            int aside = JoinPath(s.destPath, kPathCapacity, s.targetDir, name) >= 0
-                            ? SetAsideRecorded(s.destPath, kWholePath)
-                            : 0;
-            if (aside != 0)
-                LogLine(aside == 1 ? "Removed %s" : "Kept %s (in use, or not a plain file)",
-                        s.destPath);
-            continue;
-        }
-        // A folder is only ever removed empty, and a link in a folder's place as itself.
-        for (char* cut = FindLastChar(name, '\\'); cut != 0; cut = FindLastChar(name, '\\')) {
-            *cut = '\0';
-            if (JoinPath(s.destPath, kPathCapacity, s.targetDir, name) >= 0)
-                RemoveDirectoryA(s.destPath);
-        }
+        int aside = JoinPath(s.destPath, kPathCapacity, s.targetDir, name) >= 0
+                        ? SetAsideRecorded(s.destPath, kWholePath, TextLength(s.targetDir))
+                        : 0;
+        if (aside != 0)
+            LogLine(aside == 1 ? "Removed %s" : "Not removed: %s", s.destPath);
     }
 }
 
@@ -125,12 +113,8 @@ int FinishRunRecord(int undo)
     SetupState& s = setupState;
     // The same script again drops nothing: its walk, one pass over the new script per entry,
     // is spared.
-    int drop = !undo && s.previousScript != 0 &&
-               CompareCounted(s.previousScript, s.scriptText, TextLength(s.scriptText) + 1) != 0;
-    if (drop)
-        DropFiles(0);
-    int restart = EndRunRecord(undo);
-    if (drop)
-        DropFiles(1);
-    return restart;
+    if (!undo && s.previousScript != 0 &&
+        CompareCounted(s.previousScript, s.scriptText, TextLength(s.scriptText) + 1) != 0)
+        DropFiles();
+    return EndRunRecord(undo);
 }

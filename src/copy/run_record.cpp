@@ -15,6 +15,8 @@ struct RunChange {
     RunChange* older;
     char* aside;
     DWORD number;               // 1 for the oldest change, one more for each newer one
+    int keptLength;             // a file set aside for good: its folders below this length go
+                                // with it when they are left empty
     // Kept in the registry from here on: the rest, then path and aside, each ended by a zero.
     DWORD held;
     DWORD volume;
@@ -180,6 +182,23 @@ static void UndoNewestChange(void)
     DropNewestChange();
 }
 
+// Removes the folders of path below its first keptLength characters, deepest first, as long as
+// each is empty; each by its handle, checked against links (path is cut on the way).
+static void RemoveEmptiedFolders(char* path, int keptLength)
+{
+    for (char* cut = FindLastChar(path, '\\'); cut > path + keptLength; cut = FindLastChar(path, '\\')) {
+        *cut = '\0';
+        HANDLE folder = CreateFileA(path, DELETE | FILE_READ_ATTRIBUTES, kShareAll, 0,
+                                    OPEN_EXISTING, kOpenItself, 0);
+        if (folder == INVALID_HANDLE_VALUE)
+            return;
+        int removed = CheckOpenedPath(folder, path, 0, kWholePath) == 0 && DeleteOpenedFile(folder) == 0;
+        CloseHandle(folder);
+        if (!removed)
+            return;
+    }
+}
+
 // Keeps the newest change and forgets it. Returns nonzero when it waits for a restart.
 static int KeepNewestChange(void)
 {
@@ -189,6 +208,8 @@ static int KeepNewestChange(void)
         restart = LeaveToRestart(change->aside, change->path, MOVEFILE_REPLACE_EXISTING);
     else if (change->aside != 0 && RemoveRecorded(change->aside, change) != 0)
         restart = LeaveToRestart(change->aside, 0, 0);
+    else if (change->keptLength != 0)
+        RemoveEmptiedFolders(newestChange->path, change->keptLength);
     DropNewestChange();
     return restart;
 }
@@ -325,7 +346,7 @@ void UndoKilledRun(void)
     LogLine("A killed run's record was found and undone");
 }
 
-int SetAsideRecorded(const char* path, int check)
+int SetAsideRecorded(const char* path, int check, int keptLength)
 {
     const char* openPath = path;
     fileMark = newestChange;
@@ -340,5 +361,7 @@ int SetAsideRecorded(const char* path, int check)
     }
     if (aside != 1)
         UndoFileInHand();
+    else
+        newestChange->keptLength = keptLength;
     return aside;
 }

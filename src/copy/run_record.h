@@ -19,9 +19,10 @@ HANDLE CreateRecordedFile(const char* path, int check, int* replaced);
 void NoteCreated(const char* path, HANDLE handle);
 
 // Sets the file at path aside as CreateRecordedFile sets an older file aside, without a new file
-// in its place: undone, it comes back; kept, it is deleted. A file this run created stays.
+// in its place: undone, it comes back; kept, it is deleted, and so are its folders below the
+// first keptLength characters of path that are left empty. A file this run created stays.
 // Returns 1 when it was set aside, 0 when there was nothing to set aside, or -1 or 2 when it stays.
-int SetAsideRecorded(const char* path, int check);
+int SetAsideRecorded(const char* path, int check, int keptLength);
 
 // Undoes what was recorded for the file in hand since its CreateRecordedFile: after its copy
 // failed or was cut short, its new file is removed and an older file put back.

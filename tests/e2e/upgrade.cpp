@@ -84,6 +84,21 @@ TEST_F(UpgradeTest, AFileNamedAnotherWayAndAPersonsFileStay)
     EXPECT_FALSE(PathExists(medium.target + "\\OLD\\SUB"));
 }
 
+TEST_F(UpgradeTest, AFolderSwappedForALinkLeavesWhatItLeadsToAlone)
+{
+    ASSERT_NO_FATAL_FAILURE(LayOutFirstVersion());
+    ASSERT_NO_FATAL_FAILURE(Install(IDNO));
+    // The dropped file's folder leads elsewhere now: to a decoy with a file of that name.
+    const std::string decoy = medium.root + "\\decoy";
+    ASSERT_EQ(0, MakeDirectories(decoy + "\\SUB"));
+    ASSERT_EQ(0, WriteFileBytes(decoy + "\\SUB\\OLD.TXT", "not the installation's"));
+    ASSERT_EQ(0, RemoveTree(medium.target + "\\OLD"));
+    ASSERT_EQ(0, Link(medium.target + "\\OLD", decoy));
+    ASSERT_NO_FATAL_FAILURE(InstallSecondVersion("Guide=DOCS\\GUIDE.TXT;GUIDE.TXT\r\n"));
+
+    ExpectContent(decoy + "\\SUB\\OLD.TXT", "not the installation's");
+}
+
 TEST_F(UpgradeTest, ACancelledUpgradeLeavesTheEarlierInstallationWholeForTheUninstaller)
 {
     ASSERT_NO_FATAL_FAILURE(LayOutFirstVersion());
