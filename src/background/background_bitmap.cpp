@@ -118,12 +118,11 @@ done:
     ReleaseBlock(pixelMemory);
     ReleaseBlock(headerMemory);
     if (failure != 0) {
-        if (failure == IDS_CANNOT_ALLOCATE || failure == IDS_CANNOT_LOCK)
-            ShowFormattedMessage(instance, caption, owner, failure, kRoutineName, MB_ICONERROR);
-        else if (failure == IDS_CANNOT_MAKE_BITMAP)
-            ShowFormattedMessage(instance, caption, owner, failure, path, MB_ICONINFORMATION);
-        else
-            ShowFormattedMessage(instance, caption, owner, failure, path, MB_ICONERROR);
+        // The memory messages name the routine, the others the file.
+        const char* named =
+            failure == IDS_CANNOT_ALLOCATE || failure == IDS_CANNOT_LOCK ? kRoutineName : path;
+        ShowFormattedMessage(instance, caption, owner, failure, named,
+                             failure == IDS_CANNOT_MAKE_BITMAP ? MB_ICONINFORMATION : MB_ICONERROR);
     }
     if (file != INVALID_HANDLE_VALUE)
         CloseHandle(file);
@@ -175,8 +174,12 @@ void PaintBackground(HWND window)
         BITMAP picture;
         if (GetObjectA(setupState.backgroundBitmap, sizeof picture, &picture) == sizeof picture &&
             picture.bmWidth > 0 && picture.bmHeight > 0) {
-            for (long long x = 0; x < setupState.clientWidth; x += picture.bmWidth) {
-                for (long long y = 0; y < setupState.clientHeight; y += picture.bmHeight) {
+            // The client size is below 65536 and the steps below 2^31: no sum wraps.
+            unsigned width = static_cast<unsigned>(picture.bmWidth);
+            unsigned height = static_cast<unsigned>(picture.bmHeight);
+            for (unsigned x = 0; x < static_cast<unsigned>(setupState.clientWidth); x += width) {
+                for (unsigned y = 0; y < static_cast<unsigned>(setupState.clientHeight);
+                     y += height) {
                     BitBlt(dc, static_cast<int>(x), static_cast<int>(y), picture.bmWidth,
                            picture.bmHeight, memoryDc, 0, 0, SRCCOPY);
                 }
