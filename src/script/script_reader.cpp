@@ -3,6 +3,7 @@
 
 #include "base/file_size.h"
 #include "base/message_boxes.h"
+#include "base/setup_state.h"
 #include "resources/resource_ids.h"
 
 // The routine named in the memory messages.
@@ -73,4 +74,10 @@ int FindSection(HINSTANCE instance, const char* caption, HWND owner, const char*
     if (report)
         ShowFormattedMessage(instance, caption, owner, IDS_NO_SECTION, name, MB_ICONINFORMATION);
     return -1;
+}
+
+int FindScriptSection(HWND owner, const char* name, int report)
+{
+    return FindSection(setupState.instance, setupState.className, owner, name, report,
+                       setupState.scriptText, &setupState.cursor);
 }

@@ -111,8 +111,7 @@ int FormScriptPath(void)
 int ReadInstallSettings(void)
 {
     SetupState& s = setupState;
-    if (FindSection(s.instance, s.className, NULL, s.installSection, 1, s.scriptText,
-                    &s.cursor) != 0)
+    if (FindScriptSection(NULL, s.installSection, 1) != 0)
         return -1;
     // A target from the command line stands in place of the script's Directory.
     char scriptDirectory[kTextCapacity];
@@ -167,8 +166,7 @@ void AddSourceSize(void)
 int SumSourceSizes(void)
 {
     SetupState& s = setupState;
-    if (FindSection(s.instance, s.className, NULL, s.filesSection, 1, s.scriptText,
-                    &s.cursor) != 0)
+    if (FindScriptSection(NULL, s.filesSection, 1) != 0)
         return -1;
     s.errorCount = 0;
     s.totalBytes = 0;

@@ -136,9 +136,7 @@ static void RegisterUninstaller(char* command)
 // Returns -1 when the section is missing.
 static int ReadSuffixList(void)
 {
-    if (FindSection(setupState.instance, setupState.className, setupState.mainWindow,
-                    setupState.registrationSection, 0, setupState.scriptText,
-                    &setupState.cursor) != 0)
+    if (FindScriptSection(setupState.mainWindow, setupState.registrationSection, 0) != 0)
         return -1;
     static const NamedKey suffixes = {setupState.suffixesKey, setupState.suffixList, kTextCapacity};
     ReadNamedKeys(setupState.scriptText, &setupState.cursor, &suffixes, 1);

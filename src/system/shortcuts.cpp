@@ -181,8 +181,7 @@ static void CreateEntryShortcuts(void)
 int CreateGroupShortcuts(void)
 {
     HWND mainWindow = setupState.mainWindow;
-    if (FindSection(setupState.instance, setupState.className, mainWindow,
-                    setupState.groupSection, 0, setupState.scriptText, &setupState.cursor) != 0)
+    if (FindScriptSection(mainWindow, setupState.groupSection, 0) != 0)
         return 0;
 
     SetCapture(mainWindow);
@@ -215,8 +214,7 @@ int CreateGroupShortcuts(void)
         return 0;
     }
 
-    FindSection(setupState.instance, setupState.className, mainWindow, setupState.groupSection,
-                1, setupState.scriptText, &setupState.cursor);
+    FindScriptSection(mainWindow, setupState.groupSection, 1);
     CreateEntryShortcuts();
     CloseHandle(group);
 
