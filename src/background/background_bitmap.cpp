@@ -4,6 +4,7 @@
 #include "background/bitmap_header.h"
 #include "base/file_size.h"
 #include "base/message_boxes.h"
+#include "base/setup_messages.h"
 #include "base/setup_state.h"
 #include "resources/resource_ids.h"
 #include "text/bounded_text.h"
@@ -147,8 +148,7 @@ void LoadBackground(HWND window)
     CopyBounded(setupState.bitmapPath, kTextCapacity, path, pathLength);
     if (pathLength < split.dirLength + bitmapLength) {
         // A cut path could name another file: report it as not found.
-        ShowFormattedMessage(setupState.instance, setupState.className, window, IDS_CANNOT_OPEN,
-                             path, MB_ICONERROR);
+        ShowSetupMessage(setupState.className, window, IDS_CANNOT_OPEN, path, MB_ICONERROR);
         return;
     }
 

@@ -6,6 +6,7 @@
 #include "base/key_paths.h"
 #include "base/message_boxes.h"
 #include "base/refused_folders.h"
+#include "base/setup_messages.h"
 #include "base/setup_state.h"
 #include "base/uninstall_entries.h"
 #include "dialogs/target_path.h"
@@ -24,8 +25,8 @@ INT_PTR RunDirectoryDialog(void)
         UINT refusal = TakeTargetDirectory(setupState.targetDir);
         if (refusal == 0)
             return IDC_DIRECTORY_INSTALL;
-        ShowFormattedMessage(setupState.instance, setupState.caption, NULL, refusal,
-                             setupState.targetDir, MB_OK | MB_ICONERROR);
+        ShowSetupMessage(setupState.caption, NULL, refusal,
+                         setupState.targetDir, MB_OK | MB_ICONERROR);
         return kDirectoryRefused;
     }
     return DialogBoxParamA(setupState.instance, "Directory", setupState.mainWindow,
@@ -102,8 +103,7 @@ static INT_PTR OnInstall(HWND dialog)
                        kPathCapacity);
     UINT refusal = TakeTargetDirectory(setupState.workBuffer);
     if (refusal != 0) {
-        ShowFormattedMessage(setupState.instance, setupState.caption, dialog, refusal, edited,
-                             MB_OK | MB_ICONERROR);
+        ShowSetupMessage(setupState.caption, dialog, refusal, edited, MB_OK | MB_ICONERROR);
         return TRUE;
     }
     EndDialog(dialog, IDC_DIRECTORY_INSTALL);

@@ -9,6 +9,7 @@
 #include "base/private_messages.h"
 #include "base/run_mutex.h"
 #include "base/run_log.h"
+#include "base/setup_messages.h"
 #include "base/setup_state.h"
 #include "copy/run_record.h"
 #include "resources/resource_ids.h"
@@ -98,8 +99,7 @@ int FormScriptPath(void)
     }
     if (!fits) {
         // A cut path would name another file.
-        ShowFormattedMessage(s.instance, s.className, NULL, IDS_CANNOT_OPEN, s.modulePath,
-                             MB_ICONERROR);
+        ShowSetupMessage(s.className, NULL, IDS_CANNOT_OPEN, s.modulePath, MB_ICONERROR);
         return -1;
     }
     return 0;
@@ -125,8 +125,8 @@ int ReadInstallSettings(void)
     };
     ReadNamedKeys(s.scriptText, &s.cursor, settings, ARRAYSIZE(settings));
     if (s.applicationName[0] == '\0') {
-        ShowFormattedMessage(s.instance, s.className, NULL, IDS_NO_APPLICATION, s.installSection,
-                             MB_ICONINFORMATION);
+        ShowSetupMessage(s.className, NULL, IDS_NO_APPLICATION, s.installSection,
+                         MB_ICONINFORMATION);
         return -1;
     }
     return 0;
@@ -150,8 +150,7 @@ void AddSourceSize(void)
         file = CreateFileA(s.modulePath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
                            FILE_FLAG_SEQUENTIAL_SCAN, NULL);
     if (file == INVALID_HANDLE_VALUE) {
-        ShowFormattedMessage(s.instance, s.className, NULL, IDS_CANNOT_OPEN, s.modulePath,
-                             MB_ICONINFORMATION);
+        ShowSetupMessage(s.className, NULL, IDS_CANNOT_OPEN, s.modulePath, MB_ICONINFORMATION);
         s.errorCount++;
         return;
     }

@@ -4,6 +4,7 @@
 #include "base/exit_statuses.h"
 #include "base/message_boxes.h"
 #include "base/run_log.h"
+#include "base/setup_messages.h"
 #include "base/setup_state.h"
 #include "resources/resource_ids.h"
 #include "setup/switch_parse.h"
@@ -20,8 +21,7 @@ static void ShowSwitchList(void)
 // Shows message id about what (no box in a quiet run) and gives the status of a refused run.
 static int RefuseCommandLine(UINT id, const char* what, int* status)
 {
-    ShowFormattedMessage(setupState.instance, setupState.className, NULL, id, what,
-                         MB_ICONERROR);
+    ShowSetupMessage(setupState.className, NULL, id, what, MB_ICONERROR);
     *status = kExitInvalidSwitch;
     return -1;
 }

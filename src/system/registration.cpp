@@ -7,6 +7,7 @@
 #include "base/key_paths.h"
 #include "base/message_boxes.h"
 #include "base/script_hash.h"
+#include "base/setup_messages.h"
 #include "base/setup_state.h"
 #include "base/system_libraries.h"
 #include "base/uninstall_entries.h"
@@ -56,8 +57,8 @@ static void BuildEditorCommand(char* command, ProgramQuoting quoting, const char
 static void ReportMissingEditor(char* path)
 {
     BuildEditorCommand(path, kQuoteNever, "");
-    ShowFormattedMessage(setupState.instance, setupState.className, setupState.mainWindow,
-                         IDS_NO_EDITOR, path, MB_ICONERROR);
+    ShowSetupMessage(setupState.className, setupState.mainWindow,
+                     IDS_NO_EDITOR, path, MB_ICONERROR);
     setupState.errorCount++;
 }
 

@@ -7,6 +7,7 @@
 #include "base/message_boxes.h"
 #include "base/run_log.h"
 #include "base/safe_paths.h"
+#include "base/setup_messages.h"
 #include "base/setup_state.h"
 #include "base/system_libraries.h"
 #include "resources/resource_ids.h"
@@ -209,8 +210,8 @@ int CreateGroupShortcuts(void)
     if (group == INVALID_HANDLE_VALUE) {
         setupState.errorCount++;
         ReleaseCapture();
-        ShowFormattedMessage(setupState.instance, setupState.applicationName, mainWindow,
-                             IDS_CANNOT_CREATE, setupState.groupFolder, MB_ICONERROR);
+        ShowSetupMessage(setupState.applicationName, mainWindow,
+                         IDS_CANNOT_CREATE, setupState.groupFolder, MB_ICONERROR);
         return 0;
     }
 
