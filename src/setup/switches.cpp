@@ -41,6 +41,9 @@ int ReadSwitches(const char* commandLine, int* status)
         SwitchKind kind = ReadSwitch(&cursor, value, kPathCapacity);
         if (kind == kSwitchEnd)
             break;
+        // Where the switch's value is kept, if anywhere.
+        char* field = 0;
+        int capacity = kTextCapacity;
         switch (kind) {
         case kSwitchPassive:
             if (mode < kRunPassive)
@@ -50,14 +53,16 @@ int ReadSwitches(const char* commandLine, int* status)
             mode = kRunWithoutWindow;
             break;
         case kSwitchDirectory:
-            CopyBounded(target, kPathCapacity, value, TextLength(value));
+            field = target;
+            capacity = kPathCapacity;
             break;
         case kSwitchLog:
-            CopyBounded(s.logPath, kPathCapacity, value, TextLength(value));
+            field = s.logPath;
+            capacity = kPathCapacity;
             break;
         case kSwitchRegister:
             s.registerAsked = 1;
-            CopyBounded(s.registerSuffixes, kTextCapacity, value, TextLength(value));
+            field = s.registerSuffixes;
             break;
         case kSwitchHelp:
             helpAsked = 1;
@@ -67,11 +72,13 @@ int ReadSwitches(const char* commandLine, int* status)
             break;
         case kSwitchUnknown:
             if (unknown[0] == '\0')
-                CopyBounded(unknown, kTextCapacity, value, TextLength(value));
+                field = unknown;
             break;
         default:   // /NORESTART: the program never restarts the machine
             break;
         }
+        if (field != 0)
+            CopyBounded(field, capacity, value, TextLength(value));
     }
     s.runMode = mode;
     runLog.quiet = mode != kRunWithWindows;
