@@ -15,9 +15,6 @@
 #include "system/group_fields.h"
 #include "text/bounded_text.h"
 
-static const char kShellFoldersPath[] =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-
 typedef HRESULT(WINAPI* CoInitializeCall)(LPVOID);
 typedef HRESULT(WINAPI* CoCreateInstanceCall)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*);
 typedef void(WINAPI* CoUninitializeCall)(void);
@@ -124,8 +121,9 @@ HRESULT CreateShellShortcut(const char* targetPath, const char* linkPath,
 // missing or empty: an empty folder would put the files beside the current directory.
 static int ReadShellFolder(const char* name, char* folder)
 {
-    if (ReadKeyPathValue(HKEY_CURRENT_USER, kShellFoldersPath, name, REG_SZ, folder,
-                         kTextCapacity) != 0)
+    char path[kPathCapacity];
+    JoinPath(path, kPathCapacity, kCurrentVersionKey, kShellFoldersSubkey);
+    if (ReadKeyPathValue(HKEY_CURRENT_USER, path, name, REG_SZ, folder, kTextCapacity) != 0)
         return -1;
     return folder[0] == '\0' ? -1 : 0;
 }
