@@ -166,20 +166,20 @@ void KeepClientSize(LPARAM size)
 
 void PaintBackground(HWND window)
 {
+    SetupState& s = StateInRegister();
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window, &paint);
     HDC memoryDc = CreateCompatibleDC(dc);
     if (memoryDc != 0) {
-        HGDIOBJ previous = SelectObject(memoryDc, setupState.backgroundBitmap);
+        HGDIOBJ previous = SelectObject(memoryDc, s.backgroundBitmap);
         BITMAP picture;
-        if (GetObjectA(setupState.backgroundBitmap, sizeof picture, &picture) == sizeof picture &&
+        if (GetObjectA(s.backgroundBitmap, sizeof picture, &picture) == sizeof picture &&
             picture.bmWidth > 0 && picture.bmHeight > 0) {
             // The client size is below 65536 and the steps below 2^31: no sum wraps.
             unsigned width = static_cast<unsigned>(picture.bmWidth);
             unsigned height = static_cast<unsigned>(picture.bmHeight);
-            for (unsigned x = 0; x < static_cast<unsigned>(setupState.clientWidth); x += width) {
-                for (unsigned y = 0; y < static_cast<unsigned>(setupState.clientHeight);
-                     y += height) {
+            for (unsigned x = 0; x < static_cast<unsigned>(s.clientWidth); x += width) {
+                for (unsigned y = 0; y < static_cast<unsigned>(s.clientHeight); y += height) {
                     BitBlt(dc, static_cast<int>(x), static_cast<int>(y), picture.bmWidth,
                            picture.bmHeight, memoryDc, 0, 0, SRCCOPY);
                 }

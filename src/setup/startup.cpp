@@ -40,7 +40,7 @@ struct StringField {
 
 void LoadNames(void)
 {
-    SetupState& s = setupState;
+    SetupState& s = StateInRegister();
     static const StringField names[] = {
         STRING_FIELD(IDS_CLASS_NAME, className, kNameCapacity),
         STRING_FIELD(IDS_DIRECTORY_PROMPT, directoryPrompt, kTextCapacity),
@@ -136,7 +136,7 @@ int ReadInstallSettings(void)
 // counts an error when the source cannot be opened.
 void AddSourceSize(void)
 {
-    SetupState& s = setupState;
+    SetupState& s = StateInRegister();
     FilesValue split = SplitFilesValue(s.valueStart, s.valueLength, s.entryValue, kTextCapacity);
     const char* source = split.source;
     int sourceLength = TextLength(source);
@@ -164,7 +164,7 @@ void AddSourceSize(void)
 // section is missing.
 int SumSourceSizes(void)
 {
-    SetupState& s = setupState;
+    SetupState& s = StateInRegister();
     if (FindScriptSection(NULL, s.filesSection, 1) != 0)
         return -1;
     s.errorCount = 0;
@@ -213,7 +213,7 @@ int RunMessageLoop(void)
 // Creates the brushes and the full-screen window, queues the first step and runs the loop.
 int RunMainWindow(void)
 {
-    SetupState& s = setupState;
+    SetupState& s = StateInRegister();
     // Until a report or Cancel says otherwise, the end of the window is an early end.
     s.exitStatus = kExitEarlyEnd;
     s.barBrush = CreateSolidBrush(kBarColor);
@@ -234,7 +234,7 @@ int RunMainWindow(void)
 
 void ReleaseStartup(void)
 {
-    SetupState& s = setupState;
+    SetupState& s = StateInRegister();
     if (s.barBrush != 0)
         DeleteObject(s.barBrush);
     if (s.grayBrush != 0)
@@ -254,7 +254,7 @@ void ReleaseStartup(void)
 // reach the file while it runs.
 void OpenLog(void)
 {
-    SetupState& s = setupState;
+    SetupState& s = StateInRegister();
     OpenRunLog(s.logPath, s.applicationName[0] != '\0' ? s.applicationName : "Setup");
 }
 
@@ -262,7 +262,7 @@ void OpenLog(void)
 
 int RunSetup(HINSTANCE instance, const char* commandLine)
 {
-    SetupState& s = setupState;
+    SetupState& s = StateInRegister();
     int status = kExitEarlyEnd;
     s.instance = instance;
     LoadNames();

@@ -184,22 +184,21 @@ static void QuoteCommand(char* command, const char* path)
 
 void RegisterApplication(void)
 {
+    SetupState& s = StateInRegister();
     char command[kCommandCapacity];
 
     // Only the editor that this run wrote is named: one that merely lies in the target may be
     // anybody's.
-    if (setupState.editorWritten) {
+    if (s.editorWritten) {
         BuildEditorCommand(command, kQuoteNever, "");
         WriteDefaultText(HKEY_LOCAL_MACHINE, kAppPathsKey, command);
     }
     RegisterUninstaller(command);
 
-    int answer = ShowStringMessage(setupState.instance, setupState.caption,
-                                   setupState.mainWindow, IDS_DEFAULT_EDITOR,
-                                   MB_YESNO | MB_ICONQUESTION,
-                                   setupState.registerAsked ? IDYES : IDNO);
+    int answer = ShowStringMessage(s.instance, s.caption, s.mainWindow, IDS_DEFAULT_EDITOR,
+                                   MB_YESNO | MB_ICONQUESTION, s.registerAsked ? IDYES : IDNO);
     if (answer == IDYES) {
-        if (setupState.editorWritten)
+        if (s.editorWritten)
             BecomeDefaultEditor(command);
         else
             ReportMissingEditor(command);
@@ -229,12 +228,12 @@ void ReadPreviousInstallation(void)
 
 int DeclineDowngrade(void)
 {
-    if (setupState.version[0] == '\0' || setupState.previousVersion[0] == '\0' ||
-        CompareVersions(setupState.version, setupState.previousVersion) >= 0)
+    SetupState& s = StateInRegister();
+    if (s.version[0] == '\0' || s.previousVersion[0] == '\0' ||
+        CompareVersions(s.version, s.previousVersion) >= 0)
         return 0;
     // Nobody to ask: No, unless the command line allowed the downgrade.
-    return ShowFormattedMessage(setupState.instance, setupState.caption, setupState.mainWindow,
-                                IDS_OLDER_VERSION, setupState.previousVersion,
-                                MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2,
-                                setupState.allowDowngrade ? IDYES : IDNO) != IDYES;
+    return ShowFormattedMessage(s.instance, s.caption, s.mainWindow, IDS_OLDER_VERSION,
+                                s.previousVersion, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2,
+                                s.allowDowngrade ? IDYES : IDNO) != IDYES;
 }
