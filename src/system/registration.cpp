@@ -56,10 +56,10 @@ static void BuildEditorCommand(char* command, ProgramQuoting quoting, const char
 // open one that someone else put there. Shows message IDS_NO_EDITOR with its path and counts an error.
 static void ReportMissingEditor(char* path)
 {
+    SetupState& s = StateInRegister();
     BuildEditorCommand(path, kQuoteNever, "");
-    ShowSetupMessage(setupState.className, setupState.mainWindow,
-                     IDS_NO_EDITOR, path, MB_ICONERROR);
-    setupState.errorCount++;
+    ShowSetupMessage(s.className, s.mainWindow, IDS_NO_EDITOR, path, MB_ICONERROR);
+    s.errorCount++;
 }
 
 // Writes a number of the programs list under the uninstall key.
@@ -147,9 +147,10 @@ static int ReadSuffixList(void)
 // Binds every suffix of suffixList to txtfile under "." + suffix.
 static void BindSuffixes(void)
 {
-    const char* cursor = setupState.suffixList;
-    while (NextSuffixKey(&cursor, setupState.workBuffer, kWorkCapacity) > 0)
-        WriteKeyPathValue(HKEY_CLASSES_ROOT, setupState.workBuffer, "", REG_SZ, kTextFileType,
+    SetupState& s = StateInRegister();
+    const char* cursor = s.suffixList;
+    while (NextSuffixKey(&cursor, s.workBuffer, kWorkCapacity) > 0)
+        WriteKeyPathValue(HKEY_CLASSES_ROOT, s.workBuffer, "", REG_SZ, kTextFileType,
                           sizeof kTextFileType - 1);
 }
 
