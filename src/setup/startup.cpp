@@ -64,17 +64,18 @@ void LoadNames(void)
 
 void RegisterMainClass(void)
 {
+    SetupState& s = StateInRegister();
     WNDCLASSA windowClass = {};
     windowClass.style = CS_VREDRAW | CS_HREDRAW;
     windowClass.lpfnWndProc = MainWindowProc;
     windowClass.cbClsExtra = 0;
     windowClass.cbWndExtra = 0;
-    windowClass.hInstance = setupState.instance;
-    windowClass.hIcon = LoadIconA(setupState.instance, setupState.className);
+    windowClass.hInstance = s.instance;
+    windowClass.hIcon = LoadIconA(s.instance, s.className);
     windowClass.hCursor = LoadCursorA(NULL, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
     windowClass.lpszMenuName = NULL;
-    windowClass.lpszClassName = setupState.className;
+    windowClass.lpszClassName = s.className;
     RegisterClassA(&windowClass);
 }
 
@@ -82,7 +83,7 @@ void RegisterMainClass(void)
 // dirLength and extPosition; 0, or -1 after message 2044 when the path does not fit.
 int FormScriptPath(void)
 {
-    SetupState& s = setupState;
+    SetupState& s = StateInRegister();
     DWORD length = GetModuleFileNameA(s.instance, s.modulePath, kPathCapacity);
     s.modulePath[kPathCapacity - 1] = '\0';
     int fits = length != 0 && length < static_cast<DWORD>(kPathCapacity);
@@ -110,7 +111,7 @@ int FormScriptPath(void)
 // entry need).
 int ReadInstallSettings(void)
 {
-    SetupState& s = setupState;
+    SetupState& s = StateInRegister();
     if (FindScriptSection(NULL, s.installSection, 1) != 0)
         return -1;
     // A target from the command line stands in place of the script's Directory.
@@ -184,17 +185,17 @@ int SumSourceSizes(void)
 // Serves the progress dialog first, then the thread's messages; the quit message's status.
 int RunMessageLoop(void)
 {
+    SetupState& s = StateInRegister();
     MSG message;
     for (;;) {
         // Everything waiting for the progress dialog goes first, so that its Cancel button
         // is served even while the copy steps keep the queue full.
-        while (setupState.progressDialog != 0 &&
-               PeekMessageA(&message, setupState.progressDialog, 0, 0, PM_REMOVE)) {
+        while (s.progressDialog != 0 && PeekMessageA(&message, s.progressDialog, 0, 0, PM_REMOVE)) {
             // The quit message passes the window filter too; handed to the dialog manager it
             // would be lost, and the program would never end while the dialog is still open.
             if (message.message == WM_QUIT)
                 return static_cast<int>(message.wParam);
-            IsDialogMessageA(setupState.progressDialog, &message);
+            IsDialogMessageA(s.progressDialog, &message);
         }
 
         BOOL result = GetMessageA(&message, NULL, 0, 0);
@@ -202,8 +203,7 @@ int RunMessageLoop(void)
             return static_cast<int>(message.wParam);
         if (result == -1)
             return kExitEarlyEnd;
-        if (setupState.progressDialog != 0 &&
-            IsDialogMessageA(setupState.progressDialog, &message))
+        if (s.progressDialog != 0 && IsDialogMessageA(s.progressDialog, &message))
             continue;
         TranslateMessage(&message);
         DispatchMessageA(&message);
