@@ -3,6 +3,7 @@
 
 #include "background/bitmap_header.h"
 #include "base/file_size.h"
+#include "base/locked_blocks.h"
 #include "base/message_boxes.h"
 #include "base/setup_messages.h"
 #include "base/setup_state.h"
@@ -20,32 +21,6 @@ int ReadExactly(HANDLE file, void* buffer, DWORD count)
     if (!ReadFile(file, buffer, count, &delivered, NULL) || delivered != count)
         return -1;
     return 0;
-}
-
-// Obtains a movable, zero-filled block of size bytes and locks it; the address, or 0 with the
-// id of the message to show in failure (the block is then already freed).
-unsigned char* ObtainLockedBlock(DWORD size, HGLOBAL* memory, UINT* failure)
-{
-    *memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
-    if (*memory == 0) {
-        *failure = IDS_CANNOT_ALLOCATE;
-        return 0;
-    }
-    unsigned char* address = static_cast<unsigned char*>(GlobalLock(*memory));
-    if (address == 0) {
-        GlobalFree(*memory);
-        *memory = 0;
-        *failure = IDS_CANNOT_LOCK;
-    }
-    return address;
-}
-
-void ReleaseBlock(HGLOBAL memory)
-{
-    if (memory != 0) {
-        GlobalUnlock(memory);
-        GlobalFree(memory);
-    }
 }
 
 }  // namespace
@@ -116,8 +91,8 @@ HBITMAP LoadBitmapFile(HINSTANCE instance, const char* caption, HWND owner, cons
         failure = IDS_CANNOT_MAKE_BITMAP;
 
 done:
-    ReleaseBlock(pixelMemory);
-    ReleaseBlock(headerMemory);
+    ReleaseLockedBlock(pixelMemory);
+    ReleaseLockedBlock(headerMemory);
     if (failure != 0) {
         // The memory messages name the routine, the others the file.
         const char* named =

@@ -2,6 +2,7 @@
 #include "script/script_reader.h"
 
 #include "base/file_size.h"
+#include "base/locked_blocks.h"
 #include "base/message_boxes.h"
 #include "base/setup_state.h"
 #include "resources/resource_ids.h"
@@ -31,12 +32,10 @@ int LoadScript(HINSTANCE instance, const char* caption, HWND owner, const char* 
         goto done;
     failure = IDS_CANNOT_ALLOCATE;
     size = GetOpenFileSize(file);
-    if (size >= 0 && size <= kScriptSizeLimit)
-        block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, static_cast<SIZE_T>(size) + 1);
-    if (block == 0)
+    if (size < 0 || size > kScriptSizeLimit)
         goto done;
-    failure = IDS_CANNOT_LOCK;
-    data = static_cast<char*>(GlobalLock(block));
+    data = reinterpret_cast<char*>(ObtainLockedBlock(static_cast<DWORD>(size) + 1, &block,
+                                                     &failure));
     if (data == 0)
         goto done;
     failure = IDS_CANNOT_READ;
@@ -56,11 +55,7 @@ done:
                                  ? kLoaderName
                                  : path,
                              MB_ICONERROR);
-        if (block != 0) {
-            if (data != 0)
-                GlobalUnlock(block);
-            GlobalFree(block);
-        }
+        ReleaseLockedBlock(block);
     }
     if (file != INVALID_HANDLE_VALUE)
         CloseHandle(file);

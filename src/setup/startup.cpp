@@ -5,6 +5,7 @@
 
 #include "base/exit_statuses.h"
 #include "base/file_size.h"
+#include "base/locked_blocks.h"
 #include "base/message_boxes.h"
 #include "base/private_messages.h"
 #include "base/run_mutex.h"
@@ -242,10 +243,7 @@ void ReleaseStartup(void)
     s.barBrush = 0;
     s.grayBrush = 0;
     UnregisterClassA(s.className, s.instance);
-    if (s.scriptMemory != 0) {
-        GlobalUnlock(s.scriptMemory);
-        GlobalFree(s.scriptMemory);
-    }
+    ReleaseLockedBlock(s.scriptMemory);
     s.scriptMemory = 0;
     s.scriptText = 0;
 }
