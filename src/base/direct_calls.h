@@ -18,7 +18,6 @@ DWORD WINAPI GetLastErrorDirect(void) __asm__("_GetLastError@0");
 BOOL WINAPI SetWindowTextADirect(HWND, LPCSTR) __asm__("_SetWindowTextA@8");
 LONG WINAPI RegCloseKeyDirect(HKEY) __asm__("_RegCloseKey@4");
 LONG WINAPI RegOpenKeyExADirect(HKEY, LPCSTR, DWORD, REGSAM, PHKEY) __asm__("_RegOpenKeyExA@20");
-HGLOBAL WINAPI GlobalFreeDirect(HGLOBAL) __asm__("_GlobalFree@4");
 }
 
 #define CloseHandle CloseHandleDirect
@@ -27,4 +26,3 @@ HGLOBAL WINAPI GlobalFreeDirect(HGLOBAL) __asm__("_GlobalFree@4");
 #define SetWindowTextA SetWindowTextADirect
 #define RegCloseKey RegCloseKeyDirect
 #define RegOpenKeyExA RegOpenKeyExADirect
-#define GlobalFree GlobalFreeDirect
