@@ -2,7 +2,9 @@
 #include "script/script_reader.h"
 
 #include "base/file_size.h"
+#include "base/locked_blocks.h"
 #include "base/message_boxes.h"
+#include "base/setup_state.h"
 #include "resources/resource_ids.h"
 
 // The routine named in the memory messages.
@@ -20,49 +22,44 @@ int LoadScript(HINSTANCE instance, const char* caption, HWND owner, const char* 
     char* data = 0;
     long long size = 0;
     DWORD bytesRead = 0;
-    int result = -1;
+    UINT failure = IDS_CANNOT_OPEN;
+
     *memory = 0;
     *text = 0;
-
     file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING,
                        FILE_FLAG_SEQUENTIAL_SCAN, 0);
-    if (file == INVALID_HANDLE_VALUE) {
-        ShowFormattedMessage(instance, caption, owner, IDS_CANNOT_OPEN, path, MB_ICONERROR);
+    if (file == INVALID_HANDLE_VALUE)
         goto done;
-    }
+    failure = IDS_CANNOT_ALLOCATE;
     size = GetOpenFileSize(file);
-    if (size >= 0 && size <= kScriptSizeLimit)
-        block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, static_cast<SIZE_T>(size) + 1);
-    if (block == 0) {
-        ShowFormattedMessage(instance, caption, owner, IDS_CANNOT_ALLOCATE, kLoaderName,
-                             MB_ICONERROR);
+    if (size < 0 || size > kScriptSizeLimit)
         goto done;
-    }
-    data = static_cast<char*>(GlobalLock(block));
-    if (data == 0) {
-        ShowFormattedMessage(instance, caption, owner, IDS_CANNOT_LOCK, kLoaderName,
-                             MB_ICONERROR);
+    data = reinterpret_cast<char*>(ObtainLockedBlock(static_cast<DWORD>(size) + 1, &block,
+                                                     &failure));
+    if (data == 0)
         goto done;
-    }
+    failure = IDS_CANNOT_READ;
     if (!ReadFile(file, data, static_cast<DWORD>(size), &bytesRead, 0)
-        || bytesRead != static_cast<DWORD>(size)) {
-        ShowFormattedMessage(instance, caption, owner, IDS_CANNOT_READ, path, MB_ICONERROR);
+        || bytesRead != static_cast<DWORD>(size))
         goto done;
-    }
     // The zero byte after the data, left by the zero-initialisation, terminates the text.
     *memory = block;
     *text = data;
-    result = 0;
+    failure = 0;
 
 done:
-    if (result != 0 && block != 0) {
-        if (data != 0)
-            GlobalUnlock(block);
-        GlobalFree(block);
+    if (failure != 0) {
+        // The memory messages name the routine, the others the file.
+        ShowFormattedMessage(instance, caption, owner, failure,
+                             failure == IDS_CANNOT_ALLOCATE || failure == IDS_CANNOT_LOCK
+                                 ? kLoaderName
+                                 : path,
+                             MB_ICONERROR);
+        ReleaseLockedBlock(block);
     }
     if (file != INVALID_HANDLE_VALUE)
         CloseHandle(file);
-    return result;
+    return failure != 0 ? -1 : 0;
 }
 
 int FindSection(HINSTANCE instance, const char* caption, HWND owner, const char* name,
@@ -73,4 +70,10 @@ int FindSection(HINSTANCE instance, const char* caption, HWND owner, const char*
     if (report)
         ShowFormattedMessage(instance, caption, owner, IDS_NO_SECTION, name, MB_ICONINFORMATION);
     return -1;
+}
+
+int FindScriptSection(HWND owner, const char* name, int report)
+{
+    return FindSection(setupState.instance, setupState.className, owner, name, report,
+                       setupState.scriptText, &setupState.cursor);
 }
