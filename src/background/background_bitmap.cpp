@@ -3,7 +3,9 @@
 
 #include "background/bitmap_header.h"
 #include "base/file_size.h"
+#include "base/locked_blocks.h"
 #include "base/message_boxes.h"
+#include "base/setup_messages.h"
 #include "base/setup_state.h"
 #include "resources/resource_ids.h"
 #include "text/bounded_text.h"
@@ -19,32 +21,6 @@ int ReadExactly(HANDLE file, void* buffer, DWORD count)
     if (!ReadFile(file, buffer, count, &delivered, NULL) || delivered != count)
         return -1;
     return 0;
-}
-
-// Obtains a movable, zero-filled block of size bytes and locks it; the address, or 0 with the
-// id of the message to show in failure (the block is then already freed).
-unsigned char* ObtainLockedBlock(DWORD size, HGLOBAL* memory, UINT* failure)
-{
-    *memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
-    if (*memory == 0) {
-        *failure = IDS_CANNOT_ALLOCATE;
-        return 0;
-    }
-    unsigned char* address = static_cast<unsigned char*>(GlobalLock(*memory));
-    if (address == 0) {
-        GlobalFree(*memory);
-        *memory = 0;
-        *failure = IDS_CANNOT_LOCK;
-    }
-    return address;
-}
-
-void ReleaseBlock(HGLOBAL memory)
-{
-    if (memory != 0) {
-        GlobalUnlock(memory);
-        GlobalFree(memory);
-    }
 }
 
 }  // namespace
@@ -115,15 +91,14 @@ HBITMAP LoadBitmapFile(HINSTANCE instance, const char* caption, HWND owner, cons
         failure = IDS_CANNOT_MAKE_BITMAP;
 
 done:
-    ReleaseBlock(pixelMemory);
-    ReleaseBlock(headerMemory);
+    ReleaseLockedBlock(pixelMemory);
+    ReleaseLockedBlock(headerMemory);
     if (failure != 0) {
-        if (failure == IDS_CANNOT_ALLOCATE || failure == IDS_CANNOT_LOCK)
-            ShowFormattedMessage(instance, caption, owner, failure, kRoutineName, MB_ICONERROR);
-        else if (failure == IDS_CANNOT_MAKE_BITMAP)
-            ShowFormattedMessage(instance, caption, owner, failure, path, MB_ICONINFORMATION);
-        else
-            ShowFormattedMessage(instance, caption, owner, failure, path, MB_ICONERROR);
+        // The memory messages name the routine, the others the file.
+        const char* named =
+            failure == IDS_CANNOT_ALLOCATE || failure == IDS_CANNOT_LOCK ? kRoutineName : path;
+        ShowFormattedMessage(instance, caption, owner, failure, named,
+                             failure == IDS_CANNOT_MAKE_BITMAP ? MB_ICONINFORMATION : MB_ICONERROR);
     }
     if (file != INVALID_HANDLE_VALUE)
         CloseHandle(file);
@@ -148,8 +123,7 @@ void LoadBackground(HWND window)
     CopyBounded(setupState.bitmapPath, kTextCapacity, path, pathLength);
     if (pathLength < split.dirLength + bitmapLength) {
         // A cut path could name another file: report it as not found.
-        ShowFormattedMessage(setupState.instance, setupState.className, window, IDS_CANNOT_OPEN,
-                             path, MB_ICONERROR);
+        ShowSetupMessage(setupState.className, window, IDS_CANNOT_OPEN, path, MB_ICONERROR);
         return;
     }
 
@@ -167,16 +141,20 @@ void KeepClientSize(LPARAM size)
 
 void PaintBackground(HWND window)
 {
+    SetupState& s = StateInRegister();
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window, &paint);
     HDC memoryDc = CreateCompatibleDC(dc);
     if (memoryDc != 0) {
-        HGDIOBJ previous = SelectObject(memoryDc, setupState.backgroundBitmap);
+        HGDIOBJ previous = SelectObject(memoryDc, s.backgroundBitmap);
         BITMAP picture;
-        if (GetObjectA(setupState.backgroundBitmap, sizeof picture, &picture) == sizeof picture &&
+        if (GetObjectA(s.backgroundBitmap, sizeof picture, &picture) == sizeof picture &&
             picture.bmWidth > 0 && picture.bmHeight > 0) {
-            for (long long x = 0; x < setupState.clientWidth; x += picture.bmWidth) {
-                for (long long y = 0; y < setupState.clientHeight; y += picture.bmHeight) {
+            // The client size is below 65536 and the steps below 2^31: no sum wraps.
+            unsigned width = static_cast<unsigned>(picture.bmWidth);
+            unsigned height = static_cast<unsigned>(picture.bmHeight);
+            for (unsigned x = 0; x < static_cast<unsigned>(s.clientWidth); x += width) {
+                for (unsigned y = 0; y < static_cast<unsigned>(s.clientHeight); y += height) {
                     BitBlt(dc, static_cast<int>(x), static_cast<int>(y), picture.bmWidth,
                            picture.bmHeight, memoryDc, 0, 0, SRCCOPY);
                 }

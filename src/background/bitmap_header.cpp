@@ -12,11 +12,11 @@ enum {
 };
 
 // Limits that keep a garbage header from asking for absurd reads and allocations; a
-// background picture is far below them.
-const long long kMaxSide = 32767;
-const unsigned long long kMaxHeaderBytes = 1 << 20;
-const unsigned long long kMaxPixelBytes = 1 << 28;
-const unsigned long long kBitFieldMasksSize = 12;
+// background picture is far below them. Below them every count fits 32 bits.
+const unsigned kMaxSide = 32767;
+const unsigned kMaxHeaderBytes = 1 << 20;
+const unsigned kMaxPixelBytes = 1 << 28;
+const unsigned kBitFieldMasksSize = 12;
 
 unsigned ReadUnsigned32(const unsigned char* bytes)
 {
@@ -34,17 +34,19 @@ int IsKnownBitCount(unsigned bitCount)
            bitCount == 24 || bitCount == 32;
 }
 
-// Bytes of the header and colour table that the conversion reads, as the platform counts them.
-unsigned long long DescribedHeaderBytes(unsigned infoSize, unsigned bitCount, unsigned compression,
-                                        unsigned colorsUsed)
+// Whether the header and colour table that the conversion reads, as the platform counts them,
+// fit in headerBytes.
+int DescribedHeaderFits(unsigned infoSize, unsigned bitCount, unsigned compression,
+                        unsigned colorsUsed, unsigned headerBytes)
 {
-    unsigned long long header = infoSize;
+    unsigned header = infoSize;
     if (compression == kCompressionBitFields && header < kInfoHeaderSize + kBitFieldMasksSize)
         header = kInfoHeaderSize + kBitFieldMasksSize;
-    unsigned long long colors = colorsUsed;
+    unsigned colors = colorsUsed;
     if (colors == 0 && bitCount <= 8)
-        colors = 1ull << bitCount;
-    return header + colors * 4;
+        colors = 1u << bitCount;
+    // Four bytes per colour could pass 32 bits: the colours are compared with the room left.
+    return header <= headerBytes && colors <= (headerBytes - header) / 4;
 }
 
 }  // namespace
@@ -52,37 +54,35 @@ unsigned long long DescribedHeaderBytes(unsigned infoSize, unsigned bitCount, un
 int CheckBitmapHeader(const unsigned char* fileHeader, const unsigned char* infoHeader,
                       unsigned long long fileSize, BitmapSizes* sizes)
 {
-    unsigned long long pixelOffset = ReadUnsigned32(fileHeader + 10);
+    unsigned pixelOffset = ReadUnsigned32(fileHeader + 10);
     unsigned infoSize = ReadUnsigned32(infoHeader);
-    long long width = static_cast<int>(ReadUnsigned32(infoHeader + 4));
-    long long height = static_cast<int>(ReadUnsigned32(infoHeader + 8));
+    int width = static_cast<int>(ReadUnsigned32(infoHeader + 4));
+    int height = static_cast<int>(ReadUnsigned32(infoHeader + 8));
     unsigned bitCount = ReadUnsigned16(infoHeader + 14);
     unsigned compression = ReadUnsigned32(infoHeader + 16);
-    unsigned long long imageSize = ReadUnsigned32(infoHeader + 20);
+    unsigned imageSize = ReadUnsigned32(infoHeader + 20);
     unsigned colorsUsed = ReadUnsigned32(infoHeader + 32);
-
     if (pixelOffset < kFileHeaderSize + kInfoHeaderSize)
         return kBitmapUnusable;
     if (pixelOffset > fileSize)
         return kBitmapTruncated;
-    unsigned long long headerBytes = pixelOffset - kFileHeaderSize;
+    unsigned headerBytes = pixelOffset - kFileHeaderSize;
     if (headerBytes > kMaxHeaderBytes)
         return kBitmapUnusable;
     if (infoSize < kInfoHeaderSize || infoSize > headerBytes)
         return kBitmapUnusable;
     if (!IsKnownBitCount(bitCount))
         return kBitmapUnusable;
-
-    long long rows = height < 0 ? -height : height;
-    if (width <= 0 || width > kMaxSide || rows == 0 || rows > kMaxSide)
+    // The height's magnitude, taken unsigned so that the most negative one has one too.
+    unsigned rows = height < 0 ? 0u - static_cast<unsigned>(height) : static_cast<unsigned>(height);
+    if (width <= 0 || static_cast<unsigned>(width) > kMaxSide || rows == 0 || rows > kMaxSide)
         return kBitmapUnusable;
-
-    unsigned long long pixelBytes;
+    unsigned pixelBytes;
     if (compression == kCompressionNone ||
         (compression == kCompressionBitFields && (bitCount == 16 || bitCount == 32))) {
-        unsigned long long rowBytes =
-            (static_cast<unsigned long long>(width) * bitCount + 31) / 32 * 4;
-        unsigned long long described = rowBytes * static_cast<unsigned long long>(rows);
+        // At most 131,068 bytes a row and 32,767 rows: the product stays below 2^32.
+        unsigned rowBytes = (static_cast<unsigned>(width) * bitCount + 31) / 32 * 4;
+        unsigned described = rowBytes * rows;
         pixelBytes = imageSize < described ? described : imageSize;
     } else if ((compression == kCompressionRle8 && bitCount == 8) ||
                (compression == kCompressionRle4 && bitCount == 4)) {
@@ -93,15 +93,13 @@ int CheckBitmapHeader(const unsigned char* fileHeader, const unsigned char* info
     } else {
         return kBitmapUnusable;
     }
-
-    if (DescribedHeaderBytes(infoSize, bitCount, compression, colorsUsed) > headerBytes)
+    if (!DescribedHeaderFits(infoSize, bitCount, compression, colorsUsed, headerBytes))
         return kBitmapUnusable;
     if (pixelBytes > fileSize - pixelOffset)
         return kBitmapTruncated;
     if (pixelBytes > kMaxPixelBytes)
         return kBitmapUnusable;
-
-    sizes->headerBytes = static_cast<unsigned>(headerBytes);
-    sizes->pixelBytes = static_cast<unsigned>(pixelBytes);
+    sizes->headerBytes = headerBytes;
+    sizes->pixelBytes = pixelBytes;
     return kBitmapUsable;
 }

@@ -5,6 +5,7 @@
 #include "base/run_log.h"
 
 const char kCurrentVersionKey[] = "Software\\Microsoft\\Windows\\CurrentVersion";
+const char kShellFoldersSubkey[] = "Explorer\\Shell Folders";
 const char kProgramFilesValue[] = "ProgramFilesDir";
 const char kInstallLocationValue[] = "InstallLocation";
 

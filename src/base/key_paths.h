@@ -27,8 +27,9 @@ LONG DeleteKeyPathValue(HKEY root, const char* path, const char* name);
 int KeyChainLength(void);
 
 // Registry names that several parts use, stored once: the machine's CurrentVersion key
-// (Software\Microsoft\Windows\CurrentVersion), its program files value, and the uninstall
-// entry's folder value.
+// (Software\Microsoft\Windows\CurrentVersion), the shell folders key below it, its program
+// files value, and the uninstall entry's folder value.
 extern const char kCurrentVersionKey[];
+extern const char kShellFoldersSubkey[];
 extern const char kProgramFilesValue[];
 extern const char kInstallLocationValue[];

@@ -11,7 +11,7 @@
 static const char kProfileListKey[] =
     "Software\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
 // Below the CurrentVersion key.
-static const char* const kShellFolderKeys[] = {"Explorer\\Shell Folders",
+static const char* const kShellFolderKeys[] = {kShellFoldersSubkey,
                                                "Explorer\\User Shell Folders"};
 static const char* const kProgramFolderValues[] = {
     kProgramFilesValue, "ProgramW6432Dir", "ProgramFilesDir (x86)",

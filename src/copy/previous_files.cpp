@@ -2,6 +2,7 @@
 #include "copy/previous_files.h"
 
 #include "base/key_paths.h"
+#include "base/locked_blocks.h"
 #include "base/run_log.h"
 #include "base/safe_paths.h"
 #include "base/script_hash.h"
@@ -39,8 +40,7 @@ void ReadPreviousScript(void)
         s.previousScript = text;
         LogLine("Earlier script: %s", path);
     } else {
-        GlobalUnlock(memory);
-        GlobalFree(memory);
+        ReleaseLockedBlock(memory);
     }
 }
 

@@ -25,30 +25,33 @@ static void PaintProgressBar(HWND control, int percent);
 
 static void ShowPercentText(int display, int percent)
 {
-    if (setupState.progressShown[display] == percent)
+    SetupState& s = StateInRegister();
+    if (s.progressShown[display] == percent)
         return;
     char text[kPercentCapacity];
     FormatText(text, "%ld %%", (long)percent);
-    SetWindowTextA(setupState.progressDisplays[display], text);
-    setupState.progressShown[display] = percent;
+    SetWindowTextA(s.progressDisplays[display], text);
+    s.progressShown[display] = percent;
 }
 
 static void ShowPercentBar(int display, int percent)
 {
-    if (setupState.progressShown[display] == percent)
+    SetupState& s = StateInRegister();
+    if (s.progressShown[display] == percent)
         return;
-    PaintProgressBar(setupState.progressDisplays[display], percent);
-    setupState.progressShown[display] = percent;
+    PaintProgressBar(s.progressDisplays[display], percent);
+    s.progressShown[display] = percent;
 }
 
 static INT_PTR OnInitDialog(HWND dialog)
 {
+    SetupState& s = StateInRegister();
     CenterDialog(GetParent(dialog), dialog);
-    SetWindowTextA(dialog, setupState.caption);
-    setupState.progressLabel = GetDlgItem(dialog, IDC_COPY_LABEL);
+    SetWindowTextA(dialog, s.caption);
+    s.progressLabel = GetDlgItem(dialog, IDC_COPY_LABEL);
     for (int display = 0; display < kDisplayCount; display++) {
-        setupState.progressDisplays[display] = GetDlgItem(dialog, kDisplayIds[display]);
-        setupState.progressShown[display] = -1;
+        s.progressDisplays[display] = GetDlgItem(dialog, kDisplayIds[display]);
+        s.progressShown[display] = -1;
     }
     ShowPercentText(kOverallText, 0);
     return TRUE;
@@ -73,11 +76,12 @@ static INT_PTR OnNewEntry(void)
 // The overall display moves only when a file's last data has been written.
 static INT_PTR OnProgress(void)
 {
-    int filePercent = PercentOf(setupState.fileCopied, setupState.fileSize);
+    SetupState& s = StateInRegister();
+    int filePercent = PercentOf(s.fileCopied, s.fileSize);
     ShowPercentBar(kFileBar, filePercent);
     ShowPercentText(kFileText, filePercent);
     if (filePercent == 100) {
-        int overallPercent = PercentOf(setupState.copiedBytes, setupState.totalBytes);
+        int overallPercent = PercentOf(s.copiedBytes, s.totalBytes);
         ShowPercentBar(kOverallBar, overallPercent);
         ShowPercentText(kOverallText, overallPercent);
     }

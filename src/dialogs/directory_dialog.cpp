@@ -6,6 +6,7 @@
 #include "base/key_paths.h"
 #include "base/message_boxes.h"
 #include "base/refused_folders.h"
+#include "base/setup_messages.h"
 #include "base/setup_state.h"
 #include "base/uninstall_entries.h"
 #include "dialogs/target_path.h"
@@ -17,19 +18,18 @@ static void ProposeTargetDirectory(void);
 
 INT_PTR RunDirectoryDialog(void)
 {
+    SetupState& s = StateInRegister();
     // Without anyone to ask, the proposal (or the command line's target) is the target, under
     // the same checks as a typed one; a refusal is only logged.
-    if (setupState.runMode != kRunWithWindows) {
+    if (s.runMode != kRunWithWindows) {
         ProposeTargetDirectory();
-        UINT refusal = TakeTargetDirectory(setupState.targetDir);
+        UINT refusal = TakeTargetDirectory(s.targetDir);
         if (refusal == 0)
             return IDC_DIRECTORY_INSTALL;
-        ShowFormattedMessage(setupState.instance, setupState.caption, NULL, refusal,
-                             setupState.targetDir, MB_OK | MB_ICONERROR);
+        ShowSetupMessage(s.caption, NULL, refusal, s.targetDir, MB_OK | MB_ICONERROR);
         return kDirectoryRefused;
     }
-    return DialogBoxParamA(setupState.instance, "Directory", setupState.mainWindow,
-                           DirectoryDialogProc, 0);
+    return DialogBoxParamA(s.instance, "Directory", s.mainWindow, DirectoryDialogProc, 0);
 }
 
 // The folder of the previous installation; else the program files directory followed by the
@@ -38,28 +38,29 @@ INT_PTR RunDirectoryDialog(void)
 // A target from the command line stays.
 static void ProposeTargetDirectory(void)
 {
+    SetupState& s = StateInRegister();
     char value[kTextCapacity];
-    if (setupState.targetGiven)
+    if (s.targetGiven)
         return;
-    if (setupState.previousDir[0] != '\0') {
-        CopyBounded(setupState.targetDir, kTextCapacity, setupState.previousDir,
-                    TextLength(setupState.previousDir));
+    if (s.previousDir[0] != '\0') {
+        CopyBounded(s.targetDir, kTextCapacity, s.previousDir, TextLength(s.previousDir));
         return;
     }
     if (ReadKeyPathValue(HKEY_LOCAL_MACHINE, kCurrentVersionKey, kProgramFilesValue, REG_SZ, value,
                          kTextCapacity) != 0 || value[0] == '\0')
         return;
-    JoinPath(setupState.targetDir, kTextCapacity, value, setupState.applicationName);
+    JoinPath(s.targetDir, kTextCapacity, value, s.applicationName);
 }
 
 // The size line: totalBytes in units of 1024 bytes, rounded up.
 static void ShowRequiredSize(HWND dialog)
 {
-    long long kilobytes = setupState.totalBytes > 0 ? (setupState.totalBytes + 1023) / 1024 : 0;
+    SetupState& s = StateInRegister();
+    long long kilobytes = s.totalBytes > 0 ? (s.totalBytes + 1023) / 1024 : 0;
     if (kilobytes > 0x7FFFFFFF)
         kilobytes = 0x7FFFFFFF;
-    FormatText(setupState.workBuffer, setupState.sizeFormat, (long)kilobytes);
-    SetDlgItemTextA(dialog, IDC_DIRECTORY_SIZE, setupState.workBuffer);
+    FormatText(s.workBuffer, s.sizeFormat, (long)kilobytes);
+    SetDlgItemTextA(dialog, IDC_DIRECTORY_SIZE, s.workBuffer);
 }
 
 static INT_PTR OnInitDialog(HWND dialog)
@@ -102,8 +103,7 @@ static INT_PTR OnInstall(HWND dialog)
                        kPathCapacity);
     UINT refusal = TakeTargetDirectory(setupState.workBuffer);
     if (refusal != 0) {
-        ShowFormattedMessage(setupState.instance, setupState.caption, dialog, refusal, edited,
-                             MB_OK | MB_ICONERROR);
+        ShowSetupMessage(setupState.caption, dialog, refusal, edited, MB_OK | MB_ICONERROR);
         return TRUE;
     }
     EndDialog(dialog, IDC_DIRECTORY_INSTALL);

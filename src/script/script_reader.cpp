@@ -2,7 +2,9 @@
 #include "script/script_reader.h"
 
 #include "base/file_size.h"
+#include "base/locked_blocks.h"
 #include "base/message_boxes.h"
+#include "base/setup_state.h"
 #include "resources/resource_ids.h"
 
 // The routine named in the memory messages.
@@ -12,14 +14,6 @@ static const char kLoaderName[] = "FileRead";
 // so that every offset into the text is an int.
 static const LONGLONG kScriptSizeLimit = 0x7FFFFFFE;
 
-// Shows message id about text, unless the load is a quiet one (no caption).
-static void ReportLoadFailure(HINSTANCE instance, const char* caption, HWND owner, UINT id,
-                              const char* text)
-{
-    if (caption != 0)
-        ShowFormattedMessage(instance, caption, owner, id, text, MB_ICONERROR);
-}
-
 int LoadScript(HINSTANCE instance, const char* caption, HWND owner, const char* path,
                HGLOBAL* memory, const char** text)
 {
@@ -28,47 +22,46 @@ int LoadScript(HINSTANCE instance, const char* caption, HWND owner, const char* 
     char* data = 0;
     long long size = 0;
     DWORD bytesRead = 0;
-    int result = -1;
+    UINT failure = IDS_CANNOT_OPEN;
+
     *memory = 0;
     *text = 0;
-
     file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING,
                        FILE_FLAG_SEQUENTIAL_SCAN, 0);
-    if (file == INVALID_HANDLE_VALUE) {
-        ReportLoadFailure(instance, caption, owner, IDS_CANNOT_OPEN, path);
+    if (file == INVALID_HANDLE_VALUE)
         goto done;
-    }
+    failure = IDS_CANNOT_ALLOCATE;
     size = GetOpenFileSize(file);
-    if (size >= 0 && size <= kScriptSizeLimit)
-        block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, static_cast<SIZE_T>(size) + 1);
-    if (block == 0) {
-        ReportLoadFailure(instance, caption, owner, IDS_CANNOT_ALLOCATE, kLoaderName);
+    if (size < 0 || size > kScriptSizeLimit)
         goto done;
-    }
-    data = static_cast<char*>(GlobalLock(block));
-    if (data == 0) {
-        ReportLoadFailure(instance, caption, owner, IDS_CANNOT_LOCK, kLoaderName);
+    data = reinterpret_cast<char*>(ObtainLockedBlock(static_cast<DWORD>(size) + 1, &block,
+                                                     &failure));
+    if (data == 0)
         goto done;
-    }
+    failure = IDS_CANNOT_READ;
     if (!ReadFile(file, data, static_cast<DWORD>(size), &bytesRead, 0)
-        || bytesRead != static_cast<DWORD>(size)) {
-        ReportLoadFailure(instance, caption, owner, IDS_CANNOT_READ, path);
+        || bytesRead != static_cast<DWORD>(size))
         goto done;
-    }
     // The zero byte after the data, left by the zero-initialisation, terminates the text.
     *memory = block;
     *text = data;
-    result = 0;
+    failure = 0;
 
 done:
-    if (result != 0 && block != 0) {
-        if (data != 0)
-            GlobalUnlock(block);
-        GlobalFree(block);
+    if (failure != 0) {
+        // The memory messages name the routine, the others the file; a quiet load (no
+        // caption) shows none.
+        if (caption != 0)
+            ShowFormattedMessage(instance, caption, owner, failure,
+                                 failure == IDS_CANNOT_ALLOCATE || failure == IDS_CANNOT_LOCK
+                                     ? kLoaderName
+                                     : path,
+                                 MB_ICONERROR);
+        ReleaseLockedBlock(block);
     }
     if (file != INVALID_HANDLE_VALUE)
         CloseHandle(file);
-    return result;
+    return failure != 0 ? -1 : 0;
 }
 
 int FindSection(HINSTANCE instance, const char* caption, HWND owner, const char* name,
@@ -79,4 +72,10 @@ int FindSection(HINSTANCE instance, const char* caption, HWND owner, const char*
     if (report)
         ShowFormattedMessage(instance, caption, owner, IDS_NO_SECTION, name, MB_ICONINFORMATION);
     return -1;
+}
+
+int FindScriptSection(HWND owner, const char* name, int report)
+{
+    return FindSection(setupState.instance, setupState.className, owner, name, report,
+                       setupState.scriptText, &setupState.cursor);
 }

@@ -16,3 +16,7 @@ int LoadScript(HINSTANCE instance, const char* caption, HWND owner, const char* 
 // of the text, after message 2055 when report is nonzero.
 int FindSection(HINSTANCE instance, const char* caption, HWND owner, const char* name,
                 int report, const char* text, int* cursor);
+
+// FindSection in the loaded script (setupState.scriptText) at setupState.cursor, its message
+// under the class name.
+int FindScriptSection(HWND owner, const char* name, int report);

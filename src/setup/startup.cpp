@@ -1,12 +1,16 @@
 // Start-up: string table, window class, setup script and settings, size pass, message loop.
 #include "setup/startup.h"
 
+#include <stddef.h>
+
 #include "base/exit_statuses.h"
 #include "base/file_size.h"
+#include "base/locked_blocks.h"
 #include "base/message_boxes.h"
 #include "base/private_messages.h"
 #include "base/run_mutex.h"
 #include "base/run_log.h"
+#include "base/setup_messages.h"
 #include "base/setup_state.h"
 #include "copy/run_record.h"
 #include "resources/resource_ids.h"
@@ -25,48 +29,54 @@ const int kScriptExtensionLength = 4;
 const COLORREF kBarColor = 0xFF0000;    // pure blue
 const COLORREF kGrayColor = 0xC0C0C0;   // light grey
 
+// A string of the table and the field of setupState it is loaded into, by the field's offset:
+// four bytes a row, and no address that the loader would have to relocate.
 struct StringField {
-    UINT id;
-    char* field;
-    int capacity;
+    unsigned char id;
+    unsigned char capacity;
+    unsigned short offset;
 };
+
+#define STRING_FIELD(id, field, capacity) {id, capacity, offsetof(SetupState, field)}
 
 void LoadNames(void)
 {
-    SetupState& s = setupState;
+    SetupState& s = StateInRegister();
     static const StringField names[] = {
-        {IDS_CLASS_NAME, s.className, kNameCapacity},
-        {IDS_DIRECTORY_PROMPT, s.directoryPrompt, kTextCapacity},
-        {IDS_SIZE_FORMAT, s.sizeFormat, kTextCapacity},
-        {IDS_FILES_SECTION, s.filesSection, kNameCapacity},
-        {IDS_GROUP_SECTION, s.groupSection, kNameCapacity},
-        {IDS_INSTALL_SECTION, s.installSection, kNameCapacity},
-        {IDS_REGISTRATION_SECTION, s.registrationSection, kNameCapacity},
-        {IDS_BITMAP_KEY, s.bitmapKey, kNameCapacity},
-        {IDS_APPLICATION_KEY, s.applicationKey, kNameCapacity},
-        {IDS_CAPTION_KEY, s.captionKey, kNameCapacity},
-        {IDS_DIRECTORY_KEY, s.directoryKey, kNameCapacity},
-        {IDS_SUFFIXES_KEY, s.suffixesKey, kNameCapacity},
-        {IDS_PUBLISHER_KEY, s.publisherKey, kNameCapacity},
-        {IDS_VERSION_KEY, s.versionKey, kNameCapacity},
+        STRING_FIELD(IDS_CLASS_NAME, className, kNameCapacity),
+        STRING_FIELD(IDS_DIRECTORY_PROMPT, directoryPrompt, kTextCapacity),
+        STRING_FIELD(IDS_SIZE_FORMAT, sizeFormat, kTextCapacity),
+        STRING_FIELD(IDS_FILES_SECTION, filesSection, kNameCapacity),
+        STRING_FIELD(IDS_GROUP_SECTION, groupSection, kNameCapacity),
+        STRING_FIELD(IDS_INSTALL_SECTION, installSection, kNameCapacity),
+        STRING_FIELD(IDS_REGISTRATION_SECTION, registrationSection, kNameCapacity),
+        STRING_FIELD(IDS_BITMAP_KEY, bitmapKey, kNameCapacity),
+        STRING_FIELD(IDS_APPLICATION_KEY, applicationKey, kNameCapacity),
+        STRING_FIELD(IDS_CAPTION_KEY, captionKey, kNameCapacity),
+        STRING_FIELD(IDS_DIRECTORY_KEY, directoryKey, kNameCapacity),
+        STRING_FIELD(IDS_SUFFIXES_KEY, suffixesKey, kNameCapacity),
+        STRING_FIELD(IDS_PUBLISHER_KEY, publisherKey, kNameCapacity),
+        STRING_FIELD(IDS_VERSION_KEY, versionKey, kNameCapacity),
     };
     for (const StringField& name : names)
-        LoadStringA(s.instance, name.id, name.field, name.capacity);
+        LoadStringA(s.instance, name.id, reinterpret_cast<char*>(&s) + name.offset,
+                    name.capacity);
 }
 
 void RegisterMainClass(void)
 {
+    SetupState& s = StateInRegister();
     WNDCLASSA windowClass = {};
     windowClass.style = CS_VREDRAW | CS_HREDRAW;
     windowClass.lpfnWndProc = MainWindowProc;
     windowClass.cbClsExtra = 0;
     windowClass.cbWndExtra = 0;
-    windowClass.hInstance = setupState.instance;
-    windowClass.hIcon = LoadIconA(setupState.instance, setupState.className);
+    windowClass.hInstance = s.instance;
+    windowClass.hIcon = LoadIconA(s.instance, s.className);
     windowClass.hCursor = LoadCursorA(NULL, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
     windowClass.lpszMenuName = NULL;
-    windowClass.lpszClassName = setupState.className;
+    windowClass.lpszClassName = s.className;
     RegisterClassA(&windowClass);
 }
 
@@ -74,7 +84,7 @@ void RegisterMainClass(void)
 // dirLength and extPosition; 0, or -1 after message 2044 when the path does not fit.
 int FormScriptPath(void)
 {
-    SetupState& s = setupState;
+    SetupState& s = StateInRegister();
     DWORD length = GetModuleFileNameA(s.instance, s.modulePath, kPathCapacity);
     s.modulePath[kPathCapacity - 1] = '\0';
     int fits = length != 0 && length < static_cast<DWORD>(kPathCapacity);
@@ -91,8 +101,7 @@ int FormScriptPath(void)
     }
     if (!fits) {
         // A cut path would name another file.
-        ShowFormattedMessage(s.instance, s.className, NULL, IDS_CANNOT_OPEN, s.modulePath,
-                             MB_ICONERROR);
+        ShowSetupMessage(s.className, NULL, IDS_CANNOT_OPEN, s.modulePath, MB_ICONERROR);
         return -1;
     }
     return 0;
@@ -103,9 +112,8 @@ int FormScriptPath(void)
 // entry need).
 int ReadInstallSettings(void)
 {
-    SetupState& s = setupState;
-    if (FindSection(s.instance, s.className, NULL, s.installSection, 1, s.scriptText,
-                    &s.cursor) != 0)
+    SetupState& s = StateInRegister();
+    if (FindScriptSection(NULL, s.installSection, 1) != 0)
         return -1;
     // A target from the command line stands in place of the script's Directory.
     char scriptDirectory[kTextCapacity];
@@ -119,8 +127,8 @@ int ReadInstallSettings(void)
     };
     ReadNamedKeys(s.scriptText, &s.cursor, settings, ARRAYSIZE(settings));
     if (s.applicationName[0] == '\0') {
-        ShowFormattedMessage(s.instance, s.className, NULL, IDS_NO_APPLICATION, s.installSection,
-                             MB_ICONINFORMATION);
+        ShowSetupMessage(s.className, NULL, IDS_NO_APPLICATION, s.installSection,
+                         MB_ICONINFORMATION);
         return -1;
     }
     return 0;
@@ -130,7 +138,7 @@ int ReadInstallSettings(void)
 // counts an error when the source cannot be opened.
 void AddSourceSize(void)
 {
-    SetupState& s = setupState;
+    SetupState& s = StateInRegister();
     FilesValue split = SplitFilesValue(s.valueStart, s.valueLength, s.entryValue, kTextCapacity);
     const char* source = split.source;
     int sourceLength = TextLength(source);
@@ -144,8 +152,7 @@ void AddSourceSize(void)
         file = CreateFileA(s.modulePath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
                            FILE_FLAG_SEQUENTIAL_SCAN, NULL);
     if (file == INVALID_HANDLE_VALUE) {
-        ShowFormattedMessage(s.instance, s.className, NULL, IDS_CANNOT_OPEN, s.modulePath,
-                             MB_ICONINFORMATION);
+        ShowSetupMessage(s.className, NULL, IDS_CANNOT_OPEN, s.modulePath, MB_ICONINFORMATION);
         s.errorCount++;
         return;
     }
@@ -159,9 +166,8 @@ void AddSourceSize(void)
 // section is missing.
 int SumSourceSizes(void)
 {
-    SetupState& s = setupState;
-    if (FindSection(s.instance, s.className, NULL, s.filesSection, 1, s.scriptText,
-                    &s.cursor) != 0)
+    SetupState& s = StateInRegister();
+    if (FindScriptSection(NULL, s.filesSection, 1) != 0)
         return -1;
     s.errorCount = 0;
     s.totalBytes = 0;
@@ -180,17 +186,17 @@ int SumSourceSizes(void)
 // Serves the progress dialog first, then the thread's messages; the quit message's status.
 int RunMessageLoop(void)
 {
+    SetupState& s = StateInRegister();
     MSG message;
     for (;;) {
         // Everything waiting for the progress dialog goes first, so that its Cancel button
         // is served even while the copy steps keep the queue full.
-        while (setupState.progressDialog != 0 &&
-               PeekMessageA(&message, setupState.progressDialog, 0, 0, PM_REMOVE)) {
+        while (s.progressDialog != 0 && PeekMessageA(&message, s.progressDialog, 0, 0, PM_REMOVE)) {
             // The quit message passes the window filter too; handed to the dialog manager it
             // would be lost, and the program would never end while the dialog is still open.
             if (message.message == WM_QUIT)
                 return static_cast<int>(message.wParam);
-            IsDialogMessageA(setupState.progressDialog, &message);
+            IsDialogMessageA(s.progressDialog, &message);
         }
 
         BOOL result = GetMessageA(&message, NULL, 0, 0);
@@ -198,8 +204,7 @@ int RunMessageLoop(void)
             return static_cast<int>(message.wParam);
         if (result == -1)
             return kExitEarlyEnd;
-        if (setupState.progressDialog != 0 &&
-            IsDialogMessageA(setupState.progressDialog, &message))
+        if (s.progressDialog != 0 && IsDialogMessageA(s.progressDialog, &message))
             continue;
         TranslateMessage(&message);
         DispatchMessageA(&message);
@@ -209,7 +214,7 @@ int RunMessageLoop(void)
 // Creates the brushes and the full-screen window, queues the first step and runs the loop.
 int RunMainWindow(void)
 {
-    SetupState& s = setupState;
+    SetupState& s = StateInRegister();
     // Until a report or Cancel says otherwise, the end of the window is an early end.
     s.exitStatus = kExitEarlyEnd;
     s.barBrush = CreateSolidBrush(kBarColor);
@@ -230,7 +235,7 @@ int RunMainWindow(void)
 
 void ReleaseStartup(void)
 {
-    SetupState& s = setupState;
+    SetupState& s = StateInRegister();
     if (s.barBrush != 0)
         DeleteObject(s.barBrush);
     if (s.grayBrush != 0)
@@ -238,10 +243,7 @@ void ReleaseStartup(void)
     s.barBrush = 0;
     s.grayBrush = 0;
     UnregisterClassA(s.className, s.instance);
-    if (s.scriptMemory != 0) {
-        GlobalUnlock(s.scriptMemory);
-        GlobalFree(s.scriptMemory);
-    }
+    ReleaseLockedBlock(s.scriptMemory);
     s.scriptMemory = 0;
     s.scriptText = 0;
 }
@@ -250,7 +252,7 @@ void ReleaseStartup(void)
 // reach the file while it runs.
 void OpenLog(void)
 {
-    SetupState& s = setupState;
+    SetupState& s = StateInRegister();
     OpenRunLog(s.logPath, s.applicationName[0] != '\0' ? s.applicationName : "Setup");
 }
 
@@ -258,7 +260,7 @@ void OpenLog(void)
 
 int RunSetup(HINSTANCE instance, const char* commandLine)
 {
-    SetupState& s = setupState;
+    SetupState& s = StateInRegister();
     int status = kExitEarlyEnd;
     s.instance = instance;
     LoadNames();

@@ -4,6 +4,7 @@
 #include "base/exit_statuses.h"
 #include "base/message_boxes.h"
 #include "base/run_log.h"
+#include "base/setup_messages.h"
 #include "base/setup_state.h"
 #include "resources/resource_ids.h"
 #include "setup/switch_parse.h"
@@ -12,7 +13,7 @@
 // The list of switches, in a box (in a quiet run only in the log).
 static void ShowSwitchList(void)
 {
-    SetupState& s = setupState;
+    SetupState& s = StateInRegister();
     LoadStringA(s.instance, IDS_SWITCH_LIST, s.workBuffer, kWorkCapacity);
     AskOrAnswer(NULL, s.workBuffer, s.className, MB_ICONINFORMATION, IDOK);
 }
@@ -20,8 +21,7 @@ static void ShowSwitchList(void)
 // Shows message id about what (no box in a quiet run) and gives the status of a refused run.
 static int RefuseCommandLine(UINT id, const char* what, int* status)
 {
-    ShowFormattedMessage(setupState.instance, setupState.className, NULL, id, what,
-                         MB_ICONERROR);
+    ShowSetupMessage(setupState.className, NULL, id, what, MB_ICONERROR);
     *status = kExitInvalidSwitch;
     return -1;
 }
@@ -41,6 +41,9 @@ int ReadSwitches(const char* commandLine, int* status)
         SwitchKind kind = ReadSwitch(&cursor, value, kPathCapacity);
         if (kind == kSwitchEnd)
             break;
+        // Where the switch's value is kept, if anywhere.
+        char* field = 0;
+        int capacity = kTextCapacity;
         switch (kind) {
         case kSwitchPassive:
             if (mode < kRunPassive)
@@ -50,14 +53,16 @@ int ReadSwitches(const char* commandLine, int* status)
             mode = kRunWithoutWindow;
             break;
         case kSwitchDirectory:
-            CopyBounded(target, kPathCapacity, value, TextLength(value));
+            field = target;
+            capacity = kPathCapacity;
             break;
         case kSwitchLog:
-            CopyBounded(s.logPath, kPathCapacity, value, TextLength(value));
+            field = s.logPath;
+            capacity = kPathCapacity;
             break;
         case kSwitchRegister:
             s.registerAsked = 1;
-            CopyBounded(s.registerSuffixes, kTextCapacity, value, TextLength(value));
+            field = s.registerSuffixes;
             break;
         case kSwitchHelp:
             helpAsked = 1;
@@ -67,11 +72,13 @@ int ReadSwitches(const char* commandLine, int* status)
             break;
         case kSwitchUnknown:
             if (unknown[0] == '\0')
-                CopyBounded(unknown, kTextCapacity, value, TextLength(value));
+                field = unknown;
             break;
         default:   // /NORESTART: the program never restarts the machine
             break;
         }
+        if (field != 0)
+            CopyBounded(field, capacity, value, TextLength(value));
     }
     s.runMode = mode;
     runLog.quiet = mode != kRunWithWindows;

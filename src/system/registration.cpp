@@ -7,6 +7,7 @@
 #include "base/key_paths.h"
 #include "base/message_boxes.h"
 #include "base/script_hash.h"
+#include "base/setup_messages.h"
 #include "base/setup_state.h"
 #include "base/system_libraries.h"
 #include "base/uninstall_entries.h"
@@ -55,10 +56,10 @@ static void BuildEditorCommand(char* command, ProgramQuoting quoting, const char
 // open one that someone else put there. Shows message IDS_NO_EDITOR with its path and counts an error.
 static void ReportMissingEditor(char* path)
 {
+    SetupState& s = StateInRegister();
     BuildEditorCommand(path, kQuoteNever, "");
-    ShowFormattedMessage(setupState.instance, setupState.className, setupState.mainWindow,
-                         IDS_NO_EDITOR, path, MB_ICONERROR);
-    setupState.errorCount++;
+    ShowSetupMessage(s.className, s.mainWindow, IDS_NO_EDITOR, path, MB_ICONERROR);
+    s.errorCount++;
 }
 
 // Writes a number of the programs list under the uninstall key.
@@ -136,9 +137,7 @@ static void RegisterUninstaller(char* command)
 // Returns -1 when the section is missing.
 static int ReadSuffixList(void)
 {
-    if (FindSection(setupState.instance, setupState.className, setupState.mainWindow,
-                    setupState.registrationSection, 0, setupState.scriptText,
-                    &setupState.cursor) != 0)
+    if (FindScriptSection(setupState.mainWindow, setupState.registrationSection, 0) != 0)
         return -1;
     static const NamedKey suffixes = {setupState.suffixesKey, setupState.suffixList, kTextCapacity};
     ReadNamedKeys(setupState.scriptText, &setupState.cursor, &suffixes, 1);
@@ -148,9 +147,10 @@ static int ReadSuffixList(void)
 // Binds every suffix of suffixList to txtfile under "." + suffix.
 static void BindSuffixes(void)
 {
-    const char* cursor = setupState.suffixList;
-    while (NextSuffixKey(&cursor, setupState.workBuffer, kWorkCapacity) > 0)
-        WriteKeyPathValue(HKEY_CLASSES_ROOT, setupState.workBuffer, "", REG_SZ, kTextFileType,
+    SetupState& s = StateInRegister();
+    const char* cursor = s.suffixList;
+    while (NextSuffixKey(&cursor, s.workBuffer, kWorkCapacity) > 0)
+        WriteKeyPathValue(HKEY_CLASSES_ROOT, s.workBuffer, "", REG_SZ, kTextFileType,
                           sizeof kTextFileType - 1);
 }
 
@@ -185,22 +185,21 @@ static void QuoteCommand(char* command, const char* path)
 
 void RegisterApplication(void)
 {
+    SetupState& s = StateInRegister();
     char command[kCommandCapacity];
 
     // Only the editor that this run wrote is named: one that merely lies in the target may be
     // anybody's.
-    if (setupState.editorWritten) {
+    if (s.editorWritten) {
         BuildEditorCommand(command, kQuoteNever, "");
         WriteDefaultText(HKEY_LOCAL_MACHINE, kAppPathsKey, command);
     }
     RegisterUninstaller(command);
 
-    int answer = ShowStringMessage(setupState.instance, setupState.caption,
-                                   setupState.mainWindow, IDS_DEFAULT_EDITOR,
-                                   MB_YESNO | MB_ICONQUESTION,
-                                   setupState.registerAsked ? IDYES : IDNO);
+    int answer = ShowStringMessage(s.instance, s.caption, s.mainWindow, IDS_DEFAULT_EDITOR,
+                                   MB_YESNO | MB_ICONQUESTION, s.registerAsked ? IDYES : IDNO);
     if (answer == IDYES) {
-        if (setupState.editorWritten)
+        if (s.editorWritten)
             BecomeDefaultEditor(command);
         else
             ReportMissingEditor(command);
@@ -230,12 +229,12 @@ void ReadPreviousInstallation(void)
 
 int DeclineDowngrade(void)
 {
-    if (setupState.version[0] == '\0' || setupState.previousVersion[0] == '\0' ||
-        CompareVersions(setupState.version, setupState.previousVersion) >= 0)
+    SetupState& s = StateInRegister();
+    if (s.version[0] == '\0' || s.previousVersion[0] == '\0' ||
+        CompareVersions(s.version, s.previousVersion) >= 0)
         return 0;
     // Nobody to ask: No, unless the command line allowed the downgrade.
-    return ShowFormattedMessage(setupState.instance, setupState.caption, setupState.mainWindow,
-                                IDS_OLDER_VERSION, setupState.previousVersion,
-                                MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2,
-                                setupState.allowDowngrade ? IDYES : IDNO) != IDYES;
+    return ShowFormattedMessage(s.instance, s.caption, s.mainWindow, IDS_OLDER_VERSION,
+                                s.previousVersion, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2,
+                                s.allowDowngrade ? IDYES : IDNO) != IDYES;
 }

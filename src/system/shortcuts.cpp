@@ -7,15 +7,13 @@
 #include "base/message_boxes.h"
 #include "base/run_log.h"
 #include "base/safe_paths.h"
+#include "base/setup_messages.h"
 #include "base/setup_state.h"
 #include "base/system_libraries.h"
 #include "resources/resource_ids.h"
 #include "script/script_reader.h"
 #include "system/group_fields.h"
 #include "text/bounded_text.h"
-
-static const char kShellFoldersPath[] =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
 typedef HRESULT(WINAPI* CoInitializeCall)(LPVOID);
 typedef HRESULT(WINAPI* CoCreateInstanceCall)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*);
@@ -123,8 +121,9 @@ HRESULT CreateShellShortcut(const char* targetPath, const char* linkPath,
 // missing or empty: an empty folder would put the files beside the current directory.
 static int ReadShellFolder(const char* name, char* folder)
 {
-    if (ReadKeyPathValue(HKEY_CURRENT_USER, kShellFoldersPath, name, REG_SZ, folder,
-                         kTextCapacity) != 0)
+    char path[kPathCapacity];
+    JoinPath(path, kPathCapacity, kCurrentVersionKey, kShellFoldersSubkey);
+    if (ReadKeyPathValue(HKEY_CURRENT_USER, path, name, REG_SZ, folder, kTextCapacity) != 0)
         return -1;
     return folder[0] == '\0' ? -1 : 0;
 }
@@ -148,75 +147,72 @@ static void CreateCountedShortcut(const ShortcutFields& fields, const char* fold
 // section or the first entry without key and value; the first one also on the desktop.
 static void CreateEntryShortcuts(void)
 {
+    SetupState& s = StateInRegister();
     ShortcutFields fields;
     int firstEntry = 1;
-    setupState.lineLength = 0;
+    s.lineLength = 0;
     for (;;) {
-        const char* line = setupState.scriptText + setupState.cursor;
-        setupState.lineLength = ParseEntry(line, &setupState.keyLength, &setupState.valueStart,
-                                           &setupState.valueLength);
-        if (setupState.lineLength == 0)
+        const char* line = s.scriptText + s.cursor;
+        s.lineLength = ParseEntry(line, &s.keyLength, &s.valueStart, &s.valueLength);
+        if (s.lineLength == 0)
             break;
-        if (setupState.keyLength == 0 && setupState.valueLength == 0)
+        if (s.keyLength == 0 && s.valueLength == 0)
             break;
-        CopyBounded(setupState.entryKey, kTextCapacity, line, setupState.keyLength);
-        CopyBounded(setupState.entryValue, kTextCapacity, setupState.valueStart,
-                    setupState.valueLength);
-        setupState.valueStart = setupState.entryValue;
-        SplitGroupValue(setupState.entryValue, setupState.targetDir, &fields);
+        CopyBounded(s.entryKey, kTextCapacity, line, s.keyLength);
+        CopyBounded(s.entryValue, kTextCapacity, s.valueStart, s.valueLength);
+        s.valueStart = s.entryValue;
+        SplitGroupValue(s.entryValue, s.targetDir, &fields);
 
-        CreateCountedShortcut(fields, setupState.groupFolder);
+        CreateCountedShortcut(fields, s.groupFolder);
 
         if (firstEntry) {
             firstEntry = 0;
-            if (ReadShellFolder("Desktop", setupState.desktopFolder) == 0)
-                CreateCountedShortcut(fields, setupState.desktopFolder);
+            if (ReadShellFolder("Desktop", s.desktopFolder) == 0)
+                CreateCountedShortcut(fields, s.desktopFolder);
             else
-                setupState.errorCount++;
+                s.errorCount++;
         }
-        setupState.cursor += setupState.lineLength;
+        s.cursor += s.lineLength;
     }
 }
 
 int CreateGroupShortcuts(void)
 {
-    HWND mainWindow = setupState.mainWindow;
-    if (FindSection(setupState.instance, setupState.className, mainWindow,
-                    setupState.groupSection, 0, setupState.scriptText, &setupState.cursor) != 0)
+    SetupState& s = StateInRegister();
+    HWND mainWindow = s.mainWindow;
+    if (FindScriptSection(mainWindow, s.groupSection, 0) != 0)
         return 0;
 
     SetCapture(mainWindow);
     // No folder and no shortcut can be made: counted, so that the report does not claim them.
-    if (ReadShellFolder("Programs", setupState.programsFolder) != 0) {
-        setupState.errorCount++;
+    if (ReadShellFolder("Programs", s.programsFolder) != 0) {
+        s.errorCount++;
         ReleaseCapture();
         return -1;
     }
 
-    JoinPath(setupState.groupFolder, kTextCapacity, setupState.programsFolder,
-             setupState.applicationName);
+    JoinPath(s.groupFolder, kTextCapacity, s.programsFolder, s.applicationName);
 
     // An existing folder is entered. It is held open, without leave to delete or rename it,
     // while the shortcuts are written into it; one that is a link, or reached through one,
     // counts as not made.
-    CreateDirectoryA(setupState.groupFolder, nullptr);
-    HANDLE group = CreateFileA(setupState.groupFolder, FILE_READ_ATTRIBUTES,
+    CreateDirectoryA(s.groupFolder, nullptr);
+    HANDLE group = CreateFileA(s.groupFolder, FILE_READ_ATTRIBUTES,
                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (group != INVALID_HANDLE_VALUE && CheckOpenedPath(group, setupState.groupFolder, 0, kLastStep) != 0) {
+    if (group != INVALID_HANDLE_VALUE && CheckOpenedPath(group, s.groupFolder, 0, kLastStep) != 0) {
         CloseHandle(group);
         group = INVALID_HANDLE_VALUE;
     }
     if (group == INVALID_HANDLE_VALUE) {
-        setupState.errorCount++;
+        s.errorCount++;
         ReleaseCapture();
-        ShowFormattedMessage(setupState.instance, setupState.applicationName, mainWindow,
-                             IDS_CANNOT_CREATE, setupState.groupFolder, MB_ICONERROR);
+        ShowSetupMessage(s.applicationName, mainWindow, IDS_CANNOT_CREATE, s.groupFolder,
+                         MB_ICONERROR);
         return 0;
     }
 
-    FindSection(setupState.instance, setupState.className, mainWindow, setupState.groupSection,
-                1, setupState.scriptText, &setupState.cursor);
+    FindScriptSection(mainWindow, s.groupSection, 1);
     CreateEntryShortcuts();
     CloseHandle(group);
 

@@ -1,0 +1,28 @@
+// Movable global blocks, locked while they are in use: the setup script and the background picture.
+#include "base/locked_blocks.h"
+
+#include "resources/resource_ids.h"
+
+unsigned char* ObtainLockedBlock(DWORD size, HGLOBAL* memory, UINT* failure)
+{
+    *memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+    if (*memory == 0) {
+        *failure = IDS_CANNOT_ALLOCATE;
+        return 0;
+    }
+    unsigned char* address = static_cast<unsigned char*>(GlobalLock(*memory));
+    if (address == 0) {
+        GlobalFree(*memory);
+        *memory = 0;
+        *failure = IDS_CANNOT_LOCK;
+    }
+    return address;
+}
+
+void ReleaseLockedBlock(HGLOBAL memory)
+{
+    if (memory != 0) {
+        GlobalUnlock(memory);
+        GlobalFree(memory);
+    }
+}
