@@ -44,9 +44,10 @@ static void CloseCopyFiles(void)
 // with: the path may name another file by now.
 static void CloseCutCopy(void)
 {
-    int cut = setupState.destFile != 0 && (setupState.destCreated || setupState.fileCopied > 0);
+    SetupState& s = StateInRegister();
+    int cut = s.destFile != 0 && (s.destCreated || s.fileCopied > 0);
     if (cut)
-        DeleteOpenedFile(setupState.destFile);
+        DeleteOpenedFile(s.destFile);
     CloseCopyFiles();
     // The older file it replaced, set aside by a rename, goes back.
     if (cut)
@@ -55,7 +56,8 @@ static void CloseCutCopy(void)
 
 static int ShowCopyFailure(UINT id, const char* path, UINT type)
 {
-    return ShowFormattedMessage(setupState.instance, setupState.className, setupState.mainWindow,
+    SetupState& s = StateInRegister();
+    return ShowFormattedMessage(s.instance, s.className, s.mainWindow,
                                 id, path, type);
 }
 
@@ -183,21 +185,22 @@ static HANDLE OpenWindowsDestination(const char* name)
 
 UINT StartCopy(void)
 {
-    if (FindSection(setupState.instance, setupState.className, setupState.mainWindow,
-                    setupState.filesSection, 1, setupState.scriptText, &setupState.cursor) != 0) {
-        setupState.errorCount++;
+    SetupState& s = StateInRegister();
+    if (FindSection(s.instance, s.className, s.mainWindow,
+                    s.filesSection, 1, s.scriptText, &s.cursor) != 0) {
+        s.errorCount++;
         return UM_FINISH;
     }
-    if (setupState.runMode != kRunWithoutWindow)
-        setupState.progressDialog = CreateDialogParamA(setupState.instance, "Copy",
-                                                       setupState.mainWindow, CopyDialogProc, 0);
+    if (s.runMode != kRunWithoutWindow)
+        s.progressDialog = CreateDialogParamA(s.instance, "Copy",
+                                                       s.mainWindow, CopyDialogProc, 0);
     // Painted now: while the copy runs a step message always waits in the queue, and the
     // queue hands out posted messages before WM_PAINT.
-    if (setupState.progressDialog != 0)
-        UpdateWindow(setupState.progressDialog);
-    setupState.cancelled = 0;
-    setupState.copiedBytes = 0;
-    setupState.lineLength = 0;
+    if (s.progressDialog != 0)
+        UpdateWindow(s.progressDialog);
+    s.cancelled = 0;
+    s.copiedBytes = 0;
+    s.lineLength = 0;
     return UM_NEXT_FILE;
 }
 
@@ -207,21 +210,22 @@ enum EntryKind { kEndOfSection, kNothingToCopy, kFileEntry };
 // splits the value: entryValue keeps the destination name, *sourceName points at the source.
 static EntryKind ReadNextEntry(int* toWindows, const char** sourceName)
 {
-    setupState.cursor += setupState.lineLength;
-    const char* line = setupState.scriptText + setupState.cursor;
-    setupState.lineLength = ParseEntry(line, &setupState.keyLength, &setupState.valueStart,
-                                       &setupState.valueLength);
-    if (setupState.lineLength == 0)
+    SetupState& s = StateInRegister();
+    s.cursor += s.lineLength;
+    const char* line = s.scriptText + s.cursor;
+    s.lineLength = ParseEntry(line, &s.keyLength, &s.valueStart,
+                                       &s.valueLength);
+    if (s.lineLength == 0)
         return kEndOfSection;
-    if (setupState.keyLength == 0 && setupState.valueLength == 0)
+    if (s.keyLength == 0 && s.valueLength == 0)
         return kNothingToCopy;
 
-    CopyBounded(setupState.entryKey, kTextCapacity, line, setupState.keyLength);
-    FilesValue split = SplitFilesValue(setupState.valueStart, setupState.valueLength,
-                                       setupState.entryValue, kTextCapacity);
+    CopyBounded(s.entryKey, kTextCapacity, line, s.keyLength);
+    FilesValue split = SplitFilesValue(s.valueStart, s.valueLength,
+                                       s.entryValue, kTextCapacity);
     // The label shows the whole value, so the dialog hears of it before the name is ended.
     NotifyProgressDialog(CMD_COPY_NEW_ENTRY);
-    setupState.entryValue[split.nameLength] = '\0';
+    s.entryValue[split.nameLength] = '\0';
     *toWindows = split.toWindows;
     *sourceName = split.source;
     return kFileEntry;
@@ -340,10 +344,11 @@ UINT CopyNextChunk(void)
 
 UINT FinishCopy(void)
 {
-    if (setupState.progressDialog != 0)
-        DestroyWindow(setupState.progressDialog);
-    setupState.progressDialog = 0;
-    return setupState.cancelled ? UM_FINISH : UM_SHORTCUTS;
+    SetupState& s = StateInRegister();
+    if (s.progressDialog != 0)
+        DestroyWindow(s.progressDialog);
+    s.progressDialog = 0;
+    return s.cancelled ? UM_FINISH : UM_SHORTCUTS;
 }
 
 // Opens the folder that path names up to `end`, creating it when missing (with the protected
