@@ -73,7 +73,7 @@ void NoteInstalledFile(void)
     CancelPendingDeletion(setupState.destPath);
 }
 
-void ReleaseSharedFile(char* name)
+int ReleaseSharedCount(char* name)
 {
     char* path = setupState.destPath;
     DWORD count = 0;
@@ -83,13 +83,15 @@ void ReleaseSharedFile(char* name)
         FormWindowsPath(name) != 0 ||
         ReadKeyPathValue(HKEY_LOCAL_MACHINE, kSharedFilesKey, path, REG_DWORD,
                          reinterpret_cast<char*>(&count), sizeof count) != 0)
-        return;
-    if (count > 1) {
-        count--;
-        WriteKeyPathValue(HKEY_LOCAL_MACHINE, kSharedFilesKey, path, REG_DWORD, &count,
-                          sizeof count);
-    } else if (SetAsideRecorded(path, kNoCheck, 0) == 1) {
-        LogLine("Removed %s", path);
-        DeleteKeyPathValue(HKEY_LOCAL_MACHINE, kSharedFilesKey, path);
-    }
+        return -1;
+    if (count <= 1)
+        return 0;
+    count--;
+    WriteKeyPathValue(HKEY_LOCAL_MACHINE, kSharedFilesKey, path, REG_DWORD, &count, sizeof count);
+    return -1;
+}
+
+void ForgetSharedCount(void)
+{
+    DeleteKeyPathValue(HKEY_LOCAL_MACHINE, kSharedFilesKey, setupState.destPath);
 }

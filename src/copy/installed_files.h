@@ -8,7 +8,11 @@
 // uninstallation left pending for the next restart is taken back.
 void NoteInstalledFile(void);
 
-// A file of the Windows directory (a plain name) that the installation no longer installs: one
-// less in its SharedDLLs count, or, when this installation was the last to count it, set aside
-// in the run record and its count removed. A file without a count stays.
-void ReleaseSharedFile(char* name);
+// A file of the Windows directory (a plain name) that the installation no longer installs:
+// its path goes into destPath, and its SharedDLLs count loses one. Returns 0 when this
+// installation was the last to count it (the count is left as it is for the file to go), or -1
+// when the file stays: it is counted by others still, or has no count (it was there before).
+int ReleaseSharedCount(char* name);
+
+// Removes the SharedDLLs count of the file at destPath.
+void ForgetSharedCount(void);

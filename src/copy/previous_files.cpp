@@ -96,13 +96,20 @@ static void DropFiles(void)
     while (NextDestination(s.previousScript, &cursor, name, &toWindows)) {
         if (NamesDestination(s.scriptText, toWindows, name) || LeavesTarget(name))
             continue;
-        if (toWindows) {
-            ReleaseSharedFile(name);
-            continue;
+        // A Windows-directory file is not checked against links (nobody else can write there)
+        // and leaves no folder.
+        int check = kNoCheck;
+        int keptLength = 0;
+        if (!toWindows) {
+            check = kWholePath;
+            keptLength = TextLength(s.targetDir);
         }
-        int aside = JoinPath(s.destPath, kPathCapacity, s.targetDir, name) >= 0
-                        ? SetAsideRecorded(s.destPath, kWholePath, TextLength(s.targetDir))
-                        : 0;
+        if (toWindows ? ReleaseSharedCount(name) != 0
+                      : JoinPath(s.destPath, kPathCapacity, s.targetDir, name) < 0)
+            continue;
+        int aside = SetAsideRecorded(s.destPath, check, keptLength);
+        if (aside == 1 && toWindows)
+            ForgetSharedCount();
         if (aside != 0)
             LogLine(aside == 1 ? "Removed %s" : "Not removed: %s", s.destPath);
     }

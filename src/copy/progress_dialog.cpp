@@ -61,14 +61,16 @@ static INT_PTR OnInitDialog(HWND dialog)
 // next progress command draws them again even when their percentage has not changed.
 static void ForgetShownBars(void)
 {
-    setupState.progressShown[kFileBar] = -1;
-    setupState.progressShown[kOverallBar] = -1;
+    SetupState& s = StateInRegister();
+    s.progressShown[kFileBar] = -1;
+    s.progressShown[kOverallBar] = -1;
 }
 
 static INT_PTR OnNewEntry(void)
 {
-    FormatText(setupState.workBuffer, "%s : %s", setupState.entryValue, setupState.entryKey);
-    SetWindowTextA(setupState.progressLabel, setupState.workBuffer);
+    SetupState& s = StateInRegister();
+    FormatText(s.workBuffer, "%s : %s", s.entryValue, s.entryKey);
+    SetWindowTextA(s.progressLabel, s.workBuffer);
     ShowPercentText(kFileText, 0);
     return TRUE;
 }
@@ -92,6 +94,7 @@ static INT_PTR OnProgress(void)
 // button (or Enter, its default) stops the copy, at the next chunk.
 INT_PTR CALLBACK CopyDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    SetupState& s = StateInRegister();
     switch (message) {
     case WM_INITDIALOG:
         return OnInitDialog(dialog);
@@ -103,7 +106,7 @@ INT_PTR CALLBACK CopyDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         case CMD_COPY_NEW_ENTRY: return OnNewEntry();
         case CMD_COPY_PROGRESS:  return OnProgress();
         case IDC_COPY_CANCEL:
-            setupState.cancelled = 1;
+            s.cancelled = 1;
             return TRUE;
         }
         return FALSE;

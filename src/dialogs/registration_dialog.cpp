@@ -9,14 +9,15 @@
 
 INT_PTR RunRegistrationDialog(void)
 {
+    SetupState& s = StateInRegister();
     INT_PTR answer = IDYES;
-    if (setupState.runMode == kRunWithWindows)
-        answer = DialogBoxParamA(setupState.instance, "Registration", setupState.mainWindow,
+    if (s.runMode == kRunWithWindows)
+        answer = DialogBoxParamA(s.instance, "Registration", s.mainWindow,
                                  RegistrationDialogProc, 0);
-    else if (setupState.registerSuffixes[0] != '\0')
-        CopyBounded(setupState.suffixList, kTextCapacity, setupState.registerSuffixes,
-                    TextLength(setupState.registerSuffixes));
-    LogLine("File types: %s %s", answer == IDYES ? "Yes," : "No, keeping", setupState.suffixList);
+    else if (s.registerSuffixes[0] != '\0')
+        CopyBounded(s.suffixList, kTextCapacity, s.registerSuffixes,
+                    TextLength(s.registerSuffixes));
+    LogLine("File types: %s %s", answer == IDYES ? "Yes," : "No, keeping", s.suffixList);
     return answer;
 }
 

@@ -61,7 +61,8 @@ LRESULT OnSize(HWND window, WPARAM wParam, LPARAM lParam)
 
 LRESULT OnPaint(HWND window, WPARAM wParam, LPARAM lParam)
 {
-    if (setupState.backgroundBitmap == 0)
+    SetupState& s = StateInRegister();
+    if (s.backgroundBitmap == 0)
         return DefWindowProcA(window, WM_PAINT, wParam, lParam);
     PaintBackground(window);
     return 0;
@@ -111,22 +112,23 @@ UINT StartInstallation(HWND window)
 // are replaced at the next restart, one box that says so.
 void ShowFinalReport(void)
 {
+    SetupState& s = StateInRegister();
     // A cancelled copy is undone before report 7; otherwise the older files set aside go, and
     // so do those that only the replaced installation had.
-    int restart = FinishRunRecord(setupState.cancelled);
+    int restart = FinishRunRecord(s.cancelled);
     UINT id = IDS_INSTALL_DONE;
-    setupState.exitStatus = restart ? kExitRestartNeeded : kExitInstalled;
-    if (setupState.cancelled != 0) {
+    s.exitStatus = restart ? kExitRestartNeeded : kExitInstalled;
+    if (s.cancelled != 0) {
         id = IDS_INSTALL_ABANDONED;
-        setupState.exitStatus = kExitAbandoned;
-    } else if (setupState.errorCount != 0) {
+        s.exitStatus = kExitAbandoned;
+    } else if (s.errorCount != 0) {
         id = IDS_INSTALL_PARTIAL;
-        setupState.exitStatus = kExitPartial;
+        s.exitStatus = kExitPartial;
     }
-    ShowFormattedMessage(setupState.instance, setupState.caption, setupState.mainWindow, id,
-                         setupState.applicationName, MB_ICONINFORMATION);
+    ShowFormattedMessage(s.instance, s.caption, s.mainWindow, id,
+                         s.applicationName, MB_ICONINFORMATION);
     if (restart)
-        ShowStringMessage(setupState.instance, setupState.caption, setupState.mainWindow,
+        ShowStringMessage(s.instance, s.caption, s.mainWindow,
                           IDS_RESTART_NEEDED, MB_ICONINFORMATION);
 }
 

@@ -133,14 +133,15 @@ static int ReadShellFolder(const char* name, char* folder)
 // that is not there.
 static void CreateCountedShortcut(const ShortcutFields& fields, const char* folder)
 {
+    SetupState& s = StateInRegister();
     char linkPath[kPathCapacity];
-    HRESULT result = JoinPath(linkPath, kPathCapacity, folder, setupState.entryKey) < 0
+    HRESULT result = JoinPath(linkPath, kPathCapacity, folder, s.entryKey) < 0
                          ? E_FAIL
                          : CreateShellShortcut(fields.targetPath, linkPath, fields.description,
                                                fields.iconFile, fields.iconIndex);
     LogLine("Shortcut %s -> %s, result 0x%lx", linkPath, fields.targetPath, result);
     if (result != S_OK)
-        setupState.errorCount++;
+        s.errorCount++;
 }
 
 // Makes one shortcut per entry of the Group section, from the cursor on, until the end of the
