@@ -135,8 +135,9 @@ void LoadBackground(HWND window)
 
 void KeepClientSize(LPARAM size)
 {
-    setupState.clientWidth = LOWORD(size);
-    setupState.clientHeight = HIWORD(size);
+    SetupState& s = StateInRegister();
+    s.clientWidth = LOWORD(size);
+    s.clientHeight = HIWORD(size);
 }
 
 void PaintBackground(HWND window)

@@ -104,6 +104,8 @@ struct SetupState {
     long long fileCopied;
     long long totalBytes;
     long long copiedBytes;
+    int noPendingDeletion;      // the system's list of operations at the next restart held no
+                                // deletion when it was last read
     int cancelled;
     int errorCount;
     int exitStatus;             // an ExitStatus: how the run ends, set before the window exists

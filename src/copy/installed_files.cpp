@@ -39,10 +39,15 @@ static void CountSharedFile(char* path)
 // the system's list of pending operations; the other pairs stay as they are.
 static void CancelPendingDeletion(const char* path)
 {
+    // Nothing else adds a deletion of this run's files while it copies: a list without any
+    // deletion is not read again.
+    if (setupState.noPendingDeletion)
+        return;
     // Zeroed beyond what is read, so that every name ends within the block.
     char* data = static_cast<char*>(AllocateBlock(kPendingCapacity + 4));
     if (data == nullptr)
         return;
+    setupState.noPendingDeletion = 1;
     if (ReadKeyPathValue(HKEY_LOCAL_MACHINE, kSessionManagerKey, kPendingValue, REG_MULTI_SZ,
                          data, kPendingCapacity) == 0) {
         char* kept = data;
@@ -50,6 +55,8 @@ static void CancelPendingDeletion(const char* path)
         while (*pair != '\0') {
             char* second = pair + TextLength(pair) + 1;
             char* next = second + TextLength(second) + 1;
+            if (*second == '\0')
+                setupState.noPendingDeletion = 0;
             if (*second != '\0' || second - pair < 6 || lstrcmpiA(pair + 4, path) != 0) {
                 while (pair < next)
                     *kept++ = *pair++;
