@@ -2,6 +2,7 @@
 #include "setup/switch_parse.h"
 
 #include "text/bounded_text.h"
+#include "text/command_words.h"
 
 namespace {
 
@@ -20,11 +21,6 @@ const unsigned char kSwitchRules[] = {
     kSwitchNoRestart | kNoValue << 4,      kSwitchHelp | kNoValue << 4,
     kSwitchHelp | kNoValue << 4,           kSwitchAllowDowngrade | kNoValue << 4,
 };
-
-int IsBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
 
 // Nonzero when the piece of `length` characters at text is name, in any letter case.
 int MatchesName(const char* text, int length, const char* name)
@@ -52,24 +48,6 @@ SwitchKind Unknown(const char* start, const char** cursor, char* value, int capa
 }
 
 }  // namespace
-
-const char* SkipProgramName(const char* commandLine)
-{
-    const char* at = commandLine;
-    while (IsBlank(*at))
-        at++;
-    if (*at == '"') {
-        at++;
-        while (*at != '\0' && *at != '"')
-            at++;
-        if (*at == '"')
-            at++;
-    } else {
-        while (*at != '\0' && !IsBlank(*at))
-            at++;
-    }
-    return at;
-}
 
 SwitchKind ReadSwitch(const char** cursor, char* value, int capacity)
 {

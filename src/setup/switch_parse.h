@@ -1,6 +1,8 @@
 // Reading the setup program's command line, one switch at a time (no window calls).
 #pragma once
 
+#include "text/command_words.h"
+
 enum SwitchKind {
     kSwitchEnd,          // nothing more on the line
     kSwitchPassive,      // /SILENT, /PASSIVE
@@ -13,9 +15,6 @@ enum SwitchKind {
     kSwitchAllowDowngrade,   // /ALLOWDOWNGRADE
     kSwitchUnknown,      // anything else, or a known switch with a wrong or missing value
 };
-
-// Returns the command line after the program's name (quoted or up to the first blank).
-const char* SkipProgramName(const char* commandLine);
 
 // Reads the switch at *cursor and moves the cursor past it. Names start with '/' or '-' and
 // are matched without regard to letter case. The value after '=' goes into value (capacity

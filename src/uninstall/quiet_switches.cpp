@@ -3,12 +3,8 @@
 
 #include "base/run_log.h"
 #include "text/bounded_text.h"
+#include "text/command_words.h"
 #include "uninstall/uninstall_paths.h"
-
-static int IsBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
 
 // The switch letters at text, compared with name (in capitals) without regard to case.
 static int StartsWithName(const char* text, const char* name)

@@ -1,0 +1,25 @@
+// The words of a command line: blanks, and the program's name at its start, quoted or not.
+#include "text/command_words.h"
+
+int IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+const char* SkipProgramName(const char* commandLine)
+{
+    const char* at = commandLine;
+    while (IsBlank(*at))
+        at++;
+    if (*at == '"') {
+        at++;
+        while (*at != '\0' && *at != '"')
+            at++;
+        if (*at == '"')
+            at++;
+    } else {
+        while (*at != '\0' && !IsBlank(*at))
+            at++;
+    }
+    return at;
+}
