@@ -6,20 +6,22 @@ int IsBlank(char c)
     return c == ' ' || c == '\t';
 }
 
+const char* SkipQuoted(const char* text)
+{
+    const char* at = text + 1;
+    while (*at != '\0' && *at != '"')
+        at++;
+    return *at == '"' ? at + 1 : at;
+}
+
 const char* SkipProgramName(const char* commandLine)
 {
     const char* at = commandLine;
     while (IsBlank(*at))
         at++;
-    if (*at == '"') {
+    if (*at == '"')
+        return SkipQuoted(at);
+    while (*at != '\0' && !IsBlank(*at))
         at++;
-        while (*at != '\0' && *at != '"')
-            at++;
-        if (*at == '"')
-            at++;
-    } else {
-        while (*at != '\0' && !IsBlank(*at))
-            at++;
-    }
     return at;
 }

@@ -3,6 +3,7 @@
 
 #include "base/folder_text.h"
 #include "text/bounded_text.h"
+#include "text/command_words.h"
 
 static char FoldAscii(char c)
 {
@@ -48,15 +49,10 @@ static int HasProperComponents(const char* text, int length)
 const char* FindCommandTarget(const char* command, int* length)
 {
     const char* at = command;
-    while (*at == ' ' || *at == '\t')
+    while (IsBlank(*at))
         at++;
-    if (*at == '"') {
-        at++;
-        while (*at != '\0' && *at != '"')
-            at++;
-        if (*at == '"')
-            at++;
-    }
+    if (*at == '"')
+        at = SkipQuoted(at);
     while (*at != '\0' && *at != '/')
         at++;
     if (*at != '/')
