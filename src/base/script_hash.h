@@ -10,3 +10,7 @@ int HashText(const char* text, int length, char* hex);
 
 // The value under the uninstall key that holds the hash of the script the installation used.
 const char kScriptHashValue[] = "ScriptSha256";
+
+// The file name of the installation's copy of that script in its target folder (defined once,
+// for the setup program and the uninstaller).
+extern const char kScriptCopyName[];

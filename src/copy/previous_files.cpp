@@ -15,8 +15,6 @@
 #include "script/script_reader.h"
 #include "text/bounded_text.h"
 
-static const char kScriptCopyName[] = "SETUP.INF";
-
 void ReadPreviousScript(void)
 {
     SetupState& s = setupState;

@@ -186,13 +186,15 @@ static void UndoNewestChange(void)
 // each is empty; each by its handle, checked against links (path is cut on the way).
 static void RemoveEmptiedFolders(char* path, int keptLength)
 {
-    for (char* cut = FindLastChar(path, '\\'); cut > path + keptLength; cut = FindLastChar(path, '\\')) {
+    for (char* cut = FindLastChar(path, '\\'); cut > path + keptLength;
+         cut = FindLastChar(path, '\\')) {
         *cut = '\0';
         HANDLE folder = CreateFileA(path, DELETE | FILE_READ_ATTRIBUTES, kShareAll, 0,
                                     OPEN_EXISTING, kOpenItself, 0);
         if (folder == INVALID_HANDLE_VALUE)
             return;
-        int removed = CheckOpenedPath(folder, path, 0, kWholePath) == 0 && DeleteOpenedFile(folder) == 0;
+        int removed =
+            CheckOpenedPath(folder, path, 0, kWholePath) == 0 && DeleteOpenedFile(folder) == 0;
         CloseHandle(folder);
         if (!removed)
             return;
@@ -267,8 +269,8 @@ HANDLE CreateRecordedFile(const char* path, int check, int* replaced)
         (*replaced = SetAsideOldFile(path, &openPath, check)) > 0)
         file = CreateCheckedFile(openPath, 0, check);
     // The new file is recorded in place of an older one too: undone, it goes first (a program
-    // that runs from it is moved aside), and the older one is put back at a free name; and a
-    // later step knows it as this run's whatever name it is given.
+    // that runs from it is moved aside to a free name), and then the older one is put back; and
+    // a later step knows it as this run's whatever name it is given.
     if (file == INVALID_HANDLE_VALUE)
         UndoFileInHand();
     else

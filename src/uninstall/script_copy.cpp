@@ -7,8 +7,6 @@
 #include "uninstall/uninstall_paths.h"
 #include "uninstall/uninstall_state.h"
 
-const char kScriptCopyName[] = "SETUP.INF";
-
 // The largest script the installer reads; a larger copy is not the script of any medium.
 static const LONGLONG kScriptSizeLimit = 0x7FFFFFFE;
 

@@ -1,8 +1,10 @@
 // The target's copy of the setup script, trusted only when it is the very script the installation ran.
 #pragma once
 
-// The copy's file name in the target folder.
-extern const char kScriptCopyName[];
+#include "base/script_hash.h"
+
+// The length of the copy's file name (kScriptCopyName), and what LoadTrustedScript returns for
+// a copy that another program holds.
 enum {
     kScriptCopyNameLength = 9,
     kScriptInUse = -2,
