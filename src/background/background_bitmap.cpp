@@ -7,6 +7,7 @@
 #include "base/message_boxes.h"
 #include "base/setup_messages.h"
 #include "base/setup_state.h"
+#include "script/script_reader.h"
 #include "resources/resource_ids.h"
 #include "text/bounded_text.h"
 
@@ -35,6 +36,7 @@ HBITMAP LoadBitmapFile(HINSTANCE instance, const char* caption, HWND owner, cons
     unsigned char* pixels = 0;
     HBITMAP bitmap = 0;
     UINT failure = 0;
+    BlockFailure blockFailure = kBlockNotAllocated;
     unsigned char fileHeader[kFileHeaderSize];
     unsigned char infoHeader[kInfoHeaderSize];
     BitmapSizes sizes = {0, 0};
@@ -66,17 +68,21 @@ HBITMAP LoadBitmapFile(HINSTANCE instance, const char* caption, HWND owner, cons
         goto done;
     }
 
-    header = ObtainLockedBlock(sizes.headerBytes + 1, &headerMemory, &failure);
-    if (header == 0)
+    header = ObtainLockedBlock(sizes.headerBytes + 1, &headerMemory, &blockFailure);
+    if (header == 0) {
+        failure = BlockFailureMessage(blockFailure);
         goto done;
+    }
     CopyMemory(header, infoHeader, kInfoHeaderSize);
     if (ReadExactly(file, header + kInfoHeaderSize, sizes.headerBytes - kInfoHeaderSize) != 0) {
         failure = IDS_CANNOT_READ;
         goto done;
     }
-    pixels = ObtainLockedBlock(sizes.pixelBytes + 1, &pixelMemory, &failure);
-    if (pixels == 0)
+    pixels = ObtainLockedBlock(sizes.pixelBytes + 1, &pixelMemory, &blockFailure);
+    if (pixels == 0) {
+        failure = BlockFailureMessage(blockFailure);
         goto done;
+    }
     // The file position is now bfOffBits, where the pixel data begin.
     if (ReadExactly(file, pixels, sizes.pixelBytes) != 0) {
         failure = IDS_CANNOT_READ;

@@ -1,16 +1,11 @@
-// Folder paths as text: the form the system gives them, comparison without regard to ASCII case, and device names.
+// Folder paths as text: the form the system gives them, comparison without regard to ASCII case, device names, and the rules for a target folder and for a name that stays inside a folder.
 #include "base/folder_text.h"
 
 #include "text/bounded_text.h"
 
-static char FoldAscii(char c)
-{
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 static int IsLetter(char c)
 {
-    return FoldAscii(c) >= 'A' && FoldAscii(c) <= 'Z';
+    return UpperAscii(c) >= 'A' && UpperAscii(c) <= 'Z';
 }
 
 // Length of a prefix that names a drive the long way (\\?\C:, \\.\C:, \\?\UNC\localhost\C$,
@@ -85,7 +80,7 @@ int CanonicalFolderText(char* path, int length)
 int CompareFolded(const char* first, const char* second, int n)
 {
     for (int i = 0; i < n; i++) {
-        if (FoldAscii(first[i]) != FoldAscii(second[i]))
+        if (UpperAscii(first[i]) != UpperAscii(second[i]))
             return 1;
     }
     return 0;
@@ -121,4 +116,102 @@ int IsDeviceName(const char* name, int length)
     }
     return base == 4 && (CompareFolded(name, "COM", 3) == 0 || CompareFolded(name, "LPT", 3) == 0) &&
            name[3] >= '1' && name[3] <= '9';
+}
+
+// Characters that no file or folder name holds; ':' and the slashes are checked apart.
+static int IsForbiddenInName(char c)
+{
+    unsigned char u = static_cast<unsigned char>(c);
+    return u < 32 || c == '"' || c == '*' || c == '?' || c == '<' || c == '>' || c == '|';
+}
+
+// A component made only of dots and blanks names the folder itself or its parent once the
+// system has trimmed it ("..", ". .", "...").
+static int IsDotsAndBlanks(const char* component, int length)
+{
+    for (int i = 0; i < length; i++) {
+        if (component[i] != '.' && component[i] != ' ')
+            return 0;
+    }
+    return 1;
+}
+
+// Nonzero when every backslash-separated component of text (length bytes) is a proper name.
+static int HasProperComponents(const char* text, int length)
+{
+    int start = 0;
+    for (int i = 0; i <= length; i++) {
+        if (i < length && text[i] != '\\') {
+            if (text[i] == '/' || text[i] == ':' || IsForbiddenInName(text[i]))
+                return 0;
+            continue;
+        }
+        if (i == start || IsDotsAndBlanks(text + start, i - start) ||
+            IsDeviceName(text + start, i - start))
+            return 0;
+        start = i + 1;
+    }
+    return 1;
+}
+
+int RootLength(const char* path, int length)
+{
+    if (length >= 3 && IsLetter(path[0]) &&
+        path[1] == ':' && path[2] == '\\')
+        return 3;
+    if (length < 2 || path[0] != '\\' || path[1] != '\\')
+        return 0;
+    // \\server\share: two non-empty names after the double backslash.
+    int i = 2;
+    while (i < length && path[i] != '\\')
+        i++;
+    if (i == 2 || i >= length)
+        return 0;
+    int shareStart = ++i;
+    while (i < length && path[i] != '\\')
+        i++;
+    return i > shareStart ? i : 0;
+}
+
+int CheckTargetText(const char* text, int length)
+{
+    int root = RootLength(text, length);
+    if (root == 0)
+        return -1;
+    if (length > root && text[length - 1] == '\\')
+        length--;
+    if (length <= root)
+        return -1;
+    // A network name's server and share are checked like the folders below them.
+    int below = text[0] == '\\' ? 2 : root;
+    if (!HasProperComponents(text + below, length - below))
+        return -1;
+    return length;
+}
+
+int StaysInside(const char* name, int length)
+{
+    return length > 0 && HasProperComponents(name, length);
+}
+
+int HoldsDeviceName(const char* name, int length)
+{
+    int start = 0;
+    for (int i = 0; i <= length; i++) {
+        if (i < length && name[i] != '\\')
+            continue;
+        if (IsDeviceName(name + start, i - start))
+            return 1;
+        start = i + 1;
+    }
+    return 0;
+}
+
+int IsPlainName(const char* name, int length)
+{
+    for (int i = 0; i < length; i++) {
+        if (name[i] == '\\')
+            return 0;
+    }
+    return StaysInside(name, length);
 }

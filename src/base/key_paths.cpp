@@ -4,11 +4,6 @@
 #include "base/heap_blocks.h"
 #include "base/run_log.h"
 
-const char kCurrentVersionKey[] = "Software\\Microsoft\\Windows\\CurrentVersion";
-const char kShellFoldersSubkey[] = "Explorer\\Shell Folders";
-const char kProgramFilesValue[] = "ProgramFilesDir";
-const char kInstallLocationValue[] = "InstallLocation";
-
 struct KeyChainNode {
     HKEY key;
     KeyChainNode* next;

@@ -25,11 +25,3 @@ LONG DeleteKeyPathValue(HKEY root, const char* path, const char* name);
 
 // Number of nodes in the key chain; 0 between operations. For the tests.
 int KeyChainLength(void);
-
-// Registry names that several parts use, stored once: the machine's CurrentVersion key
-// (Software\Microsoft\Windows\CurrentVersion), the shell folders key below it, its program
-// files value, and the uninstall entry's folder value.
-extern const char kCurrentVersionKey[];
-extern const char kShellFoldersSubkey[];
-extern const char kProgramFilesValue[];
-extern const char kInstallLocationValue[];

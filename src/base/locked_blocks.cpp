@@ -1,20 +1,18 @@
-// Movable global blocks, locked while they are in use: the setup script and the background picture.
+// Movable global blocks, locked while they are in use: the setup script, its trusted copy and the background picture.
 #include "base/locked_blocks.h"
 
-#include "resources/resource_ids.h"
-
-unsigned char* ObtainLockedBlock(DWORD size, HGLOBAL* memory, UINT* failure)
+unsigned char* ObtainLockedBlock(DWORD size, HGLOBAL* memory, BlockFailure* failure)
 {
     *memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
     if (*memory == 0) {
-        *failure = IDS_CANNOT_ALLOCATE;
+        *failure = kBlockNotAllocated;
         return 0;
     }
     unsigned char* address = static_cast<unsigned char*>(GlobalLock(*memory));
     if (address == 0) {
         GlobalFree(*memory);
         *memory = 0;
-        *failure = IDS_CANNOT_LOCK;
+        *failure = kBlockNotLocked;
     }
     return address;
 }

@@ -6,13 +6,12 @@
 #include "base/canonical_folder.h"
 #include "base/folder_text.h"
 #include "base/key_paths.h"
+#include "base/product_names.h"
 #include "text/bounded_text.h"
 
 static const char kProfileListKey[] =
     "Software\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
-// Below the CurrentVersion key.
-static const char* const kShellFolderKeys[] = {kShellFoldersSubkey,
-                                               "Explorer\\User Shell Folders"};
+static const char* const kShellFolderKeys[] = {kShellFoldersKey, kUserShellFoldersKey};
 static const char* const kProgramFolderValues[] = {
     kProgramFilesValue, "ProgramW6432Dir", "ProgramFilesDir (x86)",
     "CommonFilesDir",  "CommonW6432Dir",  "CommonFilesDir (x86)",
@@ -138,10 +137,9 @@ int IsRefusedFolder(const char* folder)
     if (CollidesWithValue(folder, HKEY_LOCAL_MACHINE, kProfileListKey, "ProfilesDirectory", 2) ||
         CollidesWithProfiles(folder))
         return 1;
-    for (const char* name : kShellFolderKeys) {
-        JoinPath(place, kPathCapacity, kCurrentVersionKey, name);
-        if (CollidesWithValues(folder, HKEY_CURRENT_USER, place) ||
-            CollidesWithValues(folder, HKEY_LOCAL_MACHINE, place))
+    for (const char* key : kShellFolderKeys) {
+        if (CollidesWithValues(folder, HKEY_CURRENT_USER, key) ||
+            CollidesWithValues(folder, HKEY_LOCAL_MACHINE, key))
             return 1;
     }
     return 0;

@@ -12,9 +12,6 @@
 static const char kProtectedFolder[] =
     "O:BAD:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1200a9;;;BU)";
 
-// The final path carries a "\\?\" prefix before the drive.
-enum { kFinalPrefix = 4, kFinalCapacity = kPathCapacity + kFinalPrefix };
-
 // Whether both texts are equal in the platform's upper case (names differ in case only),
 // byte by byte: the locale's comparison passes over some characters (hyphens).
 static int SameName(char* found, char* wanted)
@@ -27,9 +24,7 @@ static int SameName(char* found, char* wanted)
     return found[at] == wanted[at];
 }
 
-// Writes into final (kFinalCapacity bytes) the path by which the system knows the open object,
-// links resolved, with its "\\?\" prefix. Returns its length, or 0.
-static int ReadFinalPath(HANDLE handle, char* final)
+int ReadFinalPath(HANDLE handle, char* final)
 {
     DWORD length = GetFinalPathNameByHandleA(handle, final, kFinalCapacity, 0);
     return length > kFinalPrefix && length < kFinalCapacity ? (int)length : 0;

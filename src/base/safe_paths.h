@@ -4,6 +4,15 @@
 
 #include <windows.h>
 
+#include "base/capacities.h"
+
+// The final path carries a "\\?\" prefix before the drive.
+enum { kFinalPrefix = 4, kFinalCapacity = kPathCapacity + kFinalPrefix };
+
+// Writes into final (kFinalCapacity bytes) the path by which the system knows the open object,
+// links resolved, with its "\\?\" prefix. Returns its length, or 0.
+int ReadFinalPath(HANDLE handle, char* final);
+
 // Whether the open handle is the file or folder that path names, and nothing else: no link
 // itself (a reparse point), a folder when isFile is 0, and for a file its only name (one hard
 // link). With wholePath it is not reached through a link anywhere on the path either (the

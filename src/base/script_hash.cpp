@@ -6,8 +6,6 @@
 
 enum { kDigestLength = 32 };
 
-const char kScriptCopyName[] = "SETUP.INF";
-
 int HashText(const char* text, int length, char* hex)
 {
     static const char kDigits[] = "0123456789abcdef";

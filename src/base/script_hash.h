@@ -7,10 +7,3 @@ enum { kHashTextCapacity = 65 };
 // Writes the SHA-256 of length bytes of text into hex (kHashTextCapacity bytes) as 64
 // lowercase hexadecimal digits. Returns 0, or -1 with hex empty when the provider fails.
 int HashText(const char* text, int length, char* hex);
-
-// The value under the uninstall key that holds the hash of the script the installation used.
-const char kScriptHashValue[] = "ScriptSha256";
-
-// The file name of the installation's copy of that script in its target folder (defined once,
-// for the setup program and the uninstaller).
-extern const char kScriptCopyName[];

@@ -2,6 +2,3 @@
 #include "base/setup_state.h"
 
 SetupState setupState;
-
-const char kEditorFileName[] = "Quillor.exe";
-const char kUninstallerFileName[] = "Purgax.exe";

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "base/capacities.h"
+#include "base/product_names.h"
 
 // Who is at the screen, as the command line says.
 enum RunMode {
@@ -14,11 +15,6 @@ enum RunMode {
 
 // How many destination folders the copy remembers as made and checked (a power of two).
 enum { kEnteredFolders = 32 };
-
-// The two programs the installer names whatever the script says: the editor in the target
-// directory and the uninstaller in the Windows directory (defined once, stored once).
-extern const char kEditorFileName[];      // "Quillor.exe"
-extern const char kUninstallerFileName[]; // "Purgax.exe"
 
 struct SetupState {
     // Handles and windows.

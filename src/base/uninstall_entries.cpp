@@ -6,9 +6,8 @@
 #include "base/canonical_folder.h"
 #include "base/folder_text.h"
 #include "base/key_paths.h"
+#include "base/product_names.h"
 #include "text/bounded_text.h"
-
-const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
 // The longest key name the registry allows, and its zero.
 enum { kKeyNameCapacity = 256 };

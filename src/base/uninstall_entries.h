@@ -1,8 +1,7 @@
 // The entries of the programs list, walked by both the setup program and the uninstaller.
 #pragma once
 
-// The key of the programs list, below HKEY_LOCAL_MACHINE.
-extern const char kUninstallKey[];
+#include "base/product_names.h"
 
 // Called with each entry's key name and key path (below HKEY_LOCAL_MACHINE); nonzero stops
 // the walk.

@@ -3,13 +3,15 @@
 #include "copy/installed_files.h"
 
 #include "base/file_size.h"
+#include "base/folder_text.h"
 #include "base/message_boxes.h"
 #include "base/private_messages.h"
 #include "base/run_log.h"
 #include "base/safe_paths.h"
 #include "base/setup_state.h"
+#include "base/shared_files.h"
 #include "copy/progress_dialog.h"
-#include "copy/run_record.h"
+#include "base/run_record.h"
 #include "resources/resource_ids.h"
 #include "script/files_value.h"
 #include "script/script_reader.h"
@@ -121,16 +123,6 @@ static int EnteredLength(int length)
     return longest;
 }
 
-int LeavesTarget(const char* name)
-{
-    for (const char* at = name; *at != '\0'; at++) {
-        if (at[0] == '.' && at[1] == '.' && (at == name || at[-1] == '\\') &&
-            (at[2] == '\\' || at[2] == '\0'))
-            return 1;
-    }
-    return 0;
-}
-
 // A destination below the target: no folder and no file that is a link, or is reached through
 // one, is written, and a file that was there before is set aside, never written. Every folder
 // from the target down is made so that only administrators can change it, and the new files
@@ -140,7 +132,10 @@ static HANDLE OpenTargetDestination(const char* name)
     int length = JoinPath(setupState.destPath, kPathCapacity, setupState.targetDir, name);
     int folderLength = FolderPartLength();
     int targetLength = TextLength(setupState.targetDir);
-    int inside = !LeavesTarget(name);
+    // The script may place a file elsewhere (through a ".." step, say), but nothing outside
+    // the target gets the installation's access list, and nothing there is removed when a
+    // later version no longer installs it.
+    int inside = StaysInside(name, TextLength(name));
     if (length < 0)
         return INVALID_HANDLE_VALUE;
     int entered = inside ? EnteredLength(folderLength) : 0;
@@ -159,20 +154,11 @@ static HANDLE OpenTargetDestination(const char* name)
     return OpenDestinationPath(kWholePath);
 }
 
-int FormWindowsPath(const char* name)
-{
-    char windowsDir[kPathCapacity];
-    UINT directoryLength = GetWindowsDirectoryA(windowsDir, kPathCapacity);
-    if (directoryLength == 0 || directoryLength >= kPathCapacity)
-        return -1;
-    return JoinPath(setupState.destPath, kPathCapacity, windowsDir, name) < 0 ? -1 : 0;
-}
-
 // One attempt at the Windows directory: fails without opening anything when the directory is
 // unavailable or the whole path does not fit destPath.
 static HANDLE TryWindowsDestination(const char* name)
 {
-    return FormWindowsPath(name) == 0 ? OpenDestinationPath(kNoCheck) : INVALID_HANDLE_VALUE;
+    return JoinWindowsPath(setupState.destPath, name) == 0 ? OpenDestinationPath(kNoCheck) : INVALID_HANDLE_VALUE;
 }
 
 static HANDLE OpenWindowsDestination(const char* name)

@@ -26,15 +26,6 @@ UINT CopyNextChunk(void);
 // UM_COPY_DONE: destroys the progress dialog; UM_FINISH when cancelled, else UM_SHORTCUTS.
 UINT FinishCopy(void);
 
-// Whether the destination name climbs out of the target through a ".." component: the script
-// may place a file there, but nothing outside the target gets the installation's access list,
-// and nothing there is removed when a later version no longer installs it.
-int LeavesTarget(const char* name);
-
-// Puts the Windows directory's path of name into destPath. Returns 0, or -1 when the
-// directory is unavailable or the path does not fit.
-int FormWindowsPath(const char* name);
-
 // Creates every directory named in path before its last component and after position `from`
 // (0: all), and checks each one by its handle: a folder that is a link, or reached through
 // one, counts as one that cannot be made.

@@ -3,16 +3,11 @@
 
 #include "base/heap_blocks.h"
 #include "base/key_paths.h"
-#include "base/run_log.h"
-#include "base/safe_paths.h"
 #include "base/setup_state.h"
-#include "copy/copy_engine.h"
+#include "base/shared_files.h"
 #include "copy/previous_files.h"
-#include "copy/run_record.h"
 #include "text/bounded_text.h"
 
-static const char kSharedFilesKey[] =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 static const char kSessionManagerKey[] = "System\\CurrentControlSet\\Control\\Session Manager";
 static const char kPendingValue[] = "PendingFileRenameOperations";
 enum { kPendingCapacity = 65536 };
@@ -27,12 +22,12 @@ static void CountSharedFile(char* path)
         lstrcmpiA(FindLastChar(path, '\\') + 1, kUninstallerFileName) == 0 ||
         InstalledBefore(1, setupState.entryValue))
         return;
-    DWORD count = 0;
-    if (ReadKeyPathValue(HKEY_LOCAL_MACHINE, kSharedFilesKey, path, REG_DWORD,
-                         reinterpret_cast<char*>(&count), sizeof count) != 0)
+    int count = ReadSharedCount(path);
+    if (count < 0)
         count = setupState.destCreated == 1 ? 0 : 1;
-    count++;
-    WriteKeyPathValue(HKEY_LOCAL_MACHINE, kSharedFilesKey, path, REG_DWORD, &count, sizeof count);
+    if (count < 0x7FFFFFFF)
+        count++;
+    WriteSharedCount(path, count);
 }
 
 // Drops every "delete path at restart" pair (the name as \??\path, then an empty name) from
@@ -78,27 +73,4 @@ void NoteInstalledFile(void)
 {
     CountSharedFile(setupState.destPath);
     CancelPendingDeletion(setupState.destPath);
-}
-
-int ReleaseSharedCount(char* name)
-{
-    char* path = setupState.destPath;
-    DWORD count = 0;
-    // A plain name only, as the uninstaller takes them; a file without a count was there
-    // before the installation, and stays.
-    if (FindLastChar(name, '\\') != 0 || lstrcmpiA(name, kUninstallerFileName) == 0 ||
-        FormWindowsPath(name) != 0 ||
-        ReadKeyPathValue(HKEY_LOCAL_MACHINE, kSharedFilesKey, path, REG_DWORD,
-                         reinterpret_cast<char*>(&count), sizeof count) != 0)
-        return -1;
-    if (count <= 1)
-        return 0;
-    count--;
-    WriteKeyPathValue(HKEY_LOCAL_MACHINE, kSharedFilesKey, path, REG_DWORD, &count, sizeof count);
-    return -1;
-}
-
-void ForgetSharedCount(void)
-{
-    DeleteKeyPathValue(HKEY_LOCAL_MACHINE, kSharedFilesKey, setupState.destPath);
 }

@@ -1,44 +1,30 @@
 // The files of the installation that a run replaces in its own folder, as its own copy of its script lists them.
 #include "copy/previous_files.h"
 
-#include "base/key_paths.h"
-#include "base/locked_blocks.h"
+#include "base/folder_text.h"
+#include "base/product_names.h"
 #include "base/run_log.h"
+#include "base/run_record.h"
 #include "base/safe_paths.h"
-#include "base/script_hash.h"
+#include "base/script_copy.h"
 #include "base/setup_state.h"
-#include "base/uninstall_entries.h"
-#include "copy/copy_engine.h"
-#include "copy/installed_files.h"
-#include "copy/run_record.h"
+#include "base/shared_files.h"
 #include "script/files_value.h"
-#include "script/script_reader.h"
+#include "script/script_scan.h"
 #include "text/bounded_text.h"
 
 void ReadPreviousScript(void)
 {
     SetupState& s = setupState;
-    char path[kPathCapacity];
-    char recorded[kHashTextCapacity];
-    char found[kHashTextCapacity];
+    char entryPath[kPathCapacity];
     HGLOBAL memory = 0;
     const char* text = 0;
-    if (s.previousDir[0] == '\0' || lstrcmpiA(s.previousDir, s.targetDir) != 0 ||
-        JoinPath(path, kPathCapacity, kUninstallKey, s.applicationName) < 0 ||
-        ReadKeyPathValue(HKEY_LOCAL_MACHINE, path, kScriptHashValue, REG_SZ, recorded,
-                         kHashTextCapacity) != 0 ||
-        JoinPath(path, kPathCapacity, s.targetDir, kScriptCopyName) < 0 ||
-        LoadScript(s.instance, 0, 0, path, &memory, &text) != 0)
-        return;
-    // Whatever the copy is (even a link to elsewhere), only the very text that the entry's
-    // hash vouches for is taken. The hash, like the reader, ends at the first zero byte; the
-    // terminators are compared too, so that only a whole recorded hash matches.
-    if (HashText(text, TextLength(text), found) == 0 &&
-        CompareCounted(found, recorded, kHashTextCapacity) == 0) {
+    // The block stays with the process, as the script's own does, until it ends.
+    if (s.previousDir[0] != '\0' && lstrcmpiA(s.previousDir, s.targetDir) == 0 &&
+        JoinPath(entryPath, kPathCapacity, kUninstallKey, s.applicationName) >= 0 &&
+        LoadTrustedScriptCopy(entryPath, s.targetDir, &memory, &text) == 0) {
         s.previousScript = text;
-        LogLine("Earlier script: %s", path);
-    } else {
-        ReleaseLockedBlock(memory);
+        LogLine("Earlier script: %s\\%s", s.targetDir, kScriptCopyName);
     }
 }
 
@@ -92,7 +78,9 @@ static void DropFiles(void)
     int cursor = -1;
     int toWindows = 0;
     while (NextDestination(s.previousScript, &cursor, name, &toWindows)) {
-        if (NamesDestination(s.scriptText, toWindows, name) || LeavesTarget(name))
+        int length = TextLength(name);
+        if (NamesDestination(s.scriptText, toWindows, name) ||
+            !(toWindows ? IsPlainName(name, length) : StaysInside(name, length)))
             continue;
         // A Windows-directory file is not checked against links (nobody else can write there)
         // and leaves no folder.
@@ -102,14 +90,19 @@ static void DropFiles(void)
             check = kWholePath;
             keptLength = TextLength(s.targetDir);
         }
-        if (toWindows ? ReleaseSharedCount(name) != 0
-                      : JoinPath(s.destPath, kPathCapacity, s.targetDir, name) < 0)
+        char path[kPathCapacity];
+        // The uninstaller stays while any entry names it; a Windows-directory file stays while
+        // another installation counts it, or when it has no count (it was there before).
+        if (toWindows ? lstrcmpiA(name, kUninstallerFileName) == 0 ||
+                            JoinWindowsPath(path, name) != 0 ||
+                            ReleaseSharedFile(path) != kSharedLast
+                      : JoinPath(path, kPathCapacity, s.targetDir, name) < 0)
             continue;
-        int aside = SetAsideRecorded(s.destPath, check, keptLength);
+        int aside = SetAsideRecorded(path, check, keptLength);
         if (aside == 1 && toWindows)
-            ForgetSharedCount();
+            WriteSharedCount(path, 0);
         if (aside != 0)
-            LogLine(aside == 1 ? "Removed %s" : "Not removed: %s", s.destPath);
+            LogLine(aside == 1 ? "Removed %s" : "Not removed: %s", path);
     }
 }
 

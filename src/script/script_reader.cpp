@@ -14,6 +14,11 @@ static const char kLoaderName[] = "FileRead";
 // so that every offset into the text is an int.
 static const LONGLONG kScriptSizeLimit = 0x7FFFFFFE;
 
+UINT BlockFailureMessage(BlockFailure failure)
+{
+    return failure == kBlockNotLocked ? IDS_CANNOT_LOCK : IDS_CANNOT_ALLOCATE;
+}
+
 int LoadScript(HINSTANCE instance, const char* caption, HWND owner, const char* path,
                HGLOBAL* memory, const char** text)
 {
@@ -23,6 +28,7 @@ int LoadScript(HINSTANCE instance, const char* caption, HWND owner, const char* 
     long long size = 0;
     DWORD bytesRead = 0;
     UINT failure = IDS_CANNOT_OPEN;
+    BlockFailure blockFailure = kBlockNotAllocated;
 
     *memory = 0;
     *text = 0;
@@ -35,9 +41,11 @@ int LoadScript(HINSTANCE instance, const char* caption, HWND owner, const char* 
     if (size < 0 || size > kScriptSizeLimit)
         goto done;
     data = reinterpret_cast<char*>(ObtainLockedBlock(static_cast<DWORD>(size) + 1, &block,
-                                                     &failure));
-    if (data == 0)
+                                                     &blockFailure));
+    if (data == 0) {
+        failure = BlockFailureMessage(blockFailure);
         goto done;
+    }
     failure = IDS_CANNOT_READ;
     if (!ReadFile(file, data, static_cast<DWORD>(size), &bytesRead, 0)
         || bytesRead != static_cast<DWORD>(size))

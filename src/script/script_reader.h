@@ -3,7 +3,11 @@
 
 #include <windows.h>
 
+#include "base/locked_blocks.h"
 #include "script/script_scan.h"
+
+// The message of a movable block that could not be had: IDS_CANNOT_ALLOCATE or IDS_CANNOT_LOCK.
+UINT BlockFailureMessage(BlockFailure failure);
 
 // Loads the whole file plus a zero byte into a movable global block, locked. Returns 0, or -1
 // after showing message 2044, 2052, 2053 or 2045; on failure nothing stays allocated and both

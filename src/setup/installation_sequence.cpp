@@ -9,7 +9,7 @@
 #include "base/setup_state.h"
 #include "copy/copy_engine.h"
 #include "copy/previous_files.h"
-#include "copy/run_record.h"
+#include "base/run_record.h"
 #include "dialogs/directory_dialog.h"
 #include "resources/resource_ids.h"
 #include "system/registration.h"

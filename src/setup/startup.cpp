@@ -12,7 +12,7 @@
 #include "base/run_log.h"
 #include "base/setup_messages.h"
 #include "base/setup_state.h"
-#include "copy/run_record.h"
+#include "base/run_record.h"
 #include "resources/resource_ids.h"
 #include "script/files_value.h"
 #include "script/script_reader.h"

@@ -1,6 +1,7 @@
 // Reading the setup program's command line, one switch at a time (no window calls).
 #include "setup/switch_parse.h"
 
+#include "base/folder_text.h"
 #include "text/bounded_text.h"
 #include "text/command_words.h"
 
@@ -27,10 +28,7 @@ int MatchesName(const char* text, int length, const char* name)
 {
     int i = 0;
     for (; i < length && name[i] != '\0'; i++) {
-        char c = text[i];
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-        if (c != name[i])
+        if (UpperAscii(text[i]) != name[i])
             return 0;
     }
     return i == length && name[i] == '\0';
@@ -125,23 +123,5 @@ int CheckGivenTarget(char* path)
     int length = TextLength(path);
     while (length > 0 && path[length - 1] == '\\')
         path[--length] = '\0';
-    char drive = static_cast<char>(path[0] | 0x20);
-    // A drive letter, its colon and a backslash with a folder after them, or \\server\...
-    int complete = (length > 3 && drive >= 'a' && drive <= 'z' && path[1] == ':' &&
-                    path[2] == '\\') ||
-                   (length > 2 && path[0] == '\\' && path[1] == '\\');
-    if (!complete)
-        return -1;
-    for (int i = 2; i < length; i++) {
-        char c = path[i];
-        if (c == ':' || c == '"' || c == '*' || c == '?' || c == '<' || c == '>' || c == '|')
-            return -1;
-        // A "." or ".." step: the folder would be another than the one named.
-        if (c == '.' && path[i - 1] == '\\') {
-            int dots = path[i + 1] == '.' ? 2 : 1;
-            if (path[i + dots] == '\\' || path[i + dots] == '\0')
-                return -1;
-        }
-    }
-    return length;
+    return CheckTargetText(path, length);
 }

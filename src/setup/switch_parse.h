@@ -23,7 +23,6 @@ enum SwitchKind {
 // For kSwitchUnknown, value holds the word as written (cut to capacity).
 SwitchKind ReadSwitch(const char** cursor, char* value, int capacity);
 
-// Checks a target folder given on the command line and removes its final backslashes: it must
-// be complete (a drive letter, a colon and a backslash, or \\server\share), not a drive root,
-// free of " * ? < > | and of "." and ".." steps. Returns the new length, or -1.
+// Checks a target folder given on the command line and removes its final backslashes; the rest
+// is the one rule for a target folder (CheckTargetText). Returns the new length, or -1.
 int CheckGivenTarget(char* path);

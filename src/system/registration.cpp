@@ -27,15 +27,10 @@ enum {
     kUninstallPathCapacity = 256,
 };
 
-static const char kAppPathsKey[] =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Quillor.exe";
-static const char kOpenCommandKey[] = "txtfile\\shell\\open\\command";
-static const char kPrintCommandKey[] = "txtfile\\shell\\print\\command";
 static const char kUninstallerSwitch[] = " /";
 static const char kQuietSwitches[] = " /S /";
 static const char kOpenSuffix[] = " \"%1\"";
 static const char kPrintSuffix[] = " /p \"%1\"";
-static const char kTextFileType[] = "txtfile";
 
 typedef void(WINAPI* SHChangeNotifyCall)(LONG, UINT, LPCVOID, LPCVOID);
 
@@ -95,7 +90,7 @@ static void WriteUninstallDetails(const char* uninstallPath, char* command)
     WriteUninstallNumber(uninstallPath, "NoModify", 1);
     WriteUninstallNumber(uninstallPath, "NoRepair", 1);
     WriteUninstallText(uninstallPath, "Publisher", setupState.publisher);
-    WriteUninstallText(uninstallPath, "DisplayVersion", setupState.version);
+    WriteUninstallText(uninstallPath, kDisplayVersionValue, setupState.version);
     char hash[kHashTextCapacity];
     if (HashText(setupState.scriptText, TextLength(setupState.scriptText), hash) == 0)
         WriteUninstallText(uninstallPath, kScriptHashValue, hash);
@@ -120,7 +115,7 @@ static void RegisterUninstaller(char* command)
         length = TextLength(command);
     AppendBounded(command, kCommandCapacity, length, setupState.targetDir,
                   TextLength(setupState.targetDir));
-    WriteKeyPathValue(HKEY_LOCAL_MACHINE, uninstallPath, "UninstallString", REG_SZ, command,
+    WriteKeyPathValue(HKEY_LOCAL_MACHINE, uninstallPath, kUninstallStringValue, REG_SZ, command,
                       TextLength(command));
     // The quiet form, for deployment tools: the program's path always quoted, and nothing
     // written when the command would be cut.
@@ -151,7 +146,7 @@ static void BindSuffixes(void)
     const char* cursor = s.suffixList;
     while (NextSuffixKey(&cursor, s.workBuffer, kWorkCapacity) > 0)
         WriteKeyPathValue(HKEY_CLASSES_ROOT, s.workBuffer, "", REG_SZ, kTextFileType,
-                          sizeof kTextFileType - 1);
+                          TextLength(kTextFileType));
 }
 
 static void BecomeDefaultEditor(char* command)
@@ -223,7 +218,7 @@ void ReadPreviousInstallation(void)
         if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
             folder[0] = '\0';
     }
-    ReadKeyPathValue(HKEY_LOCAL_MACHINE, path, "DisplayVersion", REG_SZ,
+    ReadKeyPathValue(HKEY_LOCAL_MACHINE, path, kDisplayVersionValue, REG_SZ,
                      setupState.previousVersion, kTextCapacity);
 }
 

@@ -121,9 +121,8 @@ HRESULT CreateShellShortcut(const char* targetPath, const char* linkPath,
 // missing or empty: an empty folder would put the files beside the current directory.
 static int ReadShellFolder(const char* name, char* folder)
 {
-    char path[kPathCapacity];
-    JoinPath(path, kPathCapacity, kCurrentVersionKey, kShellFoldersSubkey);
-    if (ReadKeyPathValue(HKEY_CURRENT_USER, path, name, REG_SZ, folder, kTextCapacity) != 0)
+    if (ReadKeyPathValue(HKEY_CURRENT_USER, kShellFoldersKey, name, REG_SZ, folder,
+                         kTextCapacity) != 0)
         return -1;
     return folder[0] == '\0' ? -1 : 0;
 }
@@ -168,7 +167,7 @@ static void CreateEntryShortcuts(void)
 
         if (firstEntry) {
             firstEntry = 0;
-            if (ReadShellFolder("Desktop", s.desktopFolder) == 0)
+            if (ReadShellFolder(kDesktopFolderValue, s.desktopFolder) == 0)
                 CreateCountedShortcut(fields, s.desktopFolder);
             else
                 s.errorCount++;
@@ -186,7 +185,7 @@ int CreateGroupShortcuts(void)
 
     SetCapture(mainWindow);
     // No folder and no shortcut can be made: counted, so that the report does not claim them.
-    if (ReadShellFolder("Programs", s.programsFolder) != 0) {
+    if (ReadShellFolder(kProgramsFolderValue, s.programsFolder) != 0) {
         s.errorCount++;
         ReleaseCapture();
         return -1;

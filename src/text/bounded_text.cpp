@@ -133,14 +133,15 @@ int ParseDecimal(const char* text)
     return static_cast<int>(value);
 }
 
+char UpperAscii(char c)
+{
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
 int DriveNumberOf(const char* currentDirectory)
 {
-    char letter = currentDirectory[0];
-    if (letter == '\0' || currentDirectory[1] != ':')
+    char letter = UpperAscii(currentDirectory[0]);
+    if (letter < 'A' || letter > 'Z' || currentDirectory[1] != ':')
         return 0;
-    if (letter >= 'a' && letter <= 'z')
-        return letter - 'a' + 1;
-    if (letter >= 'A' && letter <= 'Z')
-        return letter - 'A' + 1;
-    return 0;
+    return letter - 'A' + 1;
 }

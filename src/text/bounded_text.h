@@ -37,5 +37,8 @@ char* FindLastChar(char* text, char character);
 // Decimal conversion: leading white space, one optional sign, digits; wraps like a 32-bit int.
 int ParseDecimal(const char* text);
 
+// The ASCII capital of c; any other character stays as it is.
+char UpperAscii(char c);
+
 // Drive number from a current directory: 1 for A:, 2 for B:, ...; 0 without "X:".
 int DriveNumberOf(const char* currentDirectory);

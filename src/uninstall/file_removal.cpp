@@ -3,21 +3,18 @@
 
 #include <winioctl.h>
 
-#include "base/key_paths.h"
+#include "base/product_names.h"
 #include "base/run_log.h"
+#include "base/shared_files.h"
 #include "script/files_value.h"
 #include "script/script_scan.h"
 #include "text/bounded_text.h"
 #include "uninstall/held_folders.h"
 #include "uninstall/purgax_ids.h"
 #include "uninstall/removal_report.h"
-#include "uninstall/script_copy.h"
 #include "uninstall/uninstall_paths.h"
 #include "uninstall/uninstall_state.h"
 
-static const char kUninstallerName[] = "Purgax.exe";
-static const char kSharedFilesKey[] =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 
 // The header of a junction's or symbolic link's data: tag and data length. The deletion of the
 // data is asked for with this header alone.
@@ -192,49 +189,25 @@ static void RemoveTargetFile(const char* name, int length)
         RemoveOneFile(u.path);
 }
 
-// The SharedDLLs count of a file in the Windows directory (path in full), or -1 when it has
-// none.
-static int ReadSharedCount(const char* path)
-{
-    DWORD count = 0;
-    if (ReadKeyPathValue(HKEY_LOCAL_MACHINE, kSharedFilesKey, path, REG_DWORD,
-                         reinterpret_cast<char*>(&count), sizeof count) != 0)
-        return -1;
-    return count > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(count);
-}
-
-// Stores the count, or removes it at 0. Returns 0, or -1 when the registry refuses.
-static int WriteSharedCount(const char* path, int count)
-{
-    DWORD value = static_cast<DWORD>(count);
-    if (count > 0)
-        return WriteKeyPathValue(HKEY_LOCAL_MACHINE, kSharedFilesKey, path, REG_DWORD, &value,
-                                 sizeof value) == 0 ? 0 : -1;
-    HKEY key = 0;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSharedFilesKey, 0, KEY_SET_VALUE, &key) != 0)
-        return -1;
-    LONG status = RegDeleteValueA(key, path);
-    RegCloseKey(key);
-    return status == 0 || status == ERROR_FILE_NOT_FOUND ? 0 : -1;
-}
-
 // A file of the Windows directory goes with the last installation that counts it in SharedDLLs;
 // one without a count was there before and stays.
 static void RemoveSharedFile(const char* path)
 {
-    int count = ReadSharedCount(path);
-    if (count < 0) {
+    switch (ReleaseSharedFile(path)) {
+    case kSharedUncounted:
         if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
             AddLeftItem(path, IDS_REASON_SHARED, 0);
         return;
-    }
-    if (count > 1) {
-        if (WriteSharedCount(path, count - 1) != 0)
-            AddLeftItem(path, IDS_REASON_FAILED, 0);
+    case kSharedStill:
+        return;
+    case kSharedFailed:
+        AddLeftItem(path, IDS_REASON_FAILED, 0);
+        return;
+    case kSharedLast:
+        if (RemoveOneFile(path) == 0)
+            WriteSharedCount(path, 0);
         return;
     }
-    if (RemoveOneFile(path) == 0)
-        WriteSharedCount(path, 0);
 }
 
 // A destination in the Windows directory: a plain file name only.
@@ -246,8 +219,8 @@ static void RemoveWindowsFile(const char* name, int length)
         AddLeftItem(u.path, SkipReason(name, length), 0);
         return;
     }
-    if (length == sizeof kUninstallerName - 1 &&
-        CompareFolded(name, kUninstallerName, length) == 0) {
+    if (length == TextLength(kUninstallerFileName) &&
+        CompareFolded(name, kUninstallerFileName, length) == 0) {
         u.uninstallerListed = 1;
         return;
     }

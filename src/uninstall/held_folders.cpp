@@ -1,12 +1,10 @@
 // Folders held open as themselves while the removal runs, so that none can be renamed, removed or swapped for a link until the removal is done with it.
 #include "uninstall/held_folders.h"
 
-#include "base/system_libraries.h"
+#include "base/safe_paths.h"
 #include "text/bounded_text.h"
 #include "uninstall/uninstall_paths.h"
 #include "uninstall/uninstall_state.h"
-
-typedef DWORD(WINAPI* FinalPathCall)(HANDLE file, char* path, DWORD capacity, DWORD flags);
 
 HANDLE HoldFolder(const char* path, DWORD* attributes)
 {
@@ -39,15 +37,11 @@ HANDLE HoldFolder(const char* path, DWORD* attributes)
 static int LeadsElsewhere(HANDLE target)
 {
     UninstallState& u = uninstallState;
-    FinalPathCall finalPath = reinterpret_cast<FinalPathCall>(reinterpret_cast<void*>(
-        FindSystemProcedure("kernel32.dll", "GetFinalPathNameByHandleA")));
-    char path[kPathCapacity];
-    if (finalPath == nullptr)
-        return 0;
-    DWORD length = finalPath(target, path, kPathCapacity, 0);
-    if (length == 0 || length >= static_cast<DWORD>(kPathCapacity))
+    char path[kFinalCapacity];
+    int length = ReadFinalPath(target, path);
+    if (length == 0)
         return 1;
-    int canonical = CanonicalFolderText(path, static_cast<int>(length));
+    int canonical = CanonicalFolderText(path, length);
     return canonical != u.targetLength || CompareFolded(path, u.target, canonical) != 0;
 }
 

@@ -10,10 +10,7 @@
 static int StartsWithName(const char* text, const char* name)
 {
     for (; *name != '\0'; text++, name++) {
-        char c = *text;
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-        if (c != *name)
+        if (UpperAscii(*text) != *name)
             return 0;
     }
     return 1;

@@ -8,6 +8,7 @@
 
 #include "base/canonical_folder.h"
 #include "base/key_paths.h"
+#include "base/product_names.h"
 #include "script/script_scan.h"
 #include "text/bounded_text.h"
 #include "uninstall/file_removal.h"
@@ -16,13 +17,6 @@
 #include "uninstall/uninstall_paths.h"
 #include "uninstall/uninstall_state.h"
 
-static const char kShellFoldersKey[] =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-static const char kAppPathsKey[] =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Quillor.exe";
-static const char kEditorName[] = "Quillor.exe";
-static const char kShownAppPathsKey[] =
-    "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Quillor.exe";
 
 struct TextCommand {
     const char* key;
@@ -31,8 +25,8 @@ struct TextCommand {
 
 // The commands the system has for text files before any editor takes them over.
 static const TextCommand kTextCommands[] = {
-    {"txtfile\\shell\\open\\command", "%SystemRoot%\\system32\\NOTEPAD.EXE %1"},
-    {"txtfile\\shell\\print\\command", "%SystemRoot%\\system32\\NOTEPAD.EXE /p %1"},
+    {kOpenCommandKey, "%SystemRoot%\\system32\\NOTEPAD.EXE %1"},
+    {kPrintCommandKey, "%SystemRoot%\\system32\\NOTEPAD.EXE /p %1"},
 };
 
 typedef void(WINAPI* NotifyShell)(LONG event, UINT flags, const void* first, const void* second);
@@ -46,7 +40,7 @@ static int FindGroupFolder(char* folder)
     const char* name = uninstallState.applicationName;
     char programs[kPathCapacity];
     if (!IsPlainName(name, TextLength(name)) ||
-        ReadKeyPathValue(HKEY_CURRENT_USER, kShellFoldersKey, "Programs", REG_SZ, programs,
+        ReadKeyPathValue(HKEY_CURRENT_USER, kShellFoldersKey, kProgramsFolderValue, REG_SZ, programs,
                          kPathCapacity) != 0)
         return -1;
     return JoinPath(folder, kTextCapacity, programs, name) < 0 ? 1 : 0;
@@ -60,7 +54,7 @@ static int NamesOurEditor(const char* command)
     char text[kPathCapacity];
     char folder[kPathCapacity];
     int length = 0;
-    const char* start = FindProgramFolder(command, kEditorName, &length);
+    const char* start = FindProgramFolder(command, kEditorFileName, &length);
     if (start == nullptr || length >= kPathCapacity)
         return 0;
     CopyBounded(text, kPathCapacity, start, length);
@@ -92,7 +86,7 @@ void RemoveShortcuts(void)
     if (groupFound == 1 && GetFileAttributesA(group) != INVALID_FILE_ATTRIBUTES)
         AddLeftItem(group, IDS_REASON_CUT, 0);
     char desktop[kTextCapacity];
-    int first = ReadKeyPathValue(HKEY_CURRENT_USER, kShellFoldersKey, "Desktop", REG_SZ, desktop,
+    int first = ReadKeyPathValue(HKEY_CURRENT_USER, kShellFoldersKey, kDesktopFolderValue, REG_SZ, desktop,
                                  kTextCapacity) == 0;
     for (;;) {
         int keyLength = 0;

@@ -18,7 +18,7 @@ enum { kCommandCapacity = 2 * kPathCapacity };
 // Reads the entry's UninstallString into command. 0, or -1 when it has none.
 static int ReadCommand(const char* path, char* command)
 {
-    return ReadKeyPathValue(HKEY_LOCAL_MACHINE, path, "UninstallString", REG_SZ, command,
+    return ReadKeyPathValue(HKEY_LOCAL_MACHINE, path, kUninstallStringValue, REG_SZ, command,
                             kCommandCapacity) == 0 ? 0 : -1;
 }
 
@@ -54,7 +54,7 @@ static int NamesTarget(const char* path, int location)
     int length = -1;
     if (!location)
         length = ReadEntryTarget(path, folder);
-    else if (ReadKeyPathValue(HKEY_LOCAL_MACHINE, path, "InstallLocation", REG_SZ, text,
+    else if (ReadKeyPathValue(HKEY_LOCAL_MACHINE, path, kInstallLocationValue, REG_SZ, text,
                               kPathCapacity) == 0 && text[0] != '\0')
         length = CanonicalFolder(text, folder);
     return length == u.targetLength && CompareFolded(folder, u.target, length) == 0;
@@ -147,7 +147,7 @@ static int NoteNestedFolders(const char* name, const char* path, void* context)
         return 0;
     if (ReadEntryTarget(path, folder) >= 0)
         NoteIfNested(folder);
-    if (ReadKeyPathValue(HKEY_LOCAL_MACHINE, path, "InstallLocation", REG_SZ, location,
+    if (ReadKeyPathValue(HKEY_LOCAL_MACHINE, path, kInstallLocationValue, REG_SZ, location,
                          kPathCapacity) == 0 &&
         location[0] != '\0' && CanonicalFolder(location, folder) >= 0)
         NoteIfNested(folder);

@@ -3,16 +3,18 @@
 
 #include "base/exit_statuses.h"
 #include "base/folder_text.h"
+#include "base/locked_blocks.h"
+#include "base/product_names.h"
 #include "base/run_log.h"
 #include "base/run_mutex.h"
-#include "copy/run_record.h"
+#include "base/run_record.h"
+#include "base/script_copy.h"
 #include "text/bounded_text.h"
 #include "uninstall/file_removal.h"
 #include "uninstall/held_folders.h"
 #include "uninstall/purgax_ids.h"
 #include "uninstall/quiet_switches.h"
 #include "uninstall/removal_report.h"
-#include "uninstall/script_copy.h"
 #include "uninstall/shell_entries.h"
 #include "uninstall/target_check.h"
 #include "uninstall/uninstall_entry.h"
@@ -68,7 +70,7 @@ static void ListUnknownPlaces(void)
 static void ScheduleUninstallerRemoval(void)
 {
     UninstallState& u = uninstallState;
-    if (JoinPath(u.path, kPathCapacity, u.windowsDir, "Purgax.exe") < 0 ||
+    if (JoinPath(u.path, kPathCapacity, u.windowsDir, kUninstallerFileName) < 0 ||
         GetFileAttributesA(u.path) == INVALID_FILE_ATTRIBUTES || IsNamedByAnotherEntry(u.path))
         return;
     if (!MoveFileExA(u.path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
@@ -138,7 +140,7 @@ static int RemoveAfterQuestions(void)
     }
     if (HoldTarget() != 0)
         return kNothingDoneStatus;
-    int loaded = LoadTrustedScript();
+    int loaded = LoadTrustedScriptCopy(u.entryPath, u.target, &u.scriptMemory, &u.scriptText);
     if (loaded == kScriptInUse) {
         ReleaseTargetChain();
         ShowUninstallMessage(IDS_TRY_LATER, u.target, MB_ICONWARNING);
@@ -153,7 +155,7 @@ static int RemoveAfterQuestions(void)
     }
     FindNestedInstallations();
     RemoveInstallation(loaded == 0, wholeFolder);
-    ReleaseTrustedScript();
+    ReleaseLockedBlock(u.scriptMemory);
     return ShowFinalReport();
 }
 

@@ -93,6 +93,21 @@ TEST_F(UpgradeTest, AFileNamedAnotherWayAndAPersonsFileStay)
     EXPECT_FALSE(PathExists(medium.target + "\\OLD\\SUB"));
 }
 
+// The earlier script placed a file outside the target by a path with a forward slash: what an
+// upgrade drops is taken by the same rule as the uninstaller's, and that file stays.
+TEST_F(UpgradeTest, ADroppedNameThatLeavesTheTargetIsNotRemoved)
+{
+    ASSERT_NO_FATAL_FAILURE(LayOutFirstVersion());
+    ASSERT_EQ(0, WriteMediumFile(medium, "SETUP.INF",
+                                 head + "Out=DOCS/../../OUTFS.TXT;GUIDE.TXT\r\n"));
+    ASSERT_NO_FATAL_FAILURE(Install(IDNO));
+    const std::string outside = medium.root + "\\OUTFS.TXT";
+    ExpectContent(outside, PatternBytes(300, 1));
+    ASSERT_NO_FATAL_FAILURE(InstallSecondVersion("Guide=DOCS\\GUIDE.TXT;GUIDE.TXT\r\n"));
+
+    ExpectContent(outside, PatternBytes(300, 1));
+}
+
 TEST_F(UpgradeTest, AFolderSwappedForALinkLeavesWhatItLeadsToAlone)
 {
     ASSERT_NO_FATAL_FAILURE(LayOutFirstVersion());

@@ -104,7 +104,7 @@ TEST(PercentOf, LargeCountsDoNotOverflow)
 
 #include "copy/copy_engine.h"
 #include "copy/progress_dialog.h"
-#include "copy/run_record.h"
+#include "base/run_record.h"
 #include "resources/resource_ids.h"
 #include "base/private_messages.h"
 #include "base/setup_state.h"

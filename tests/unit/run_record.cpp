@@ -10,7 +10,7 @@
 
 #include "base/run_log.h"
 #include "base/safe_paths.h"
-#include "copy/run_record.h"
+#include "base/run_record.h"
 #include "files.h"
 #include "registry.h"
 #include "unix_links.h"

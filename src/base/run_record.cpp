@@ -1,5 +1,5 @@
 // The record of what a run changed on disk: the files and folders it created and the older files it set aside, undone newest first or kept.
-#include "copy/run_record.h"
+#include "base/run_record.h"
 
 #include "base/capacities.h"
 #include "base/format_text.h"
