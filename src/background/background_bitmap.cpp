@@ -135,14 +135,14 @@ void LoadBackground(HWND window)
 
 void KeepClientSize(LPARAM size)
 {
-    SetupState& s = StateInRegister();
+    SetupState& s = setupState;
     s.clientWidth = LOWORD(size);
     s.clientHeight = HIWORD(size);
 }
 
 void PaintBackground(HWND window)
 {
-    SetupState& s = StateInRegister();
+    SetupState& s = setupState;
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window, &paint);
     HDC memoryDc = CreateCompatibleDC(dc);

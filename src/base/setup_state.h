@@ -124,14 +124,3 @@ struct SetupState {
 // The one instance, zero-initialised before start-up.
 extern SetupState setupState;
 
-// setupState, reached through a pointer that the compiler keeps in a register: for routines
-// that use many of its fields, each of which would otherwise be an address of its own in the
-// code, and two bytes more in the relocation table.
-inline SetupState& StateInRegister(void)
-{
-    SetupState* state = &setupState;
-    // An empty assembly step that may, for all the compiler knows, change the pointer: it can
-    // no longer fold the fields into fixed addresses.
-    __asm__("" : "+r"(state));
-    return *state;
-}

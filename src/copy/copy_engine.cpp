@@ -44,7 +44,7 @@ static void CloseCopyFiles(void)
 // with: the path may name another file by now.
 static void CloseCutCopy(void)
 {
-    SetupState& s = StateInRegister();
+    SetupState& s = setupState;
     int cut = s.destFile != 0 && (s.destCreated || s.fileCopied > 0);
     if (cut)
         DeleteOpenedFile(s.destFile);
@@ -56,7 +56,7 @@ static void CloseCutCopy(void)
 
 static int ShowCopyFailure(UINT id, const char* path, UINT type)
 {
-    SetupState& s = StateInRegister();
+    SetupState& s = setupState;
     return ShowFormattedMessage(s.instance, s.className, s.mainWindow,
                                 id, path, type);
 }
@@ -185,7 +185,7 @@ static HANDLE OpenWindowsDestination(const char* name)
 
 UINT StartCopy(void)
 {
-    SetupState& s = StateInRegister();
+    SetupState& s = setupState;
     if (FindSection(s.instance, s.className, s.mainWindow,
                     s.filesSection, 1, s.scriptText, &s.cursor) != 0) {
         s.errorCount++;
@@ -210,7 +210,7 @@ enum EntryKind { kEndOfSection, kNothingToCopy, kFileEntry };
 // splits the value: entryValue keeps the destination name, *sourceName points at the source.
 static EntryKind ReadNextEntry(int* toWindows, const char** sourceName)
 {
-    SetupState& s = StateInRegister();
+    SetupState& s = setupState;
     s.cursor += s.lineLength;
     const char* line = s.scriptText + s.cursor;
     s.lineLength = ParseEntry(line, &s.keyLength, &s.valueStart,
@@ -344,7 +344,7 @@ UINT CopyNextChunk(void)
 
 UINT FinishCopy(void)
 {
-    SetupState& s = StateInRegister();
+    SetupState& s = setupState;
     if (s.progressDialog != 0)
         DestroyWindow(s.progressDialog);
     s.progressDialog = 0;

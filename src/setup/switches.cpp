@@ -13,7 +13,7 @@
 // The list of switches, in a box (in a quiet run only in the log).
 static void ShowSwitchList(void)
 {
-    SetupState& s = StateInRegister();
+    SetupState& s = setupState;
     LoadStringA(s.instance, IDS_SWITCH_LIST, s.workBuffer, kWorkCapacity);
     AskOrAnswer(NULL, s.workBuffer, s.className, MB_ICONINFORMATION, IDOK);
 }
