@@ -38,7 +38,7 @@ HBITMAP LoadBitmapFile(HINSTANCE instance, const char* caption, HWND owner, cons
     unsigned char fileHeader[kFileHeaderSize];
     unsigned char infoHeader[kInfoHeaderSize];
     BitmapSizes sizes = {0, 0};
-    int check = kBitmapUsable;
+    BitmapCheck check = kBitmapUsable;
     long long fileSize = 0;
 
     if (path[0] == '\0')

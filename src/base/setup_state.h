@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "base/capacities.h"
+#include "base/exit_statuses.h"
 
 // Who is at the screen, as the command line says.
 enum RunMode {
@@ -12,8 +13,18 @@ enum RunMode {
     kRunWithoutWindow,   // no window at all
 };
 
-// How many destination folders the copy remembers as made and checked (a power of two).
+// Whether the destination in hand was created by this copy, and over what.
+enum DestCreated {
+    kDestNotCreated,   // nothing created (yet)
+    kDestNew,          // created where nothing was
+    kDestOverOlder,    // created in place of an older file, which was set aside
+};
+
+// How many destination folders the copy remembers as made and checked (a power of two: the
+// ring's next slot is kept by masking).
 enum { kEnteredFolders = 32 };
+static_assert((kEnteredFolders & (kEnteredFolders - 1)) == 0 && kEnteredFolders > 0,
+              "kEnteredFolders is a power of two");
 
 // The two programs the installer names whatever the script says: the editor in the target
 // directory and the uninstaller in the Windows directory (defined once, stored once).
@@ -92,8 +103,7 @@ struct SetupState {
     // into negative sizes nor into wrong percentages.
     HANDLE sourceFile;
     HANDLE destFile;
-    int destCreated;            // the destination in hand was created by this copy: 1 where
-                                // nothing was, 2 in place of an older file set aside
+    DestCreated destCreated;    // whether the destination in hand was created by this copy
     int editorInHand;           // the destination in hand is <targetDir>\Quillor.exe
     int editorWritten;          // this run wrote <targetDir>\Quillor.exe whole
     // The destination folders last made and checked (a ring, nextEntered its next slot).
@@ -108,10 +118,10 @@ struct SetupState {
                                 // deletion when it was last read
     int cancelled;
     int errorCount;
-    int exitStatus;             // an ExitStatus: how the run ends, set before the window exists
+    ExitStatus exitStatus;      // how the run ends, set before the window exists
 
     // The command line's switches.
-    int runMode;                // a RunMode
+    RunMode runMode;
     int targetGiven;            // targetDir came from the command line
     int registerAsked;          // a quiet run answers Yes to the default-editor question
     int allowDowngrade;         // /ALLOWDOWNGRADE: a run without questions replaces a newer

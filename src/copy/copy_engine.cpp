@@ -45,7 +45,7 @@ static void CloseCopyFiles(void)
 static void CloseCutCopy(void)
 {
     SetupState& s = setupState;
-    int cut = s.destFile != 0 && (s.destCreated || s.fileCopied > 0);
+    int cut = s.destFile != 0 && (s.destCreated != kDestNotCreated || s.fileCopied > 0);
     if (cut)
         DeleteOpenedFile(s.destFile);
     CloseCopyFiles();
@@ -85,19 +85,21 @@ static int FolderPartLength(void)
 
 // The destination as a new file, recorded for the undoing (an older file there is set aside
 // first, never written over); with `check`, one made through a link on the way goes again.
-static HANDLE OpenDestinationPath(int check)
+static HANDLE OpenDestinationPath(PathCheck check)
 {
-    int replaced = 0;
+    SetAsideResult replaced = kAsideNothing;
     HANDLE file = CreateRecordedFile(setupState.destPath, check, &replaced);
     // The editor is registered as soon as the copy ends: a held one cannot wait for the restart,
     // and is not opened.
-    if (replaced == 2 && setupState.editorInHand) {
+    if (replaced == kAsideHeld && setupState.editorInHand) {
         CloseHandle(file);
         UndoFileInHand();
         SetLastError(ERROR_SHARING_VIOLATION);
         file = INVALID_HANDLE_VALUE;
     }
-    setupState.destCreated = file == INVALID_HANDLE_VALUE ? 0 : replaced > 0 ? 2 : 1;
+    setupState.destCreated = file == INVALID_HANDLE_VALUE ? kDestNotCreated
+                             : replaced == kAsideNothing ? kDestNew
+                                                         : kDestOverOlder;
     return file;
 }
 

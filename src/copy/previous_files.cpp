@@ -96,7 +96,7 @@ static void DropFiles(void)
             continue;
         // A Windows-directory file is not checked against links (nobody else can write there)
         // and leaves no folder.
-        int check = kNoCheck;
+        PathCheck check = kNoCheck;
         int keptLength = 0;
         if (!toWindows) {
             check = kWholePath;
@@ -105,11 +105,11 @@ static void DropFiles(void)
         if (toWindows ? ReleaseSharedCount(name) != 0
                       : JoinPath(s.destPath, kPathCapacity, s.targetDir, name) < 0)
             continue;
-        int aside = SetAsideRecorded(s.destPath, check, keptLength);
-        if (aside == 1 && toWindows)
+        SetAsideResult aside = SetAsideRecorded(s.destPath, check, keptLength);
+        if (aside == kAsideMoved && toWindows)
             ForgetSharedCount();
-        if (aside != 0)
-            LogLine(aside == 1 ? "Removed %s" : "Not removed: %s", s.destPath);
+        if (aside != kAsideNothing)
+            LogLine(aside == kAsideMoved ? "Removed %s" : "Not removed: %s", s.destPath);
     }
 }
 

@@ -91,7 +91,7 @@ UINT StartInstallation(HWND window)
 {
     ReadPreviousInstallation();
     INT_PTR answer = IDC_DIRECTORY_CANCEL;
-    int status = kExitDowngrade;
+    ExitStatus status = kExitDowngrade;
     if (!DeclineDowngrade()) {
         answer = RunDirectoryDialog();
         status = answer == IDC_DIRECTORY_CANCEL ? kExitDirectoryCancelled : kExitInvalidSwitch;

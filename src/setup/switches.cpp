@@ -33,7 +33,7 @@ int ReadSwitches(const char* commandLine, int* status)
     char unknown[kTextCapacity];
     char target[kPathCapacity];
     int helpAsked = 0;
-    int mode = kRunWithWindows;
+    RunMode mode = kRunWithWindows;
     unknown[0] = '\0';
     target[0] = '\0';
     const char* cursor = SkipProgramName(commandLine);
