@@ -353,11 +353,16 @@ UINT FinishCopy(void)
     return s.cancelled ? UM_FINISH : UM_SHORTCUTS;
 }
 
+// What EnterFolder found at a folder's place.
+enum FolderEntry {
+    kFolderRefused = -1,   // it cannot be had, or is not a plain folder of that name
+    kFolderEntered = 0,
+    kFileStandsThere = 1,  // as before, the next step fails and tells which
+};
+
 // Opens the folder that path names up to `end`, creating it when missing (with the protected
 // access list when `inside`, which never holds for a drive root), and checks it by its handle.
-// Returns 0, 1 when a file stands there (as before, the next step fails and tells which), or -1
-// when it cannot be had or is not a plain folder of that name.
-static int EnterFolder(char* path, int end, int inside)
+static FolderEntry EnterFolder(char* path, int end, int inside)
 {
     DWORD access = FILE_READ_ATTRIBUTES | (inside ? READ_CONTROL | WRITE_DAC | WRITE_OWNER : 0);
     char saved = path[end];
@@ -376,14 +381,15 @@ static int EnterFolder(char* path, int end, int inside)
         folder = CreateFileA(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE, 0, OPEN_EXISTING,
                              FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, 0);
     }
-    int result = -1;
+    FolderEntry result = kFolderRefused;
     FILE_ATTRIBUTE_TAG_INFO kind;
     if (folder != INVALID_HANDLE_VALUE) {
         if (CheckOpenedPath(folder, path, 0, kWholePath) == 0)
-            result = !inside || created || ProtectOpenedObject(folder) == 0 ? 0 : -1;
+            result = !inside || created || ProtectOpenedObject(folder) == 0 ? kFolderEntered
+                                                                             : kFolderRefused;
         else if (GetFileInformationByHandleEx(folder, FileAttributeTagInfo, &kind, sizeof kind) &&
                  !(kind.FileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
-            result = 1;
+            result = kFileStandsThere;
         CloseHandle(folder);
     }
     path[end] = saved;
@@ -397,7 +403,7 @@ int CreatePathDirectories(char* path, int from, int protectFrom, HWND owner, con
     for (int i = from < 3 ? 3 : from + 1; i < length; i++) {
         if (path[i] != '\\')
             continue;
-        if (EnterFolder(path, i, i >= protectFrom && i > 3) < 0) {
+        if (EnterFolder(path, i, i >= protectFrom && i > 3) == kFolderRefused) {
             path[i] = '\0';
             ShowFormattedMessage(setupState.instance, caption, owner, IDS_CANNOT_CREATE, path,
                                  MB_ICONERROR);
