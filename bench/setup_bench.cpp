@@ -435,7 +435,7 @@ int main(int argc, char** argv)
     }
     long long setupSize = ReadFileSizeOnDisk(ProgramFolder() + "\\SETUP.EXE");
     long long helloSize = ReadFileSizeOnDisk(ProgramFolder() + "\\hello.exe");
-    printf("SETUP.EXE: %lld bytes (at most 40960); a plain hello window program built the same "
+    printf("SETUP.EXE: %lld bytes (at most 49152); a plain hello window program built the same "
            "way: %lld bytes\n", setupSize, helloSize);
     DeleteObject(floorDialog.barBrush);
     RemoveMedium(&medium);

@@ -40,7 +40,7 @@ HBITMAP LoadBitmapFile(HINSTANCE instance, const char* caption, HWND owner, cons
     unsigned char fileHeader[kFileHeaderSize];
     unsigned char infoHeader[kInfoHeaderSize];
     BitmapSizes sizes = {0, 0};
-    int check = kBitmapUsable;
+    BitmapCheck check = kBitmapUsable;
     long long fileSize = 0;
 
     if (path[0] == '\0')
@@ -141,14 +141,14 @@ void LoadBackground(HWND window)
 
 void KeepClientSize(LPARAM size)
 {
-    SetupState& s = StateInRegister();
+    SetupState& s = setupState;
     s.clientWidth = LOWORD(size);
     s.clientHeight = HIWORD(size);
 }
 
 void PaintBackground(HWND window)
 {
-    SetupState& s = StateInRegister();
+    SetupState& s = setupState;
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window, &paint);
     HDC memoryDc = CreateCompatibleDC(dc);

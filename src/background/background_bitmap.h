@@ -4,8 +4,9 @@
 #include <windows.h>
 
 // Reads the file and converts it for the device context; the bitmap, or 0 after a message
-// (2044, 2045, 2052, 2053 or 2054 with the caption and owner given). An empty path gives 0
-// without a message. The file and the memory blocks are released on every path.
+// (IDS_CANNOT_OPEN, IDS_CANNOT_READ, IDS_CANNOT_ALLOCATE, IDS_CANNOT_LOCK or
+// IDS_CANNOT_MAKE_BITMAP with the caption and owner given). An empty path gives 0 without a
+// message. The file and the memory blocks are released on every path.
 HBITMAP LoadBitmapFile(HINSTANCE instance, const char* caption, HWND owner, const char* path,
                        HDC dc);
 

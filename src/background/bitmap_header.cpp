@@ -51,8 +51,8 @@ int DescribedHeaderFits(unsigned infoSize, unsigned bitCount, unsigned compressi
 
 }  // namespace
 
-int CheckBitmapHeader(const unsigned char* fileHeader, const unsigned char* infoHeader,
-                      unsigned long long fileSize, BitmapSizes* sizes)
+BitmapCheck CheckBitmapHeader(const unsigned char* fileHeader, const unsigned char* infoHeader,
+                              unsigned long long fileSize, BitmapSizes* sizes)
 {
     unsigned pixelOffset = ReadUnsigned32(fileHeader + 10);
     unsigned infoSize = ReadUnsigned32(infoHeader);

@@ -24,5 +24,5 @@ enum BitmapCheck {
 // file's size. Usable only when the colour table lies between the information header and the
 // pixel data, and the pixel bytes, at least the rows that width, height and bit count describe
 // (biSizeImage may be 0 or smaller), lie inside the file. Fills sizes only when usable.
-int CheckBitmapHeader(const unsigned char* fileHeader, const unsigned char* infoHeader,
-                      unsigned long long fileSize, BitmapSizes* sizes);
+BitmapCheck CheckBitmapHeader(const unsigned char* fileHeader, const unsigned char* infoHeader,
+                              unsigned long long fileSize, BitmapSizes* sizes);

@@ -218,14 +218,15 @@ static int KeepNewestChange(void)
 
 // Sets the older file at path aside, as CreateRecordedFile tells; *openPath becomes the path
 // to create the new file at when that is not path. With `check`, only a plain file with one
-// name, known by this path, is set aside. Returns *replaced's value, or -1 when the file stays.
-static int SetAsideOldFile(const char* path, const char** openPath, int check)
+// name, known by this path, is set aside. Returns *replaced's value.
+static SetAsideResult SetAsideOldFile(const char* path, const char** openPath, PathCheck check)
 {
     HANDLE file = CreateFileA(path, FILE_READ_ATTRIBUTES, kShareAll, 0, OPEN_EXISTING,
                               kOpenItself, 0);
     if (file == INVALID_HANDLE_VALUE) {
         DWORD error = GetLastError();
-        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? 0 : -1;
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? kAsideNothing
+                                                                              : kAsideRefused;
     }
     BY_HANDLE_FILE_INFORMATION info;
     BOOL known = GetFileInformationByHandle(file, &info) &&
@@ -235,38 +236,38 @@ static int SetAsideOldFile(const char* path, const char** openPath, int check)
     // so do a folder and a link: opening them for writing is refused as it was then.
     SetLastError(ERROR_ACCESS_DENIED);
     if (!known || (info.dwFileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
-        return -1;
+        return kAsideRefused;
     // The name beside it is the path with the change's number: "<name>.<number>~".
     char aside[kPathCapacity];
     if (TextLength(path) > kPathCapacity - 13)
-        return -1;
+        return kAsideRefused;
     FormatText(aside, "%s.%lu~", path, newestChange != 0 ? newestChange->number + 1 : 1);
     RunChange* change = AddChange(path, aside, &info);
     if (change == 0)
-        return -1;
+        return kAsideRefused;
     if (MoveFileExA(path, aside, 0))
-        return 1;
+        return kAsideMoved;
     // Held without even a rename allowed: the new file is made at the name beside it.
     if (GetLastError() == ERROR_SHARING_VIOLATION) {
         change->held = 1;
         SaveChange(change);
         *openPath = change->aside;
-        return 2;
+        return kAsideHeld;
     }
     DropNewestChange();
-    return -1;
+    return kAsideRefused;
 }
 
-HANDLE CreateRecordedFile(const char* path, int check, int* replaced)
+HANDLE CreateRecordedFile(const char* path, PathCheck check, SetAsideResult* replaced)
 {
     fileMark = newestChange;
     const char* openPath = path;
     // Tried as new first: an older file is the rarer case, and under Wine each name that is
     // not there costs a scan of its folder.
     HANDLE file = CreateCheckedFile(path, 0, check);
-    *replaced = 0;
+    *replaced = kAsideNothing;
     if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS &&
-        (*replaced = SetAsideOldFile(path, &openPath, check)) > 0)
+        (*replaced = SetAsideOldFile(path, &openPath, check)) > kAsideNothing)
         file = CreateCheckedFile(openPath, 0, check);
     // The new file is recorded in place of an older one too: undone, it goes first (a program
     // that runs from it is moved aside to a free name), and then the older one is put back; and
@@ -348,20 +349,21 @@ void UndoKilledRun(void)
     LogLine("A killed run's record was found and undone");
 }
 
-int SetAsideRecorded(const char* path, int check, int keptLength)
+SetAsideResult SetAsideRecorded(const char* path, PathCheck check, int keptLength)
 {
     const char* openPath = path;
     fileMark = newestChange;
-    int aside = SetAsideOldFile(path, &openPath, check);
+    SetAsideResult aside = SetAsideOldFile(path, &openPath, check);
     // A file that this run created, named another way (a short name, a "." step), is the new
     // installation's own and stays; so does one held so that not even a rename is allowed.
-    for (const RunChange* change = fileMark; aside == 1 && change != 0; change = change->older) {
+    for (const RunChange* change = fileMark; aside == kAsideMoved && change != 0;
+         change = change->older) {
         if (change->aside == 0 && change->volume == newestChange->volume &&
             change->indexHigh == newestChange->indexHigh &&
             change->indexLow == newestChange->indexLow)
-            aside = 0;
+            aside = kAsideNothing;
     }
-    if (aside != 1)
+    if (aside != kAsideMoved)
         UndoFileInHand();
     else
         newestChange->keptLength = keptLength;

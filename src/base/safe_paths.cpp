@@ -80,7 +80,7 @@ int CheckOpenedPath(HANDLE handle, const char* path, int isFile, int wholePath)
     return IsPlainObject(handle, isFile, wanted, 0) ? 0 : -1;
 }
 
-HANDLE CreateCheckedFile(const char* path, DWORD access, int check)
+HANDLE CreateCheckedFile(const char* path, DWORD access, PathCheck check)
 {
     HANDLE file = CreateFileA(path, access | GENERIC_WRITE | DELETE, 0, 0, CREATE_NEW,
                               FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_OPEN_REPARSE_POINT, 0);
@@ -95,7 +95,7 @@ HANDLE CreateCheckedFile(const char* path, DWORD access, int check)
     return file;
 }
 
-HANDLE OpenFileForWriting(const char* path, DWORD access, int check, int* created)
+HANDLE OpenFileForWriting(const char* path, DWORD access, PathCheck check, int* created)
 {
     HANDLE file = CreateCheckedFile(path, access, check);
     *created = file != INVALID_HANDLE_VALUE;

@@ -30,12 +30,12 @@ enum PathCheck { kNoCheck = -1, kLastStep = 0, kWholePath = 1 };
 // nowhere at that name then fails instead of creating its target elsewhere. A file that fails
 // `check` is neither written nor kept open, and is removed again when this call made it.
 // Returns the handle or INVALID_HANDLE_VALUE.
-HANDLE OpenFileForWriting(const char* path, DWORD access, int check, int* created);
+HANDLE OpenFileForWriting(const char* path, DWORD access, PathCheck check, int* created);
 
 // Creates path as a new file only (GENERIC_WRITE and DELETE added to access), never through a
 // link at the name itself; a new file that fails `check` is removed again and the call fails
 // with ERROR_ACCESS_DENIED. Fails with ERROR_FILE_EXISTS only when something is at the name.
-HANDLE CreateCheckedFile(const char* path, DWORD access, int check);
+HANDLE CreateCheckedFile(const char* path, DWORD access, PathCheck check);
 
 // Gives the object of the open handle (opened with WRITE_DAC and WRITE_OWNER) the owner and
 // the protected access list (made once for the process) of the installation's folders:

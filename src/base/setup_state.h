@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "base/capacities.h"
+#include "base/exit_statuses.h"
 #include "base/product_names.h"
 
 // Who is at the screen, as the command line says.
@@ -13,8 +14,18 @@ enum RunMode {
     kRunWithoutWindow,   // no window at all
 };
 
-// How many destination folders the copy remembers as made and checked (a power of two).
+// Whether the destination in hand was created by this copy, and over what.
+enum DestCreated {
+    kDestNotCreated,   // nothing created (yet)
+    kDestNew,          // created where nothing was
+    kDestOverOlder,    // created in place of an older file, which was set aside
+};
+
+// How many destination folders the copy remembers as made and checked (a power of two: the
+// ring's next slot is kept by masking).
 enum { kEnteredFolders = 32 };
+static_assert((kEnteredFolders & (kEnteredFolders - 1)) == 0 && kEnteredFolders > 0,
+              "kEnteredFolders is a power of two");
 
 struct SetupState {
     // Handles and windows.
@@ -88,8 +99,7 @@ struct SetupState {
     // into negative sizes nor into wrong percentages.
     HANDLE sourceFile;
     HANDLE destFile;
-    int destCreated;            // the destination in hand was created by this copy: 1 where
-                                // nothing was, 2 in place of an older file set aside
+    DestCreated destCreated;    // whether the destination in hand was created by this copy
     int editorInHand;           // the destination in hand is <targetDir>\Quillor.exe
     int editorWritten;          // this run wrote <targetDir>\Quillor.exe whole
     // The destination folders last made and checked (a ring, nextEntered its next slot).
@@ -104,10 +114,10 @@ struct SetupState {
                                 // deletion when it was last read
     int cancelled;
     int errorCount;
-    int exitStatus;             // an ExitStatus: how the run ends, set before the window exists
+    ExitStatus exitStatus;      // how the run ends, set before the window exists
 
     // The command line's switches.
-    int runMode;                // a RunMode
+    RunMode runMode;
     int targetGiven;            // targetDir came from the command line
     int registerAsked;          // a quiet run answers Yes to the default-editor question
     int allowDowngrade;         // /ALLOWDOWNGRADE: a run without questions replaces a newer
@@ -120,14 +130,3 @@ struct SetupState {
 // The one instance, zero-initialised before start-up.
 extern SetupState setupState;
 
-// setupState, reached through a pointer that the compiler keeps in a register: for routines
-// that use many of its fields, each of which would otherwise be an address of its own in the
-// code, and two bytes more in the relocation table.
-inline SetupState& StateInRegister(void)
-{
-    SetupState* state = &setupState;
-    // An empty assembly step that may, for all the compiler knows, change the pointer: it can
-    // no longer fold the fields into fixed addresses.
-    __asm__("" : "+r"(state));
-    return *state;
-}

@@ -46,8 +46,8 @@ static void CloseCopyFiles(void)
 // with: the path may name another file by now.
 static void CloseCutCopy(void)
 {
-    SetupState& s = StateInRegister();
-    int cut = s.destFile != 0 && (s.destCreated || s.fileCopied > 0);
+    SetupState& s = setupState;
+    int cut = s.destFile != 0 && (s.destCreated != kDestNotCreated || s.fileCopied > 0);
     if (cut)
         DeleteOpenedFile(s.destFile);
     CloseCopyFiles();
@@ -58,7 +58,7 @@ static void CloseCutCopy(void)
 
 static int ShowCopyFailure(UINT id, const char* path, UINT type)
 {
-    SetupState& s = StateInRegister();
+    SetupState& s = setupState;
     return ShowFormattedMessage(s.instance, s.className, s.mainWindow,
                                 id, path, type);
 }
@@ -87,19 +87,21 @@ static int FolderPartLength(void)
 
 // The destination as a new file, recorded for the undoing (an older file there is set aside
 // first, never written over); with `check`, one made through a link on the way goes again.
-static HANDLE OpenDestinationPath(int check)
+static HANDLE OpenDestinationPath(PathCheck check)
 {
-    int replaced = 0;
+    SetAsideResult replaced = kAsideNothing;
     HANDLE file = CreateRecordedFile(setupState.destPath, check, &replaced);
     // The editor is registered as soon as the copy ends: a held one cannot wait for the restart,
     // and is not opened.
-    if (replaced == 2 && setupState.editorInHand) {
+    if (replaced == kAsideHeld && setupState.editorInHand) {
         CloseHandle(file);
         UndoFileInHand();
         SetLastError(ERROR_SHARING_VIOLATION);
         file = INVALID_HANDLE_VALUE;
     }
-    setupState.destCreated = file == INVALID_HANDLE_VALUE ? 0 : replaced > 0 ? 2 : 1;
+    setupState.destCreated = file == INVALID_HANDLE_VALUE ? kDestNotCreated
+                             : replaced == kAsideNothing ? kDestNew
+                                                         : kDestOverOlder;
     return file;
 }
 
@@ -171,7 +173,7 @@ static HANDLE OpenWindowsDestination(const char* name)
 
 UINT StartCopy(void)
 {
-    SetupState& s = StateInRegister();
+    SetupState& s = setupState;
     if (FindSection(s.instance, s.className, s.mainWindow,
                     s.filesSection, 1, s.scriptText, &s.cursor) != 0) {
         s.errorCount++;
@@ -196,7 +198,7 @@ enum EntryKind { kEndOfSection, kNothingToCopy, kFileEntry };
 // splits the value: entryValue keeps the destination name, *sourceName points at the source.
 static EntryKind ReadNextEntry(int* toWindows, const char** sourceName)
 {
-    SetupState& s = StateInRegister();
+    SetupState& s = setupState;
     s.cursor += s.lineLength;
     const char* line = s.scriptText + s.cursor;
     s.lineLength = ParseEntry(line, &s.keyLength, &s.valueStart,
@@ -330,18 +332,23 @@ UINT CopyNextChunk(void)
 
 UINT FinishCopy(void)
 {
-    SetupState& s = StateInRegister();
+    SetupState& s = setupState;
     if (s.progressDialog != 0)
         DestroyWindow(s.progressDialog);
     s.progressDialog = 0;
     return s.cancelled ? UM_FINISH : UM_SHORTCUTS;
 }
 
+// What EnterFolder found at a folder's place.
+enum FolderEntry {
+    kFolderRefused = -1,   // it cannot be had, or is not a plain folder of that name
+    kFolderEntered = 0,
+    kFileStandsThere = 1,  // as before, the next step fails and tells which
+};
+
 // Opens the folder that path names up to `end`, creating it when missing (with the protected
 // access list when `inside`, which never holds for a drive root), and checks it by its handle.
-// Returns 0, 1 when a file stands there (as before, the next step fails and tells which), or -1
-// when it cannot be had or is not a plain folder of that name.
-static int EnterFolder(char* path, int end, int inside)
+static FolderEntry EnterFolder(char* path, int end, int inside)
 {
     DWORD access = FILE_READ_ATTRIBUTES | (inside ? READ_CONTROL | WRITE_DAC | WRITE_OWNER : 0);
     char saved = path[end];
@@ -360,14 +367,15 @@ static int EnterFolder(char* path, int end, int inside)
         folder = CreateFileA(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE, 0, OPEN_EXISTING,
                              FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, 0);
     }
-    int result = -1;
+    FolderEntry result = kFolderRefused;
     FILE_ATTRIBUTE_TAG_INFO kind;
     if (folder != INVALID_HANDLE_VALUE) {
         if (CheckOpenedPath(folder, path, 0, kWholePath) == 0)
-            result = !inside || created || ProtectOpenedObject(folder) == 0 ? 0 : -1;
+            result = !inside || created || ProtectOpenedObject(folder) == 0 ? kFolderEntered
+                                                                             : kFolderRefused;
         else if (GetFileInformationByHandleEx(folder, FileAttributeTagInfo, &kind, sizeof kind) &&
                  !(kind.FileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
-            result = 1;
+            result = kFileStandsThere;
         CloseHandle(folder);
     }
     path[end] = saved;
@@ -381,7 +389,7 @@ int CreatePathDirectories(char* path, int from, int protectFrom, HWND owner, con
     for (int i = from < 3 ? 3 : from + 1; i < length; i++) {
         if (path[i] != '\\')
             continue;
-        if (EnterFolder(path, i, i >= protectFrom && i > 3) < 0) {
+        if (EnterFolder(path, i, i >= protectFrom && i > 3) == kFolderRefused) {
             path[i] = '\0';
             ShowFormattedMessage(setupState.instance, caption, owner, IDS_CANNOT_CREATE, path,
                                  MB_ICONERROR);

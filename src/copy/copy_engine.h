@@ -30,6 +30,6 @@ UINT FinishCopy(void);
 // (0: all), and checks each one by its handle: a folder that is a link, or reached through
 // one, counts as one that cannot be made.
 // Those that end at or after position protectFrom (the target and below) are made, or made
-// again, so that only administrators can change them. Returns 0, or -1 after showing message
-// 2050 with the prefix that failed. The path is restored before returning.
+// again, so that only administrators can change them. Returns 0, or -1 after showing
+// IDS_CANNOT_CREATE with the prefix that failed. The path is restored before returning.
 int CreatePathDirectories(char* path, int from, int protectFrom, HWND owner, const char* caption);

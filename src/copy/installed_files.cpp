@@ -24,7 +24,7 @@ static void CountSharedFile(char* path)
         return;
     int count = ReadSharedCount(path);
     if (count < 0)
-        count = setupState.destCreated == 1 ? 0 : 1;
+        count = setupState.destCreated == kDestNew ? 0 : 1;
     if (count < 0x7FFFFFFF)
         count++;
     WriteSharedCount(path, count);

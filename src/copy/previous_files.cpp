@@ -84,7 +84,7 @@ static void DropFiles(void)
             continue;
         // A Windows-directory file is not checked against links (nobody else can write there)
         // and leaves no folder.
-        int check = kNoCheck;
+        PathCheck check = kNoCheck;
         int keptLength = 0;
         if (!toWindows) {
             check = kWholePath;
@@ -98,11 +98,11 @@ static void DropFiles(void)
                             ReleaseSharedFile(path) != kSharedLast
                       : JoinPath(path, kPathCapacity, s.targetDir, name) < 0)
             continue;
-        int aside = SetAsideRecorded(path, check, keptLength);
-        if (aside == 1 && toWindows)
+        SetAsideResult aside = SetAsideRecorded(path, check, keptLength);
+        if (aside == kAsideMoved && toWindows)
             WriteSharedCount(path, 0);
-        if (aside != 0)
-            LogLine(aside == 1 ? "Removed %s" : "Not removed: %s", path);
+        if (aside != kAsideNothing)
+            LogLine(aside == kAsideMoved ? "Removed %s" : "Not removed: %s", path);
     }
 }
 

@@ -25,7 +25,7 @@ static void PaintProgressBar(HWND control, int percent);
 
 static void ShowPercentText(int display, int percent)
 {
-    SetupState& s = StateInRegister();
+    SetupState& s = setupState;
     if (s.progressShown[display] == percent)
         return;
     char text[kPercentCapacity];
@@ -36,7 +36,7 @@ static void ShowPercentText(int display, int percent)
 
 static void ShowPercentBar(int display, int percent)
 {
-    SetupState& s = StateInRegister();
+    SetupState& s = setupState;
     if (s.progressShown[display] == percent)
         return;
     PaintProgressBar(s.progressDisplays[display], percent);
@@ -45,7 +45,7 @@ static void ShowPercentBar(int display, int percent)
 
 static INT_PTR OnInitDialog(HWND dialog)
 {
-    SetupState& s = StateInRegister();
+    SetupState& s = setupState;
     CenterDialog(GetParent(dialog), dialog);
     SetWindowTextA(dialog, s.caption);
     s.progressLabel = GetDlgItem(dialog, IDC_COPY_LABEL);
@@ -61,14 +61,14 @@ static INT_PTR OnInitDialog(HWND dialog)
 // next progress command draws them again even when their percentage has not changed.
 static void ForgetShownBars(void)
 {
-    SetupState& s = StateInRegister();
+    SetupState& s = setupState;
     s.progressShown[kFileBar] = -1;
     s.progressShown[kOverallBar] = -1;
 }
 
 static INT_PTR OnNewEntry(void)
 {
-    SetupState& s = StateInRegister();
+    SetupState& s = setupState;
     FormatText(s.workBuffer, "%s : %s", s.entryValue, s.entryKey);
     SetWindowTextA(s.progressLabel, s.workBuffer);
     ShowPercentText(kFileText, 0);
@@ -78,7 +78,7 @@ static INT_PTR OnNewEntry(void)
 // The overall display moves only when a file's last data has been written.
 static INT_PTR OnProgress(void)
 {
-    SetupState& s = StateInRegister();
+    SetupState& s = setupState;
     int filePercent = PercentOf(s.fileCopied, s.fileSize);
     ShowPercentBar(kFileBar, filePercent);
     ShowPercentText(kFileText, filePercent);
@@ -94,7 +94,7 @@ static INT_PTR OnProgress(void)
 // button (or Enter, its default) stops the copy, at the next chunk.
 INT_PTR CALLBACK CopyDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    SetupState& s = StateInRegister();
+    SetupState& s = setupState;
     switch (message) {
     case WM_INITDIALOG:
         return OnInitDialog(dialog);

@@ -18,7 +18,7 @@ static void ProposeTargetDirectory(void);
 
 INT_PTR RunDirectoryDialog(void)
 {
-    SetupState& s = StateInRegister();
+    SetupState& s = setupState;
     // Without anyone to ask, the proposal (or the command line's target) is the target, under
     // the same checks as a typed one; a refusal is only logged.
     if (s.runMode != kRunWithWindows) {
@@ -38,7 +38,7 @@ INT_PTR RunDirectoryDialog(void)
 // A target from the command line stays.
 static void ProposeTargetDirectory(void)
 {
-    SetupState& s = StateInRegister();
+    SetupState& s = setupState;
     char value[kTextCapacity];
     if (s.targetGiven)
         return;
@@ -55,7 +55,7 @@ static void ProposeTargetDirectory(void)
 // The size line: totalBytes in units of 1024 bytes, rounded up.
 static void ShowRequiredSize(HWND dialog)
 {
-    SetupState& s = StateInRegister();
+    SetupState& s = setupState;
     long long kilobytes = s.totalBytes > 0 ? (s.totalBytes + 1023) / 1024 : 0;
     if (kilobytes > 0x7FFFFFFF)
         kilobytes = 0x7FFFFFFF;

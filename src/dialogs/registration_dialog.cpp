@@ -9,7 +9,7 @@
 
 INT_PTR RunRegistrationDialog(void)
 {
-    SetupState& s = StateInRegister();
+    SetupState& s = setupState;
     INT_PTR answer = IDYES;
     if (s.runMode == kRunWithWindows)
         answer = DialogBoxParamA(s.instance, "Registration", s.mainWindow,

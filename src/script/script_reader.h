@@ -10,14 +10,15 @@
 UINT BlockFailureMessage(BlockFailure failure);
 
 // Loads the whole file plus a zero byte into a movable global block, locked. Returns 0, or -1
-// after showing message 2044, 2052, 2053 or 2045; on failure nothing stays allocated and both
-// outputs are 0. A file of 2 GiB - 1 bytes or more is refused with 2052 before any allocation.
+// after showing IDS_CANNOT_OPEN, IDS_CANNOT_ALLOCATE, IDS_CANNOT_LOCK or IDS_CANNOT_READ; on
+// failure nothing stays allocated and both outputs are 0. A file of 2 GiB - 1 bytes or more is
+// refused with IDS_CANNOT_ALLOCATE before any allocation.
 // Without a caption nothing is shown.
 int LoadScript(HINSTANCE instance, const char* caption, HWND owner, const char* path,
                HGLOBAL* memory, const char** text);
 
 // Finds the section from the top: 0 with cursor after its header, or -1 with cursor at the end
-// of the text, after message 2055 when report is nonzero.
+// of the text, after IDS_NO_SECTION when report is nonzero.
 int FindSection(HINSTANCE instance, const char* caption, HWND owner, const char* name,
                 int report, const char* text, int* cursor);
 

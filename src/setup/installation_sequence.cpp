@@ -61,7 +61,7 @@ LRESULT OnSize(HWND window, WPARAM wParam, LPARAM lParam)
 
 LRESULT OnPaint(HWND window, WPARAM wParam, LPARAM lParam)
 {
-    SetupState& s = StateInRegister();
+    SetupState& s = setupState;
     if (s.backgroundBitmap == 0)
         return DefWindowProcA(window, WM_PAINT, wParam, lParam);
     PaintBackground(window);
@@ -91,7 +91,7 @@ UINT StartInstallation(HWND window)
 {
     ReadPreviousInstallation();
     INT_PTR answer = IDC_DIRECTORY_CANCEL;
-    int status = kExitDowngrade;
+    ExitStatus status = kExitDowngrade;
     if (!DeclineDowngrade()) {
         answer = RunDirectoryDialog();
         status = answer == IDC_DIRECTORY_CANCEL ? kExitDirectoryCancelled : kExitInvalidSwitch;
@@ -112,7 +112,7 @@ UINT StartInstallation(HWND window)
 // are replaced at the next restart, one box that says so.
 void ShowFinalReport(void)
 {
-    SetupState& s = StateInRegister();
+    SetupState& s = setupState;
     // A cancelled copy is undone before report 7; otherwise the older files set aside go, and
     // so do those that only the replaced installation had.
     int restart = FinishRunRecord(s.cancelled);

@@ -41,7 +41,7 @@ struct StringField {
 
 void LoadNames(void)
 {
-    SetupState& s = StateInRegister();
+    SetupState& s = setupState;
     static const StringField names[] = {
         STRING_FIELD(IDS_CLASS_NAME, className, kNameCapacity),
         STRING_FIELD(IDS_DIRECTORY_PROMPT, directoryPrompt, kTextCapacity),
@@ -65,7 +65,7 @@ void LoadNames(void)
 
 void RegisterMainClass(void)
 {
-    SetupState& s = StateInRegister();
+    SetupState& s = setupState;
     WNDCLASSA windowClass = {};
     windowClass.style = CS_VREDRAW | CS_HREDRAW;
     windowClass.lpfnWndProc = MainWindowProc;
@@ -81,10 +81,10 @@ void RegisterMainClass(void)
 }
 
 // Puts the script's path into modulePath and the program path's split into driveLength,
-// dirLength and extPosition; 0, or -1 after message 2044 when the path does not fit.
+// dirLength and extPosition; 0, or -1 after IDS_CANNOT_OPEN when the path does not fit.
 int FormScriptPath(void)
 {
-    SetupState& s = StateInRegister();
+    SetupState& s = setupState;
     DWORD length = GetModuleFileNameA(s.instance, s.modulePath, kPathCapacity);
     s.modulePath[kPathCapacity - 1] = '\0';
     int fits = length != 0 && length < static_cast<DWORD>(kPathCapacity);
@@ -107,12 +107,12 @@ int FormScriptPath(void)
     return 0;
 }
 
-// Reads the four Install settings; 0, or -1 after message 2055 when the section is missing or
-// message 2056 when it names no application (whose name the group folder and the uninstall
-// entry need).
+// Reads the four Install settings; 0, or -1 after IDS_NO_SECTION when the section is missing
+// or IDS_NO_APPLICATION when it names no application (whose name the group folder and the
+// uninstall entry need).
 int ReadInstallSettings(void)
 {
-    SetupState& s = StateInRegister();
+    SetupState& s = setupState;
     if (FindScriptSection(NULL, s.installSection, 1) != 0)
         return -1;
     // A target from the command line stands in place of the script's Directory.
@@ -134,17 +134,19 @@ int ReadInstallSettings(void)
     return 0;
 }
 
-// Adds the size of the current Files entry's source to totalBytes, or shows message 2044 and
-// counts an error when the source cannot be opened.
-void AddSourceSize(void)
+// The size of the source that a Files value names (valueLength bytes at value), its path
+// formed in modulePath after the program's folder as the copy forms it; 0 for a file that
+// tells no size, or -1 after IDS_CANNOT_OPEN when the source cannot be opened.
+long long SourceSize(const char* value, int valueLength)
 {
-    SetupState& s = StateInRegister();
-    FilesValue split = SplitFilesValue(s.valueStart, s.valueLength, s.entryValue, kTextCapacity);
+    SetupState& s = setupState;
+    char entry[kTextCapacity];
+    FilesValue split = SplitFilesValue(value, valueLength, entry, kTextCapacity);
     const char* source = split.source;
     int sourceLength = TextLength(source);
     int pathLength = AppendBounded(s.modulePath, kPathCapacity, s.dirLength, source, sourceLength);
     if (pathLength == 0)
-        return;
+        return 0;
 
     // A source path cut at the buffer's end would name another file: it counts as unopenable.
     HANDLE file = INVALID_HANDLE_VALUE;
@@ -153,40 +155,48 @@ void AddSourceSize(void)
                            FILE_FLAG_SEQUENTIAL_SCAN, NULL);
     if (file == INVALID_HANDLE_VALUE) {
         ShowSetupMessage(s.className, NULL, IDS_CANNOT_OPEN, s.modulePath, MB_ICONINFORMATION);
-        s.errorCount++;
-        return;
+        return -1;
     }
     long long size = GetOpenFileSize(file);
-    if (size > 0)
-        s.totalBytes += size;
     CloseHandle(file);
+    return size > 0 ? size : 0;
 }
 
-// Sums the sizes of the Files sources into totalBytes; 0, or -1 after message 2055 when the
-// section is missing.
+// Sums the sizes of the Files sources into totalBytes and counts those that cannot be opened
+// in errorCount; 0, or -1 after IDS_NO_SECTION when the section is missing.
 int SumSourceSizes(void)
 {
-    SetupState& s = StateInRegister();
-    if (FindScriptSection(NULL, s.filesSection, 1) != 0)
+    SetupState& s = setupState;
+    int cursor = 0;
+    if (FindSection(s.instance, s.className, NULL, s.filesSection, 1, s.scriptText, &cursor) != 0)
         return -1;
-    s.errorCount = 0;
-    s.totalBytes = 0;
+    long long total = 0;
+    int unopened = 0;
     for (;;) {
-        int length = ParseEntry(s.scriptText + s.cursor, &s.keyLength, &s.valueStart,
-                                &s.valueLength);
+        int keyLength = 0;
+        const char* value = 0;
+        int valueLength = 0;
+        int length = ParseEntry(s.scriptText + cursor, &keyLength, &value, &valueLength);
         if (length == 0)
             break;
-        if (s.keyLength != 0 || s.valueLength != 0)
-            AddSourceSize();
-        s.cursor += length;
+        if (keyLength != 0 || valueLength != 0) {
+            long long size = SourceSize(value, valueLength);
+            if (size < 0)
+                unopened++;
+            else
+                total += size;
+        }
+        cursor += length;
     }
+    s.totalBytes = total;
+    s.errorCount = unopened;
     return 0;
 }
 
 // Serves the progress dialog first, then the thread's messages; the quit message's status.
 int RunMessageLoop(void)
 {
-    SetupState& s = StateInRegister();
+    SetupState& s = setupState;
     MSG message;
     for (;;) {
         // Everything waiting for the progress dialog goes first, so that its Cancel button
@@ -214,7 +224,7 @@ int RunMessageLoop(void)
 // Creates the brushes and the full-screen window, queues the first step and runs the loop.
 int RunMainWindow(void)
 {
-    SetupState& s = StateInRegister();
+    SetupState& s = setupState;
     // Until a report or Cancel says otherwise, the end of the window is an early end.
     s.exitStatus = kExitEarlyEnd;
     s.barBrush = CreateSolidBrush(kBarColor);
@@ -235,7 +245,7 @@ int RunMainWindow(void)
 
 void ReleaseStartup(void)
 {
-    SetupState& s = StateInRegister();
+    SetupState& s = setupState;
     if (s.barBrush != 0)
         DeleteObject(s.barBrush);
     if (s.grayBrush != 0)
@@ -252,7 +262,7 @@ void ReleaseStartup(void)
 // reach the file while it runs.
 void OpenLog(void)
 {
-    SetupState& s = StateInRegister();
+    SetupState& s = setupState;
     OpenRunLog(s.logPath, s.applicationName[0] != '\0' ? s.applicationName : "Setup");
 }
 
@@ -260,7 +270,7 @@ void OpenLog(void)
 
 int RunSetup(HINSTANCE instance, const char* commandLine)
 {
-    SetupState& s = StateInRegister();
+    SetupState& s = setupState;
     int status = kExitEarlyEnd;
     s.instance = instance;
     LoadNames();

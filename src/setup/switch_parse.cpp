@@ -12,9 +12,9 @@ enum ValueRule { kNoValue, kValueNeeded, kValueOptional, kValueToEnd };
 // The names one after another, in capitals, each ended by a zero; for each, in the same order,
 // its SwitchKind in the low four bits and its ValueRule above them. Kept in place rather than
 // pointed to, the shipped program needs no relocation for them.
-const char kSwitchNames[] =
+constexpr char kSwitchNames[] =
     "S\0VERYSILENT\0SILENT\0PASSIVE\0D\0DIR\0LOG\0REGISTER\0NORESTART\0?\0HELP\0ALLOWDOWNGRADE";
-const unsigned char kSwitchRules[] = {
+constexpr unsigned char kSwitchRules[] = {
     kSwitchVerySilent | kNoValue << 4,     kSwitchVerySilent | kNoValue << 4,
     kSwitchPassive | kNoValue << 4,        kSwitchPassive | kNoValue << 4,
     kSwitchDirectory | kValueToEnd << 4,   kSwitchDirectory | kValueNeeded << 4,
@@ -22,6 +22,20 @@ const unsigned char kSwitchRules[] = {
     kSwitchNoRestart | kNoValue << 4,      kSwitchHelp | kNoValue << 4,
     kSwitchHelp | kNoValue << 4,           kSwitchAllowDowngrade | kNoValue << 4,
 };
+
+// The number of names in a list of names each ended by a zero.
+constexpr int CountNames(const char* names, int size)
+{
+    int count = 0;
+    for (int i = 0; i < size; i++)
+        count += names[i] == '\0';
+    return count;
+}
+
+static_assert(CountNames(kSwitchNames, sizeof kSwitchNames) == sizeof kSwitchRules,
+              "one rule for each switch name, in the same order");
+static_assert(kSwitchUnknown < 16, "every SwitchKind fits in the rule's low four bits");
+static_assert(kValueToEnd < 16, "every ValueRule fits in the four bits above the kind");
 
 // Nonzero when the piece of `length` characters at text is name, in any letter case.
 int MatchesName(const char* text, int length, const char* name)
@@ -73,8 +87,8 @@ SwitchKind ReadSwitch(const char** cursor, char* value, int capacity)
     }
     if (found < 0)
         return Unknown(start, cursor, value, capacity);
-    int kind = kSwitchRules[found] & 15;
-    int rule = kSwitchRules[found] >> 4;
+    SwitchKind kind = static_cast<SwitchKind>(kSwitchRules[found] & 15);
+    ValueRule rule = static_cast<ValueRule>(kSwitchRules[found] >> 4);
     if (*at != '=') {
         if (rule == kValueNeeded || rule == kValueToEnd)
             return Unknown(start, cursor, value, capacity);
@@ -84,7 +98,7 @@ SwitchKind ReadSwitch(const char** cursor, char* value, int capacity)
             at++;
         }
         *cursor = at;
-        return static_cast<SwitchKind>(kind);
+        return kind;
     }
     if (rule == kNoValue)
         return Unknown(start, cursor, value, capacity);
@@ -115,7 +129,7 @@ SwitchKind ReadSwitch(const char** cursor, char* value, int capacity)
     if (length >= capacity || (length == 0 && rule != kValueOptional))
         return Unknown(start, cursor, value, capacity);
     CopyBounded(value, capacity, text, length);
-    return static_cast<SwitchKind>(kind);
+    return kind;
 }
 
 int CheckGivenTarget(char* path)

@@ -13,7 +13,7 @@
 // The list of switches, in a box (in a quiet run only in the log).
 static void ShowSwitchList(void)
 {
-    SetupState& s = StateInRegister();
+    SetupState& s = setupState;
     LoadStringA(s.instance, IDS_SWITCH_LIST, s.workBuffer, kWorkCapacity);
     AskOrAnswer(NULL, s.workBuffer, s.className, MB_ICONINFORMATION, IDOK);
 }
@@ -33,7 +33,7 @@ int ReadSwitches(const char* commandLine, int* status)
     char unknown[kTextCapacity];
     char target[kPathCapacity];
     int helpAsked = 0;
-    int mode = kRunWithWindows;
+    RunMode mode = kRunWithWindows;
     unknown[0] = '\0';
     target[0] = '\0';
     const char* cursor = SkipProgramName(commandLine);

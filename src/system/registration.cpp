@@ -51,7 +51,7 @@ static void BuildEditorCommand(char* command, ProgramQuoting quoting, const char
 // open one that someone else put there. Shows message IDS_NO_EDITOR with its path and counts an error.
 static void ReportMissingEditor(char* path)
 {
-    SetupState& s = StateInRegister();
+    SetupState& s = setupState;
     BuildEditorCommand(path, kQuoteNever, "");
     ShowSetupMessage(s.className, s.mainWindow, IDS_NO_EDITOR, path, MB_ICONERROR);
     s.errorCount++;
@@ -142,7 +142,7 @@ static int ReadSuffixList(void)
 // Binds every suffix of suffixList to txtfile under "." + suffix.
 static void BindSuffixes(void)
 {
-    SetupState& s = StateInRegister();
+    SetupState& s = setupState;
     const char* cursor = s.suffixList;
     while (NextSuffixKey(&cursor, s.workBuffer, kWorkCapacity) > 0)
         WriteKeyPathValue(HKEY_CLASSES_ROOT, s.workBuffer, "", REG_SZ, kTextFileType,
@@ -180,7 +180,7 @@ static void QuoteCommand(char* command, const char* path)
 
 void RegisterApplication(void)
 {
-    SetupState& s = StateInRegister();
+    SetupState& s = setupState;
     char command[kCommandCapacity];
 
     // Only the editor that this run wrote is named: one that merely lies in the target may be
@@ -224,7 +224,7 @@ void ReadPreviousInstallation(void)
 
 int DeclineDowngrade(void)
 {
-    SetupState& s = StateInRegister();
+    SetupState& s = setupState;
     if (s.version[0] == '\0' || s.previousVersion[0] == '\0' ||
         CompareVersions(s.version, s.previousVersion) >= 0)
         return 0;

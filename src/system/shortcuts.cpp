@@ -132,7 +132,7 @@ static int ReadShellFolder(const char* name, char* folder)
 // that is not there.
 static void CreateCountedShortcut(const ShortcutFields& fields, const char* folder)
 {
-    SetupState& s = StateInRegister();
+    SetupState& s = setupState;
     char linkPath[kPathCapacity];
     HRESULT result = JoinPath(linkPath, kPathCapacity, folder, s.entryKey) < 0
                          ? E_FAIL
@@ -147,7 +147,7 @@ static void CreateCountedShortcut(const ShortcutFields& fields, const char* fold
 // section or the first entry without key and value; the first one also on the desktop.
 static void CreateEntryShortcuts(void)
 {
-    SetupState& s = StateInRegister();
+    SetupState& s = setupState;
     ShortcutFields fields;
     int firstEntry = 1;
     s.lineLength = 0;
@@ -178,7 +178,7 @@ static void CreateEntryShortcuts(void)
 
 int CreateGroupShortcuts(void)
 {
-    SetupState& s = StateInRegister();
+    SetupState& s = setupState;
     HWND mainWindow = s.mainWindow;
     if (FindScriptSection(mainWindow, s.groupSection, 0) != 0)
         return 0;

@@ -124,7 +124,7 @@ int RemoveEmptyFolder(const char* path)
 // relative path), looked at once: a real folder is held open from then on, so that what was
 // found stays true; links are removed as links, and nothing below a link or a missing folder
 // is looked at again.
-static int CheckFolder(const char* relative, int length)
+static FolderState CheckFolder(const char* relative, int length)
 {
     UninstallState& u = uninstallState;
     int index = FindOrAddFolder(&u.folders, relative, length);
@@ -177,7 +177,7 @@ static void RemoveTargetFile(const char* name, int length)
     for (int i = 0; i < length; i++) {
         if (name[i] != '\\')
             continue;
-        int state = CheckFolder(name, i);
+        FolderState state = CheckFolder(name, i);
         if (state == kFolderUnchecked) {
             JoinPath(u.path, kPathCapacity, u.target, name);
             AddLeftItem(u.path, IDS_REASON_FAILED, 1);

@@ -18,7 +18,7 @@ enum FolderState {
 struct FolderRecord {
     int start;
     int length;
-    int state;
+    FolderState state;
     void* held;   // a real folder's handle, open until the folder is removed
 };
 

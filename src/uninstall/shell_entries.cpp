@@ -31,19 +31,26 @@ static const TextCommand kTextCommands[] = {
 
 typedef void(WINAPI* NotifyShell)(LONG event, UINT flags, const void* first, const void* second);
 
-// The group folder below the Start menu's programs folder, as the installer made it. 0; -1
-// when the programs folder is unknown or the application name is not a plain name; 1 when
-// the path does not fit the installer's 127 characters (folder then holds the cut path, a
-// folder that the installer may have made and that is not this application's name).
-static int FindGroupFolder(char* folder)
+// What FindGroupFolder found.
+enum GroupFolder {
+    kGroupUnknown = -1,   // the programs folder is unknown or the application name not plain
+    kGroupFound = 0,      // folder holds the group folder's path
+    kGroupCut = 1,        // the path does not fit the installer's 127 characters: folder holds
+                          // the cut path, a folder that the installer may have made and that is
+                          // not this application's name
+};
+
+// The group folder below the Start menu's programs folder, as the installer made it, into
+// folder (kTextCapacity bytes).
+static GroupFolder FindGroupFolder(char* folder)
 {
     const char* name = uninstallState.applicationName;
     char programs[kPathCapacity];
     if (!IsPlainName(name, TextLength(name)) ||
         ReadKeyPathValue(HKEY_CURRENT_USER, kShellFoldersKey, kProgramsFolderValue, REG_SZ, programs,
                          kPathCapacity) != 0)
-        return -1;
-    return JoinPath(folder, kTextCapacity, programs, name) < 0 ? 1 : 0;
+        return kGroupUnknown;
+    return JoinPath(folder, kTextCapacity, programs, name) < 0 ? kGroupCut : kGroupFound;
 }
 
 // Nonzero when the command names exactly this installation's editor: its folder, in canonical
@@ -82,8 +89,8 @@ void RemoveShortcuts(void)
     int cursor = 0;
     if (ScanForSection(u.scriptText, u.groupSection, &cursor) != 0)
         return;
-    int groupFound = FindGroupFolder(group);
-    if (groupFound == 1 && GetFileAttributesA(group) != INVALID_FILE_ATTRIBUTES)
+    GroupFolder groupFound = FindGroupFolder(group);
+    if (groupFound == kGroupCut && GetFileAttributesA(group) != INVALID_FILE_ATTRIBUTES)
         AddLeftItem(group, IDS_REASON_CUT, 0);
     char desktop[kTextCapacity];
     int first = ReadKeyPathValue(HKEY_CURRENT_USER, kShellFoldersKey, kDesktopFolderValue, REG_SZ, desktop,
@@ -99,20 +106,20 @@ void RemoveShortcuts(void)
             break;
         cursor += lineLength;
         CopyBounded(u.entryKey, kTextCapacity, line, keyLength);
-        if (groupFound == 0)
+        if (groupFound == kGroupFound)
             RemoveShortcut(group, u.entryKey);
         if (first)
             RemoveShortcut(desktop, u.entryKey);
         first = 0;
     }
-    if (groupFound == 0)
+    if (groupFound == kGroupFound)
         RemoveEmptyFolder(group);
 }
 
 void ListUnknownShortcuts(void)
 {
     char group[kTextCapacity];
-    if (FindGroupFolder(group) >= 0 && GetFileAttributesA(group) != INVALID_FILE_ATTRIBUTES)
+    if (FindGroupFolder(group) != kGroupUnknown && GetFileAttributesA(group) != INVALID_FILE_ATTRIBUTES)
         AddLeftItem(group, IDS_REASON_UNKNOWN, 0);
 }
 

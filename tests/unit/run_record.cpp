@@ -102,11 +102,11 @@ TEST(EndRunRecord, AKeptRunLogsEachFileInUseThatWaitsForTheRestart)
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
     const StoredValue savedPending =
         ReadStoredValue(HKEY_LOCAL_MACHINE, kSessionManager, kPendingValue);
-    int replaced = 0;
+    SetAsideResult replaced = kAsideNothing;
     HANDLE file = CreateRecordedFile(path.c_str(), kNoCheck, &replaced);
     ASSERT_NE(INVALID_HANDLE_VALUE, file);
     CloseHandle(file);
-    EXPECT_EQ(2, replaced);
+    EXPECT_EQ(kAsideHeld, replaced);
     runLog.length = 0;
 
     EXPECT_NE(0, EndRunRecord(0));
