@@ -26,6 +26,10 @@ static const char kFileFilter[] = "Text files (*.txt)\0*.txt\0All files (*.*)\0*
 // The common dialogs and the spooler come from the system directory at run time (see WinMain).
 typedef BOOL(WINAPI* FileNameCall)(LPOPENFILENAMEA);
 typedef BOOL(WINAPI* DefaultPrinterCall)(LPSTR, LPDWORD);
+typedef HRESULT(WINAPI* RestartRegistrationCall)(PCWSTR, DWORD);
+
+// Restarted by an installer or the system only: not after a crash or a hang.
+enum { kRestartOnlyWhenClosed = 1 | 2 };   // RESTART_NO_CRASH | RESTART_NO_HANG
 
 // The editor's windows and the file being edited.
 struct EditorState {
@@ -125,11 +129,28 @@ static void ShowFileMessage(const char* format, const char* path)
 }
 
 // Sets the main window's title to "Quillor - " and the file being edited.
+// Tells the system how to start the editor again after an installer or the system closed it:
+// with the file being edited (quoted), or with nothing. Systems before Vista have no such list.
+static void RegisterForRestart(void)
+{
+    char command[kPathCapacity + 2];
+    WCHAR wideCommand[kPathCapacity + 2];
+    RestartRegistrationCall registerRestart = (RestartRegistrationCall)FindSystemProcedure(
+        "kernel32.dll", "RegisterApplicationRestart");
+    if (registerRestart == 0) return;
+    command[0] = 0;
+    if (editor.filePath[0] != 0) wsprintfA(command, "\"%s\"", editor.filePath);
+    if (MultiByteToWideChar(CP_ACP, 0, command, -1, wideCommand, kPathCapacity + 2) == 0) return;
+    registerRestart(wideCommand, kRestartOnlyWhenClosed);
+}
+
+// Shows the file being edited in the title, and keeps the restart registration in step with it.
 static void UpdateTitle(void)
 {
     char title[kTitleCapacity];
     wsprintfA(title, "%s - %s", kAppName, editor.filePath[0] != 0 ? editor.filePath : kUntitled);
     SetWindowTextA(editor.mainWindow, title);
+    RegisterForRestart();
 }
 
 // Puts the file's text into the edit control and makes it the file being edited.
@@ -288,6 +309,20 @@ static LRESULT OnClose(HWND window)
     return 0;
 }
 
+// The system at log-off, or an installer through the restart manager, asks whether the editor
+// may close: a changed text is offered for saving first, and Cancel keeps the editor open.
+static LRESULT OnQueryEndSession(void)
+{
+    return ConfirmDiscard() == 0 ? TRUE : FALSE;
+}
+
+// Every program agreed: the session ends, or the one that asked closes this program now.
+static LRESULT OnEndSession(HWND window, WPARAM ending)
+{
+    if (ending) DestroyWindow(window);
+    return 0;
+}
+
 LRESULT CALLBACK EditorWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
@@ -297,6 +332,8 @@ LRESULT CALLBACK EditorWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_SETFOCUS: SetFocus(editor.editWindow); return 0;
     case WM_COMMAND:  return OnCommand(window, wParam);
     case WM_CLOSE:    return OnClose(window);
+    case WM_QUERYENDSESSION: return OnQueryEndSession();
+    case WM_ENDSESSION: return OnEndSession(window, wParam);
     case WM_DESTROY:  PostQuitMessage(0); return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
