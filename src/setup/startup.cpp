@@ -13,6 +13,7 @@
 #include "base/setup_messages.h"
 #include "base/setup_state.h"
 #include "copy/run_record.h"
+#include "copy/source_checks.h"
 #include "resources/resource_ids.h"
 #include "script/files_value.h"
 #include "script/script_reader.h"
@@ -47,6 +48,7 @@ void LoadNames(void)
         STRING_FIELD(IDS_DIRECTORY_PROMPT, directoryPrompt, kTextCapacity),
         STRING_FIELD(IDS_SIZE_FORMAT, sizeFormat, kTextCapacity),
         STRING_FIELD(IDS_FILES_SECTION, filesSection, kNameCapacity),
+        STRING_FIELD(IDS_CHECKSUMS_SECTION, checksumsSection, kNameCapacity),
         STRING_FIELD(IDS_GROUP_SECTION, groupSection, kNameCapacity),
         STRING_FIELD(IDS_INSTALL_SECTION, installSection, kNameCapacity),
         STRING_FIELD(IDS_REGISTRATION_SECTION, registrationSection, kNameCapacity),
@@ -104,6 +106,7 @@ int FormScriptPath(void)
         ShowSetupMessage(s.className, NULL, IDS_CANNOT_OPEN, s.modulePath, MB_ICONERROR);
         return -1;
     }
+    CopyBounded(s.scriptPath, kPathCapacity, s.modulePath, TextLength(s.modulePath));
     return 0;
 }
 
@@ -152,21 +155,27 @@ void AddSourceSize(void)
         file = CreateFileA(s.modulePath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
                            FILE_FLAG_SEQUENTIAL_SCAN, NULL);
     if (file == INVALID_HANDLE_VALUE) {
-        ShowSetupMessage(s.className, NULL, IDS_CANNOT_OPEN, s.modulePath, MB_ICONINFORMATION);
+        // A medium that lists its files is damaged without it: the run ends before the copy.
+        if (s.checksumsCursor != 0)
+            NoteDamaged(s.modulePath);
+        else
+            ShowSetupMessage(s.className, NULL, IDS_CANNOT_OPEN, s.modulePath, MB_ICONINFORMATION);
         s.errorCount++;
         return;
     }
     long long size = GetOpenFileSize(file);
     if (size > 0)
         s.totalBytes += size;
+    CheckSourceSize(file, source, size);
     CloseHandle(file);
 }
 
-// Sums the sizes of the Files sources into totalBytes; 0, or -1 after message 2055 when the
-// section is missing.
+// Sums the sizes of the Files sources into totalBytes and checks them against the Checksums
+// section; 0, or -1 after message 2055 when the Files section is missing.
 int SumSourceSizes(void)
 {
     SetupState& s = StateInRegister();
+    FindChecksums();
     if (FindScriptSection(NULL, s.filesSection, 1) != 0)
         return -1;
     s.errorCount = 0;
@@ -279,7 +288,9 @@ int RunSetup(HINSTANCE instance, const char* commandLine)
                                &s.scriptText) == 0 &&
                     ReadInstallSettings() == 0 && SumSourceSizes() == 0) {
                     OpenLog();
-                    status = RunMainWindow();
+                    status = EndMediumCheck();
+                    if (status < 0)
+                        status = RunMainWindow();
                 }
             }
             ReleaseStartup();
