@@ -8,14 +8,14 @@ const char kScriptCopyName[] = "SETUP.INF";
 
 int StartHash(RunningHash* running)
 {
-    running->provider = 0;
     running->hash = 0;
     // A verify-only context needs no key container and never asks anything.
-    if (CryptAcquireContextA(&running->provider, nullptr, nullptr, PROV_RSA_AES,
-                             CRYPT_VERIFYCONTEXT | CRYPT_SILENT) &&
+    if ((running->provider != 0 ||
+         CryptAcquireContextA(&running->provider, nullptr, nullptr, PROV_RSA_AES,
+                              CRYPT_VERIFYCONTEXT | CRYPT_SILENT)) &&
         CryptCreateHash(running->provider, CALG_SHA_256, 0, 0, &running->hash))
         return 0;
-    EndHash(running, nullptr);
+    ReleaseHash(running);
     return -1;
 }
 
@@ -32,21 +32,28 @@ int EndHash(RunningHash* running, unsigned char* digest)
              digestLength == kDigestLength;
     if (running->hash != 0)
         CryptDestroyHash(running->hash);
+    running->hash = 0;
+    return ok ? 0 : -1;
+}
+
+void ReleaseHash(RunningHash* running)
+{
+    EndHash(running, nullptr);
     if (running->provider != 0)
         CryptReleaseContext(running->provider, 0);
     running->provider = 0;
-    running->hash = 0;
-    return ok ? 0 : -1;
 }
 
 int HashText(const char* text, int length, char* hex)
 {
     static const char kDigits[] = "0123456789abcdef";
-    RunningHash running;
+    RunningHash running = {};
     BYTE digest[kDigestLength];
     hex[0] = '\0';
     int ok = StartHash(&running) == 0 && AddToHash(&running, text, length) == 0;
-    if (EndHash(&running, ok ? digest : nullptr) != 0)
+    ok = EndHash(&running, ok ? digest : nullptr) == 0 && ok;
+    ReleaseHash(&running);
+    if (!ok)
         return -1;
     for (int i = 0; i < kDigestLength; i++) {
         hex[2 * i] = kDigits[digest[i] >> 4];

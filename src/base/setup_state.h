@@ -112,6 +112,7 @@ struct SetupState {
     int errorCount;
     // The medium's check against the script's [Checksums] section.
     int checksumsCursor;        // offset of the section's first entry line; 0: no section
+    int checksumsNext;          // where the next look-up in it starts (after the last found)
     char scriptPath[kPathCapacity];   // the script, which is never listed in its own section
     RunningHash sourceHash;     // of the source being copied, while it is checked
     unsigned char expectedDigest[32];

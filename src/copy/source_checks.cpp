@@ -28,7 +28,7 @@ static int FindSourceChecksum(const char* sourceName, SourceChecksum* checksum)
         lstrcmpiA(setupState.modulePath, setupState.scriptPath) == 0)
         return 0;
     int found = FindChecksum(setupState.scriptText, setupState.checksumsCursor, sourceName,
-                             TextLength(sourceName), checksum);
+                             TextLength(sourceName), checksum, &setupState.checksumsNext);
     return found == 1 ? 1 : -1;
 }
 
@@ -57,12 +57,12 @@ static int EndAndCompare(RunningHash* running, int ok, const unsigned char* expe
 // nonzero (a failed read counts as a difference: the copy could not read it either).
 static int CompareWholeFile(HANDLE file, const SourceChecksum& checksum)
 {
-    RunningHash running;
+    RunningHash* running = &setupState.sourceHash;
     DWORD count = 0;
-    int ok = StartHash(&running) == 0;
+    int ok = StartHash(running) == 0;
     while (ok && ReadFile(file, setupState.workBuffer, kChunkSize, &count, 0) && count > 0)
-        ok = AddToHash(&running, setupState.workBuffer, (int)count) == 0;
-    return EndAndCompare(&running, ok && count == 0, checksum.digest);
+        ok = AddToHash(running, setupState.workBuffer, (int)count) == 0;
+    return EndAndCompare(running, ok && count == 0, checksum.digest);
 }
 
 void CheckSourceSize(HANDLE file, const char* sourceName, long long size)

@@ -42,16 +42,24 @@ int ReadChecksumValue(const char* value, int length, SourceChecksum* checksum)
 }
 
 int FindChecksum(const char* text, int cursor, const char* name, int nameLength,
-                 SourceChecksum* checksum)
+                 SourceChecksum* checksum, int* next)
 {
     int keyLength = 0;
     const char* valueStart = 0;
     int valueLength = 0;
-    for (int n; (n = ParseEntry(text + cursor, &keyLength, &valueStart, &valueLength)) != 0;
-         cursor += n) {
-        if (keyLength == nameLength && nameLength > 0 &&
-            CompareFolded(text + cursor, name, nameLength) == 0)
-            return ReadChecksumValue(valueStart, valueLength, checksum) == 0 ? 1 : -1;
+    int from = *next > cursor ? *next : cursor;
+    // From `from` to the section's end, then from its start up to `from`.
+    for (int pass = 0; pass < 2; pass++) {
+        int at = pass == 0 ? from : cursor;
+        for (int n; (pass == 0 || at < from) &&
+                    (n = ParseEntry(text + at, &keyLength, &valueStart, &valueLength)) != 0;
+             at += n) {
+            if (keyLength == nameLength && nameLength > 0 &&
+                CompareFolded(text + at, name, nameLength) == 0) {
+                *next = at + n;
+                return ReadChecksumValue(valueStart, valueLength, checksum) == 0 ? 1 : -1;
+            }
+        }
     }
     return 0;
 }

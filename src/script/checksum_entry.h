@@ -16,7 +16,10 @@ int ReadChecksumValue(const char* value, int length, SourceChecksum* checksum);
 
 // Looks for the source name (nameLength bytes, as the Files section writes it) among the keys
 // of the section whose first entry line starts at text + cursor; keys are compared in any
-// letter case and the first that matches counts. Returns 1 with *checksum filled, 0 when no
-// entry names the source, or -1 when its entry's value is not written as it must be.
+// letter case. The search starts at *next (a line of the section, or 0 for its start), goes on
+// to the section's end, then from its start; *next is left after the entry found, so that a
+// section in the order of the Files entries is read once over. Each source has one entry: with
+// two, the first found counts. Returns 1 with *checksum filled, 0 when no entry names the
+// source, or -1 when its entry's value is not written as it must be.
 int FindChecksum(const char* text, int cursor, const char* name, int nameLength,
-                 SourceChecksum* checksum);
+                 SourceChecksum* checksum, int* next);

@@ -252,6 +252,7 @@ void ReleaseStartup(void)
     s.barBrush = 0;
     s.grayBrush = 0;
     UnregisterClassA(s.className, s.instance);
+    ReleaseHash(&s.sourceHash);
     ReleaseLockedBlock(s.scriptMemory);
     s.scriptMemory = 0;
     s.scriptText = 0;

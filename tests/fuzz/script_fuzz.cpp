@@ -140,7 +140,9 @@ void WalkChecksums(Walk* walk)
         const char* key = walk->text + walk->cursor;
         SourceChecksum checksum;
         checksum.size = -1;
-        int found = FindChecksum(walk->text, section, key, walk->keyLength, &checksum);
+        int next = walk->cursor;
+        int found = FindChecksum(walk->text, section, key, walk->keyLength, &checksum, &next);
+        Require(found == 0 || (next > section && next <= walk->length));
         if (walk->keyLength == 0) {
             Require(found == 0);
             continue;

@@ -78,20 +78,29 @@ TEST(ChecksumEntries, FoundByTheSourceNameInAnyCaseWithinTheSection)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        SourceChecksum checksum = {};
-        EXPECT_EQ(row.found, FindChecksum(text.c_str(), cursor, row.name,
-                                          static_cast<int>(std::string(row.name).size()),
-                                          &checksum));
-        if (row.found == 1)
-            EXPECT_EQ(row.size, checksum.size);
+        // From the start, and from a later line: the search comes round to the start.
+        for (int from : {0, static_cast<int>(text.find(";note"))}) {
+            SourceChecksum checksum = {};
+            int next = from;
+            EXPECT_EQ(row.found, FindChecksum(text.c_str(), cursor, row.name,
+                                              static_cast<int>(std::string(row.name).size()),
+                                              &checksum, &next));
+            if (row.found == 1)
+                EXPECT_EQ(row.size, checksum.size);
+        }
     }
+    // Looked up in the order of the section, each search starts after the last entry found.
+    SourceChecksum checksum = {};
+    int next = 0;
+    ASSERT_EQ(1, FindChecksum(text.c_str(), cursor, "EDIT.HL_", 8, &checksum, &next));
+    EXPECT_EQ(static_cast<int>(text.find("[Other]")), next);
 }
 
 #ifdef _WIN32
 // The digest of text fed in pieces of `piece` bytes, as the copy feeds its chunks.
 std::string ProviderDigest(const std::string& text, size_t piece)
 {
-    RunningHash running;
+    RunningHash running = {};
     unsigned char digest[kSha256Length];
     EXPECT_EQ(0, StartHash(&running));
     for (size_t at = 0; at < text.size(); at += piece)
@@ -99,6 +108,7 @@ std::string ProviderDigest(const std::string& text, size_t piece)
                                static_cast<int>(std::min(piece, text.size() - at))));
     EXPECT_EQ(0, EndHash(&running, digest));
     EXPECT_EQ(0u, running.hash);
+    ReleaseHash(&running);
     return Hex(digest);
 }
 

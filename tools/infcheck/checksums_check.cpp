@@ -10,9 +10,11 @@
 
 namespace infcheck {
 
-// The entries whose value is not "<size>,<sha256>", and those that name no source.
+// The entries whose value is not "<size>,<sha256>", those that repeat a name, and those that
+// name no source.
 static void CheckEntries(Check* check, int cursor, const std::vector<std::string>& sources)
 {
+    std::map<std::string, int> seen;
     Entry entry;
     while (NextEntry(*check, &cursor, &entry) == 0) {
         if (entry.keyLength == 0 && entry.valueLength == 0)
@@ -24,6 +26,11 @@ static void CheckEntries(Check* check, int cursor, const std::vector<std::string
                  "line " + std::to_string(entry.lineNumber) + ": the entry of " + Quoted(name.c_str()) +
                      " is not written <size>,<sha256> (the size in decimal, a comma, 64 "
                      "hexadecimal digits): SETUP.EXE takes the file for damaged");
+        if (!seen.emplace(NameKey(name), entry.lineNumber).second)
+            Fail(check, "checksum-duplicate",
+                 "line " + std::to_string(entry.lineNumber) + ": " + Quoted(name.c_str()) +
+                     " is listed again (first on line " +
+                     std::to_string(seen[NameKey(name)]) + "); SETUP.EXE may read either entry");
         int named = 0;
         for (const std::string& source : sources)
             named |= NameKey(source) == NameKey(name);
@@ -37,8 +44,9 @@ static void CheckEntries(Check* check, int cursor, const std::vector<std::string
 static int CheckSource(Check* check, int cursor, const std::string& source)
 {
     SourceChecksum checksum;
+    int next = 0;
     int found = FindChecksum(check->text, cursor, source.c_str(),
-                             static_cast<int>(source.size()), &checksum);
+                             static_cast<int>(source.size()), &checksum, &next);
     const std::string damaged = ": SETUP.EXE stops before it installs anything and reports the "
                                 "file as damaged (exit status 1620)";
     if (found == 0) {

@@ -24,6 +24,7 @@ struct Digest {
 int Start(Digest* digest)
 {
 #ifdef _WIN32
+    digest->running = {};
     return StartHash(&digest->running);
 #else
     digest->context = EVP_MD_CTX_new();
@@ -47,7 +48,9 @@ int Add(Digest* digest, const char* data, size_t length)
 int End(Digest* digest, int ok, unsigned char* result)
 {
 #ifdef _WIN32
-    return EndHash(&digest->running, ok ? result : nullptr) == 0 && ok ? 0 : -1;
+    ok = EndHash(&digest->running, ok ? result : nullptr) == 0 && ok;
+    ReleaseHash(&digest->running);
+    return ok ? 0 : -1;
 #else
     unsigned int length = 0;
     ok = ok && EVP_DigestFinal_ex(digest->context, result, &length) && length == kDigestBytes;
