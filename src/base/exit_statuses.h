@@ -12,6 +12,9 @@ enum ExitStatus {
     kExitInvalidSwitch = 87,       // an unknown or wrong switch, or a refused target on the
                                    // command line: nothing installed
     kExitAnotherRun = 1618,        // another SETUP.EXE or Purgax.exe is running
+    kExitDamagedMedium = 1620,     // a file of the medium differs from its [Checksums] entry
+                                   // (the package cannot be used): nothing installed; /VERIFY
+                                   // found it so, or the script has no such section
     kExitDowngrade = 1638,         // a newer version is installed; it stays
     kExitRestartNeeded = 3010,     // installed; a file in use is replaced at the next restart
 };

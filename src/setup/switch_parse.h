@@ -13,6 +13,7 @@ enum SwitchKind {
     kSwitchNoRestart,    // /NORESTART
     kSwitchHelp,         // /?, /HELP
     kSwitchAllowDowngrade,   // /ALLOWDOWNGRADE
+    kSwitchVerify,       // /VERIFY
     kSwitchUnknown,      // anything else, or a known switch with a wrong or missing value
 };
 
