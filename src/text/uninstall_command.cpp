@@ -93,6 +93,15 @@ void ReadUninstallCommand(const char* command, UninstallCommand* read)
         }
         at = word.end;
     }
+    // /S anywhere, even in a word that reads as nothing else (an unclosed quotation mark): a
+    // run that nobody watches never waits for an answer.
+    for (at = command; *at != '\0'; at++) {
+        char before = at > command ? at[-1] : ' ';
+        if (at[0] == '/' && UpperAscii(at[1]) == 'S' &&
+            (IsBlank(before) || before == '"' || before == '/') &&
+            (at[2] == '\0' || IsBlank(at[2]) || at[2] == '"' || at[2] == '/'))
+            read->quiet = 1;
+    }
     // Two targets name no one folder.
     if (targets == 1) {
         read->target = target;

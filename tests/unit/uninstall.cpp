@@ -76,6 +76,7 @@ TEST(UninstallCommand, QuietSwitchesInEveryForm)
         {"/SILENT /C:\\Q", 0, nullptr, nullptr},
         {"/S \"/LOG=C:\\unclosed", 1, nullptr, "LOG=C:\\unclosed"},
         {"/S", 1, nullptr, nullptr},
+        {"/C:\\Q \"/S", 1, nullptr, nullptr},
     };
     for (const SwitchRow& row : rows) {
         SCOPED_TRACE(row.arguments);
