@@ -93,19 +93,8 @@ int ReadEntryFolder(const UninstallEntry* entry, EntryFolder kind, char* folder)
     if (start == nullptr || length >= kPathCapacity)
         return -1;
     CopyBounded(path, kPathCapacity, start, length);
-    length = CheckTargetText(path, length);
-    if (length >= 0) {
-        path[length] = '\0';
-        length = CanonicalFolder(path, folder);
-    }
-    if (length >= 0 && !IsRefusedFolder(folder))
-        return length;
-    // Such an entry would make every folder below a drive or a system folder another
-    // program's: it names no installation.
-    if (kind == kFolderOfLocation)
-        LogLine("Ignored the programs list entry %s: its InstallLocation %s is no installation's folder",
-                entry->name, path);
-    return -1;
+    // Complete paths only: a relative one would be read against the current directory.
+    return RootLength(path, length) > 0 ? CanonicalFolder(path, folder) : -1;
 }
 
 int IsEntryAt(const UninstallEntry* entry, const char* path)
@@ -125,9 +114,18 @@ static int IsNearFolder(const UninstallEntry* entry, void* context)
     if (entry->view == 0 && lstrcmpiA(entry->name, search->skipName) == 0)
         return 0;
     for (int kind = kFolderOfCommand; kind <= kFolderOfProgram; kind++) {
-        if (ReadEntryFolder(entry, static_cast<EntryFolder>(kind), folder) >= 0 &&
-            (IsSameOrBelow(search->folder, folder) || IsSameOrBelow(folder, search->folder)))
+        if (ReadEntryFolder(entry, static_cast<EntryFolder>(kind), folder) < 0)
+            continue;
+        if (IsSameOrBelow(folder, search->folder))
             return 1;
+        if (!IsSameOrBelow(search->folder, folder))
+            continue;
+        // A drive, the Windows folder or a profile would make every folder below it another
+        // program's: such an entry names no installation.
+        if (!IsRefusedFolder(folder))
+            return 1;
+        LogLine("Ignored the programs list entry %s: %s is no installation's folder", entry->name,
+                folder);
     }
     return 0;
 }

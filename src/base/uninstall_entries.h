@@ -34,14 +34,15 @@ enum EntryFolder {
 };
 
 // Writes into folder (kPathCapacity bytes) the canonical form of the folder that the entry
-// names in the way kind. Returns its length, or -1 when it names none: no such value, no
-// complete path, or a folder that no installation has (a drive root, the Windows folder, a
-// profile...; such an InstallLocation is logged and ignored).
+// names in the way kind. Returns its length, or -1 when it names none: no such value, or no
+// complete path.
 int ReadEntryFolder(const UninstallEntry* entry, EntryFolder kind, char* folder);
 
 // Nonzero when the entry is the one at path in this program's view.
 int IsEntryAt(const UninstallEntry* entry, const char* path);
 
 // Nonzero when the folder (canonical form) is the folder of an entry other than the one named
-// skipName in this program's view, lies inside one, or holds one.
+// skipName in this program's view, lies inside one, or holds one. An entry's folder that no
+// installation has (a drive, the Windows folder, a profile: IsRefusedFolder) is ignored and
+// logged: it would put every folder below it out of reach.
 int IsNearAnotherInstallation(const char* folder, const char* skipName);
