@@ -5,6 +5,7 @@
 
 #include "base/product_names.h"
 #include "base/run_log.h"
+#include "base/safe_paths.h"
 #include "base/shared_files.h"
 #include "script/files_value.h"
 #include "script/script_scan.h"
@@ -74,28 +75,50 @@ static int RemoveLinkItself(const char* path, DWORD attributes)
     return 0;
 }
 
+// Deletes a read-only file that the installation wrote (the mark may have come later) through
+// one handle of the very file checked. A file that also has another name keeps its mark: the
+// mark is the other name's as well. 0, or the error that stands.
+static DWORD RemoveReadOnlyFile(const char* path)
+{
+    HANDLE file = CreateFileA(path, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return GetLastError();
+    BY_HANDLE_FILE_INFORMATION information;
+    FILE_BASIC_INFO basic = {};
+    DWORD error = ERROR_ACCESS_DENIED;
+    if (GetFileInformationByHandle(file, &information)) {
+        DWORD attributes = information.dwFileAttributes;
+        if (information.nNumberOfLinks > 1)
+            error = ERROR_TOO_MANY_LINKS;
+        else if ((attributes & FILE_ATTRIBUTE_READONLY) &&
+                 !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) {
+            attributes &= ~FILE_ATTRIBUTE_READONLY;
+            basic.FileAttributes = attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;
+            if (SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic))
+                error = DeleteOpenedFile(file) == 0 ? 0 : GetLastError();
+        }
+    }
+    CloseHandle(file);
+    return error;
+}
+
 int RemoveOneFile(const char* path)
 {
-    if (DeleteFileA(path)) {
+    DWORD error = DeleteFileA(path) ? 0 : GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+        return 0;
+    if (error == ERROR_ACCESS_DENIED)
+        error = RemoveReadOnlyFile(path);
+    if (error == 0) {
         LogLine("Removed %s", path);
         return 0;
     }
-    DWORD error = GetLastError();
-    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
-        return 0;
     DWORD attributes = GetFileAttributesA(path);
-    if (error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
-        (attributes & FILE_ATTRIBUTE_READONLY) &&
-        !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) {
-        // The installation wrote the file; the mark may have come later.
-        SetFileAttributesA(path, attributes & ~FILE_ATTRIBUTE_READONLY);
-        if (DeleteFileA(path)) {
-            LogLine("Removed %s", path);
-            return 0;
-        }
-        error = GetLastError();
-    }
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+    if (error == ERROR_TOO_MANY_LINKS)
+        AddLeftItem(path, IDS_REASON_NAMED_ELSEWHERE, 0);
+    else if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
         AddLeftItem(path, IDS_REASON_FAILED, 1);
     else
         ListFailure(path, error);
@@ -118,6 +141,18 @@ int RemoveEmptyFolder(const char* path)
         return 1;
     ListFailure(path, error);
     return -1;
+}
+
+// Nonzero when another program holds the folder open so that it cannot be removed.
+static int IsHeldElsewhere(const char* path)
+{
+    HANDLE folder = CreateFileA(path, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (folder == INVALID_HANDLE_VALUE)
+        return GetLastError() == ERROR_SHARING_VIOLATION;
+    CloseHandle(folder);
+    return 0;
 }
 
 // The state of the folder below the target that holds a destination (length bytes of
@@ -190,9 +225,13 @@ static void RemoveTargetFile(const char* name, int length)
 }
 
 // A file of the Windows directory goes with the last installation that counts it in SharedDLLs;
-// one without a count was there before and stays.
+// one without a count was there before and stays. The count of a file that others still count
+// goes down in the second pass only (countsDue), which runs when the entry goes: a run that is
+// to be retried would otherwise count it down again.
 static void RemoveSharedFile(const char* path)
 {
+    if ((ReadSharedCount(path) > 1) != uninstallState.countsDue)
+        return;
     switch (ReleaseSharedFile(path)) {
     case kSharedUncounted:
         if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
@@ -216,7 +255,8 @@ static void RemoveWindowsFile(const char* name, int length)
     UninstallState& u = uninstallState;
     int fits = JoinPath(u.path, kPathCapacity, u.windowsDir, name) >= 0;
     if (!IsPlainName(name, length)) {
-        AddLeftItem(u.path, SkipReason(name, length), 0);
+        if (!u.countsDue)
+            AddLeftItem(u.path, SkipReason(name, length), 0);
         return;
     }
     if (length == TextLength(kUninstallerFileName) &&
@@ -226,7 +266,7 @@ static void RemoveWindowsFile(const char* name, int length)
     }
     if (fits)
         RemoveSharedFile(u.path);
-    else
+    else if (!u.countsDue)
         AddLeftItem(u.path, IDS_REASON_FAILED, 0);
 }
 
@@ -253,7 +293,7 @@ void RemoveScriptFiles(void)
             continue;
         if (split.toWindows)
             RemoveWindowsFile(u.entryValue, split.nameLength);
-        else
+        else if (!u.countsDue)
             RemoveTargetFile(u.entryValue, split.nameLength);
     }
 }
@@ -274,6 +314,14 @@ void RemoveEmptyFolders(void)
             RemoveEmptyFolder(u.path);
     }
     ReleaseTargetChain();
+    // The copy goes last, and only when nothing is left for a retry, which needs it: a target
+    // that another program holds (as a console's current folder) could not go after it.
+    if (u.copyListed && !u.retryNeeded && IsHeldElsewhere(u.target))
+        AddLeftItem(u.target, IDS_REASON_IN_USE, 1);
+    if (u.copyListed && u.retryNeeded)
+        return;
+    if (u.copyListed && JoinPath(u.path, kPathCapacity, u.target, kScriptCopyName) >= 0)
+        RemoveOneFile(u.path);
     if (RemoveEmptyFolder(u.target) == 1)
         u.folderStays = 1;
 }

@@ -14,11 +14,14 @@ int RemoveEmptyFolder(const char* path);
 // Removes every destination of the trusted script's Files section: in the target folder
 // through ordinary folders only, and plain names in the Windows directory. Destinations that
 // would lead out of their folder are skipped and listed. The script's copy and Purgax.exe are
-// noted (copyListed, uninstallerListed), not removed here.
+// noted (copyListed, uninstallerListed), not removed here. The counts of Windows-directory
+// files that other installations still count are left for a second pass (countsDue set),
+// which only lowers them.
 void RemoveScriptFiles(void);
 
-// Removes the folders that held the script's files once they are empty, deepest first, and
-// then the target folder; notes folderStays when the target still holds other files.
+// Removes the folders that held the script's files once they are empty, deepest first, then
+// the script copy when nothing is left for a retry, and then the target folder; notes
+// folderStays when the target still holds other files.
 void RemoveEmptyFolders(void);
 
 // Removes everything in the target folder, links as links, and then the folder itself.

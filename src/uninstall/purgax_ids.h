@@ -37,3 +37,4 @@
 #define IDS_REASON_OTHER        138
 #define IDS_REASON_CUT          139
 #define IDS_REASON_SPECIAL      140
+#define IDS_REASON_NAMED_ELSEWHERE 141

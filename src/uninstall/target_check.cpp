@@ -29,11 +29,9 @@ static int IsReachedThroughLink(const char* target, int length)
     return 0;
 }
 
-int AcceptTarget(const char* commandLine)
+int AcceptTarget(const char* text, int textLength)
 {
     UninstallState& u = uninstallState;
-    int textLength = 0;
-    const char* text = FindCommandTarget(commandLine, &textLength);
     if (text == nullptr || textLength == 0) {
         ShowUninstallMessage(IDS_USAGE, "", MB_ICONERROR);
         return -1;

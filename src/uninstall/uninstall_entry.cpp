@@ -8,34 +8,13 @@
 #include "base/run_log.h"
 #include "base/uninstall_entries.h"
 #include "text/bounded_text.h"
+#include "text/uninstall_command.h"
 #include "uninstall/purgax_ids.h"
 #include "uninstall/removal_report.h"
 #include "uninstall/uninstall_paths.h"
 #include "uninstall/uninstall_state.h"
 
 enum { kCommandCapacity = 2 * kPathCapacity };
-
-// Reads the entry's UninstallString into command. 0, or -1 when it has none.
-static int ReadCommand(const char* path, char* command)
-{
-    return ReadKeyPathValue(HKEY_LOCAL_MACHINE, path, kUninstallStringValue, REG_SZ, command,
-                            kCommandCapacity) == 0 ? 0 : -1;
-}
-
-// The canonical form of the folder that the entry's UninstallString names, in folder. Its
-// length, or -1 when it names none.
-static int ReadEntryTarget(const char* path, char* folder)
-{
-    char command[kCommandCapacity];
-    char text[kPathCapacity];
-    int length = 0;
-    const char* target = ReadCommand(path, command) == 0 ? FindCommandTarget(command, &length)
-                                                         : nullptr;
-    if (target == nullptr || length >= kPathCapacity)
-        return -1;
-    CopyBounded(text, kPathCapacity, target, length);
-    return CheckTargetText(text, length) < 0 ? -1 : CanonicalFolder(text, folder);
-}
 
 struct EntrySearch {
     int count;      // entries that name the target, by UninstallString or InstallLocation
@@ -44,34 +23,30 @@ struct EntrySearch {
     int namesLength;
 };
 
-// Nonzero when the entry names the target: its uninstaller's folder or, with location, its
-// InstallLocation, in canonical form.
-static int NamesTarget(const char* path, int location)
+// Nonzero when the entry names the target in the way kind.
+static int NamesTarget(const UninstallEntry* entry, EntryFolder kind)
 {
     UninstallState& u = uninstallState;
-    char text[kPathCapacity];
     char folder[kPathCapacity];
-    int length = -1;
-    if (!location)
-        length = ReadEntryTarget(path, folder);
-    else if (ReadKeyPathValue(HKEY_LOCAL_MACHINE, path, kInstallLocationValue, REG_SZ, text,
-                              kPathCapacity) == 0 && text[0] != '\0')
-        length = CanonicalFolder(text, folder);
+    int length = ReadEntryFolder(entry, kind, folder);
     return length == u.targetLength && CompareFolded(folder, u.target, length) == 0;
 }
 
-static int TakeEntryOfTarget(const char* name, const char* path, void* context)
+static int TakeEntryOfTarget(const UninstallEntry* entry, void* context)
 {
     UninstallState& u = uninstallState;
     EntrySearch* search = static_cast<EntrySearch*>(context);
-    int byCommand = NamesTarget(path, 0);
-    if (!byCommand && !NamesTarget(path, 1))
+    int byCommand = NamesTarget(entry, kFolderOfCommand);
+    if (!byCommand && !NamesTarget(entry, kFolderOfLocation) &&
+        !NamesTarget(entry, kFolderOfProgram))
         return 0;
-    if (byCommand && !search->taken) {
+    // The installer writes its entry into this program's view only.
+    if (byCommand && !search->taken && entry->view == 0) {
         search->taken = 1;
-        CopyBounded(u.applicationName, kTextCapacity, name, TextLength(name));
-        CopyBounded(u.entryPath, kPathCapacity, path, TextLength(path));
+        CopyBounded(u.applicationName, kTextCapacity, entry->name, TextLength(entry->name));
+        CopyBounded(u.entryPath, kPathCapacity, entry->path, TextLength(entry->path));
     }
+    const char* name = entry->name;
     search->count++;
     search->namesLength = AppendBounded(search->names, sizeof search->names,
                                         search->namesLength, "\n", 1);
@@ -109,14 +84,14 @@ static int CanonicalProgram(const char* text, int length, char* program)
     return CanonicalFolder(expanded, program) < 0 ? -1 : 0;
 }
 
-static int NamesProgram(const char* name, const char* path, void* context)
+static int NamesProgram(const UninstallEntry* entry, void* context)
 {
     const char* program = static_cast<const char*>(context);
     char command[kCommandCapacity];
     char named[kPathCapacity];
     int length = 0;
-    if (CompareFolded(path, uninstallState.entryPath, TextLength(path) + 1) == 0 ||
-        ReadCommand(path, command) != 0)
+    if (IsEntryAt(entry, uninstallState.entryPath) ||
+        ReadEntryText(entry, kUninstallStringValue, command, kCommandCapacity) != 0)
         return 0;
     const char* start = FindCommandProgram(command, &length);
     return CanonicalProgram(start, length, named) == 0 && lstrcmpiA(named, program) == 0;
@@ -137,20 +112,16 @@ static void NoteIfNested(const char* folder)
         CopyBounded(u.nested[u.nestedCount++], kPathCapacity, folder, TextLength(folder));
 }
 
-// Notes the folders that another entry names (its uninstaller's and its InstallLocation)
-// when they lie inside the target.
-static int NoteNestedFolders(const char* name, const char* path, void* context)
+// Notes the folders that another entry names when they lie inside the target.
+static int NoteNestedFolders(const UninstallEntry* entry, void* context)
 {
     char folder[kPathCapacity];
-    char location[kPathCapacity];
-    if (CompareFolded(path, uninstallState.entryPath, TextLength(path) + 1) == 0)
+    if (IsEntryAt(entry, uninstallState.entryPath))
         return 0;
-    if (ReadEntryTarget(path, folder) >= 0)
-        NoteIfNested(folder);
-    if (ReadKeyPathValue(HKEY_LOCAL_MACHINE, path, kInstallLocationValue, REG_SZ, location,
-                         kPathCapacity) == 0 &&
-        location[0] != '\0' && CanonicalFolder(location, folder) >= 0)
-        NoteIfNested(folder);
+    for (int kind = kFolderOfCommand; kind <= kFolderOfProgram; kind++) {
+        if (ReadEntryFolder(entry, static_cast<EntryFolder>(kind), folder) >= 0)
+            NoteIfNested(folder);
+    }
     return 0;
 }
 

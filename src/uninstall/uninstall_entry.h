@@ -3,8 +3,8 @@
 
 // Finds the entry whose UninstallString names uninstallState.target (both in canonical form)
 // and stores its key name in applicationName and its key path in entryPath. Returns 0, or -1
-// after saying why: there is none, or more than one entry names the folder, by its
-// UninstallString or its InstallLocation (they are listed).
+// after saying why: there is none, or more than one entry, in either registry view, names the
+// folder in any of the ways of base/uninstall_entries.h (they are listed).
 int FindUninstallEntry(void);
 
 // Nonzero when an uninstall entry other than ours starts the program at path, however the

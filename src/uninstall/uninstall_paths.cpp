@@ -3,48 +3,6 @@
 
 #include "base/folder_text.h"
 #include "text/bounded_text.h"
-#include "text/command_words.h"
-
-const char* FindCommandTarget(const char* command, int* length)
-{
-    const char* at = command;
-    while (IsBlank(*at))
-        at++;
-    if (*at == '"')
-        at = SkipQuoted(at);
-    while (*at != '\0' && *at != '/')
-        at++;
-    if (*at != '/')
-        return 0;
-    at++;
-    int targetLength = TextLength(at);
-    if (targetLength >= 2 && at[0] == '"' && at[targetLength - 1] == '"') {
-        at++;
-        targetLength -= 2;
-    }
-    *length = targetLength;
-    return at;
-}
-
-const char* FindCommandProgram(const char* command, int* length)
-{
-    const char* start = command;
-    while (*start == ' ' || *start == '\t')
-        start++;
-    int programLength = 0;
-    if (*start == '"') {
-        start++;
-        while (start[programLength] != '\0' && start[programLength] != '"')
-            programLength++;
-    } else {
-        while (start[programLength] != '\0' && start[programLength] != '/')
-            programLength++;
-        while (programLength > 0 && start[programLength - 1] == ' ')
-            programLength--;
-    }
-    *length = programLength;
-    return start;
-}
 
 int PointsInto(const char* text, const char* folder, int folderLength)
 {

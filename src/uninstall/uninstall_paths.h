@@ -3,15 +3,6 @@
 
 #include "base/folder_text.h"
 
-// The target in an uninstall command: everything after the first '/' that follows the program's
-// name (a quoted program name is stepped over whole), without one pair of surrounding double
-// quotation marks. Returns its start and stores its length, or returns 0 when there is no '/'.
-const char* FindCommandTarget(const char* command, int* length);
-
-// The program in an uninstall command: a quoted name without its quotes, or the text before
-// the first '/' without the blanks at its end. Returns its start and stores its length.
-const char* FindCommandProgram(const char* command, int* length);
-
 // Nonzero when text, after one optional opening double quotation mark, begins with folder
 // (folderLength bytes) followed by a backslash: a command or path that points into the folder.
 int PointsInto(const char* text, const char* folder, int folderLength);

@@ -39,6 +39,7 @@ struct UninstallState {
     const char* scriptText;
     int copyListed;     // the script names the copy among its Files: removed last
     int uninstallerListed;   // the script puts Purgax.exe into the Windows directory
+    int countsDue;      // the entry goes: the shared counts that others hold go down now
 
     FolderTable folders;
 

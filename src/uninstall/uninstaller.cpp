@@ -10,10 +10,10 @@
 #include "base/run_record.h"
 #include "base/script_copy.h"
 #include "text/bounded_text.h"
+#include "text/uninstall_command.h"
 #include "uninstall/file_removal.h"
 #include "uninstall/held_folders.h"
 #include "uninstall/purgax_ids.h"
-#include "uninstall/quiet_switches.h"
 #include "uninstall/removal_report.h"
 #include "uninstall/shell_entries.h"
 #include "uninstall/target_check.h"
@@ -77,10 +77,10 @@ static void ScheduleUninstallerRemoval(void)
         AddLeftItem(u.path, IDS_REASON_FAILED, 0);
 }
 
-// Removes what the installation made; the script copy, Purgax.exe and the uninstall entry
-// only when nothing is left that a later run could still remove, so that it can run again.
-// trusted tells whether the script copy is held; wholeFolder whether the person agreed to
-// the removal of the whole folder without it.
+// Removes what the installation made; the script copy, the shared counts that others hold,
+// Purgax.exe and the uninstall entry only when nothing is left that a later run could still
+// remove, so that it can run again. trusted tells whether the script copy is held;
+// wholeFolder whether the person agreed to the removal of the whole folder without it.
 static void RemoveInstallation(int trusted, int wholeFolder)
 {
     UninstallState& u = uninstallState;
@@ -94,17 +94,21 @@ static void RemoveInstallation(int trusted, int wholeFolder)
         AddLeftItem(u.target, IDS_REASON_KEPT, 1);
         ListUnknownPlaces();
     }
-    RemoveAppPath();
-    RestoreTextCommands();
-    if (trusted) {
-        if (u.copyListed && !u.retryNeeded && JoinPath(u.path, kPathCapacity, u.target,
-                                                       kScriptCopyName) >= 0)
-            RemoveOneFile(u.path);
-        RemoveEmptyFolders();
+    // While the editor stays, so does its registration.
+    if (JoinPath(u.path, kPathCapacity, u.target, kEditorFileName) >= 0 &&
+        GetFileAttributesA(u.path) == INVALID_FILE_ATTRIBUTES) {
+        RemoveAppPath();
+        RestoreTextCommands();
     }
+    if (trusted)
+        RemoveEmptyFolders();
     ReleaseTargetChain();
     if (u.retryNeeded)
         return;
+    if (trusted) {
+        u.countsDue = 1;
+        RemoveScriptFiles();
+    }
     // Without the copy the entry's own uninstaller is the one the installation put there.
     if (u.uninstallerListed || !trusted)
         ScheduleUninstallerRemoval();
@@ -160,7 +164,7 @@ static int RemoveAfterQuestions(void)
 }
 
 // Everything from the target to the final report; the exit status.
-static int Uninstall(const char* arguments)
+static int Uninstall(const UninstallCommand& command)
 {
     UninstallState& u = uninstallState;
     if (TakeRunMutex() != 0) {
@@ -170,7 +174,7 @@ static int Uninstall(const char* arguments)
     // A setup run that was killed (maybe one that had just written this very program) is
     // undone before anything is read or asked: the installation is then the one it replaced.
     UndoKilledRun();
-    if (AcceptTarget(arguments) != 0 || FindUninstallEntry() != 0)
+    if (AcceptTarget(command.target, command.targetLength) != 0 || FindUninstallEntry() != 0)
         return kNothingDoneStatus;
     NameCaption();
     // A quiet run was asked for by whoever started it: it confirms.
@@ -187,9 +191,15 @@ int RunUninstaller(HINSTANCE instance, const char* commandLine)
     u.instance = instance;
     LoadNames();
     LogStart(commandLine);
-    const char* arguments = ReadUninstallSwitches(commandLine, logPath);
+    // /S anywhere on the line: no box is shown, whatever else the line holds.
+    UninstallCommand command;
+    ReadUninstallCommand(commandLine, &command);
+    runLog.quiet = command.quiet;
+    logPath[0] = '\0';
+    if (command.log != nullptr && command.logLength < kPathCapacity)
+        CopyBounded(logPath, kPathCapacity, command.log, command.logLength);
     OpenRunLog(logPath, "Purgax");
-    int status = Uninstall(arguments);
+    int status = Uninstall(command);
     LogLine("Exit status %d", status);
     CloseRunLog();
     return status;

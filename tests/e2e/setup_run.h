@@ -45,6 +45,28 @@ inline std::string CannotOpen(const std::string& path)
     return "Cannot open \"" + path + "\" !";
 }
 
+struct WindowSearch {
+    DWORD processId;
+    int found;
+};
+
+inline BOOL CALLBACK FindVisibleWindow(HWND window, LPARAM context)
+{
+    WindowSearch* search = reinterpret_cast<WindowSearch*>(context);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == search->processId && IsWindowVisible(window)) search->found = 1;
+    return !search->found;
+}
+
+// Nonzero when the process has a visible top-level window.
+inline int HasVisibleWindow(DWORD processId)
+{
+    WindowSearch search = {processId, 0};
+    EnumWindows(FindVisibleWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 // A source file of the medium.
 struct SourceFile {
     const char* name;   // below the medium folder
@@ -206,6 +228,36 @@ protected:
         std::string expected;
         ASSERT_EQ(0, ReadFileBytes(medium.folder + "\\" + source, &expected)) << source;
         ExpectContent(destination, expected);
+    }
+
+    // Waits (bounded) for the program to end without a question or, unless windowsSeen is
+    // given to note them, any visible window. Its exit code, or 999.
+    DWORD WaitWithoutQuestions(int* windowsSeen)
+    {
+        DWORD processId = program.process.dwProcessId;
+        DWORD start = GetTickCount();
+        while (WaitForSingleObject(program.process.hProcess, kPollMs) == WAIT_TIMEOUT) {
+            Question asked;
+            if (FindQuestion(program, &asked) == 0) {
+                ADD_FAILURE() << "a question waited: " << asked.caption << ": " << asked.text;
+                CloseProgram(&program);
+                return 999;
+            }
+            int visible = HasVisibleWindow(processId);
+            if (windowsSeen != nullptr)
+                *windowsSeen |= visible;
+            else
+                EXPECT_FALSE(visible) << DescribeScreen(processId);
+            if (GetTickCount() - start > kExitWaitMs) {
+                ADD_FAILURE() << "no end: " << DescribeScreen(processId);
+                CloseProgram(&program);
+                return 999;
+            }
+        }
+        DWORD code = 999;
+        GetExitCodeProcess(program.process.hProcess, &code);
+        CloseProgram(&program);
+        return code;
     }
 
     Medium medium;

@@ -10,28 +10,6 @@ const char kEditorPath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Pa
 const char kOpenCommand[] = "txtfile\\shell\\open\\command";
 const char kPrintCommand[] = "txtfile\\shell\\print\\command";
 
-struct WindowSearch {
-    DWORD processId;
-    int found;
-};
-
-BOOL CALLBACK FindVisibleWindow(HWND window, LPARAM context)
-{
-    WindowSearch* search = reinterpret_cast<WindowSearch*>(context);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == search->processId && IsWindowVisible(window)) search->found = 1;
-    return !search->found;
-}
-
-// Nonzero when the process has a visible top-level window.
-int HasVisibleWindow(DWORD processId)
-{
-    WindowSearch search = {processId, 0};
-    EnumWindows(FindVisibleWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 bool Contains(const std::string& text, const std::string& part)
 {
     return text.find(part) != std::string::npos;
@@ -87,34 +65,6 @@ protected:
     {
         StartWith(arguments);
         return WaitWithoutQuestions(windowsSeen);
-    }
-
-    DWORD WaitWithoutQuestions(int* windowsSeen)
-    {
-        DWORD processId = program.process.dwProcessId;
-        DWORD start = GetTickCount();
-        while (WaitForSingleObject(program.process.hProcess, kPollMs) == WAIT_TIMEOUT) {
-            Question asked;
-            if (FindQuestion(program, &asked) == 0) {
-                ADD_FAILURE() << "a question waited: " << asked.caption << ": " << asked.text;
-                CloseProgram(&program);
-                return 999;
-            }
-            int visible = HasVisibleWindow(processId);
-            if (windowsSeen != nullptr)
-                *windowsSeen |= visible;
-            else
-                EXPECT_FALSE(visible) << DescribeScreen(processId);
-            if (GetTickCount() - start > kExitWaitMs) {
-                ADD_FAILURE() << "no end: " << DescribeScreen(processId);
-                CloseProgram(&program);
-                return 999;
-            }
-        }
-        DWORD code = 999;
-        GetExitCodeProcess(program.process.hProcess, &code);
-        CloseProgram(&program);
-        return code;
     }
 
     bool EntryExists()

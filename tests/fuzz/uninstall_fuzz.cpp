@@ -8,6 +8,8 @@
 #include "base/capacities.h"
 #include "base/folder_text.h"
 #include "script/files_value.h"
+#include "text/command_words.h"
+#include "text/uninstall_command.h"
 #include "uninstall/uninstall_paths.h"
 
 namespace {
@@ -46,10 +48,19 @@ void CheckCanonical(const std::string& text)
     }
 }
 
+// The command as Purgax reads its own and as the one walk of entries reads another vendor's:
+// the switches, the target, the folder of the program, an InstallLocation's quotation marks.
 void CheckCommand(const std::string& command)
 {
-    int length = -1;
-    const char* target = FindCommandTarget(command.c_str(), &length);
+    UninstallCommand read;
+    ReadUninstallCommand(command.c_str(), &read);
+    Require(read.quiet == 0 || read.quiet == 1);
+    if (read.log != nullptr)
+        Require(IsInside(read.log, read.logLength, command) &&
+                memchr(read.log, '"', read.logLength) == nullptr);
+    int length = read.targetLength;
+    const char* target = read.target;
+    Require(target != nullptr || length == 0);
     if (target != nullptr) {
         Require(IsInside(target, length, command));
         std::string text(target, length);
@@ -60,6 +71,18 @@ void CheckCommand(const std::string& command)
     }
     const char* program = FindCommandProgram(command.c_str(), &length);
     Require(IsInside(program, length, command));
+    const char* folder = FindCommandFolder(command.c_str(), &length);
+    if (folder != nullptr)
+        Require(IsInside(folder, length, command) && length > 0 && folder[length] == '\\');
+    const char* unquoted = Unquoted(command.c_str(), &length);
+    Require(IsInside(unquoted, length, command));
+    SwitchWord word;
+    if (ReadSwitchWord(command.c_str(), &word) == 0) {
+        Require(IsInside(word.name, word.nameLength, command));
+        Require(word.end > command.c_str() && word.end <= command.c_str() + command.size());
+        if (word.value != nullptr)
+            Require(IsInside(word.value, word.valueLength, command) && word.value + word.valueLength <= word.end);
+    }
     program = FindProgramFolder(command.c_str(), "Quillor.exe", &length);
     if (program != nullptr)
         Require(IsInside(program, length, command) &&

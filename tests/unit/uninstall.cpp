@@ -7,6 +7,7 @@
 
 #include "base/folder_text.h"
 #include "uninstall/folder_table.h"
+#include "text/uninstall_command.h"
 #include "uninstall/uninstall_paths.h"
 
 namespace {
@@ -25,6 +26,8 @@ TEST(UninstallCommand, TargetAndProgram)
         // A quoted program name may hold a '/'; a quoted target loses its quotes.
         {"\"C:/WIN DOWS/Purgax.exe\" /\"C:\\Quillor\"", "C:\\Quillor", "C:/WIN DOWS/Purgax.exe"},
         {"  Purgax.exe   /C:\\a/b", "C:\\a/b", "Purgax.exe"},
+        // Two targets name no one folder.
+        {"Purgax.exe /C:\\a /C:\\b", nullptr, "Purgax.exe"},
         {"Purgax.exe /", "", "Purgax.exe"},
         {"Purgax.exe C:\\Quillor", nullptr, "Purgax.exe C:\\Quillor"},
         {"\"Purgax.exe", nullptr, "Purgax.exe"},
@@ -32,16 +35,84 @@ TEST(UninstallCommand, TargetAndProgram)
     };
     for (const CommandRow& row : rows) {
         SCOPED_TRACE(row.command);
-        int length = -1;
-        const char* target = FindCommandTarget(row.command, &length);
+        UninstallCommand read;
+        ReadUninstallCommand(row.command, &read);
         if (row.target == nullptr) {
-            EXPECT_EQ(nullptr, target);
+            EXPECT_EQ(nullptr, read.target);
         } else {
-            ASSERT_NE(nullptr, target);
-            EXPECT_EQ(row.target, std::string(target, length));
+            ASSERT_NE(nullptr, read.target);
+            EXPECT_EQ(row.target, std::string(read.target, read.targetLength));
         }
+        int length = -1;
         const char* program = FindCommandProgram(row.command, &length);
         EXPECT_EQ(row.program, std::string(program, length));
+    }
+}
+
+struct SwitchRow {
+    const char* arguments;   // after the program's quoted name
+    int quiet;
+    const char* log;         // nullptr: none
+    const char* target;      // nullptr: none
+};
+
+// The switches as tools write them: quoted one by one or whole, glued, before or after the
+// target, '-' for '/', any letter case.
+TEST(UninstallCommand, QuietSwitchesInEveryForm)
+{
+    const SwitchRow rows[] = {
+        {"/S /C:\\Q", 1, nullptr, "C:\\Q"},
+        {"\"/S\" \"/C:\\Q R\"", 1, nullptr, "C:\\Q R"},
+        {"/S/C:\\Q", 1, nullptr, "C:\\Q"},
+        {"/C:\\Program Files\\Q /S", 1, nullptr, "C:\\Program Files\\Q"},
+        {"/C:\\Q/s", 1, nullptr, "C:\\Q"},
+        {"-s /C:\\Q -LOG=C:\\u.log", 1, "C:\\u.log", "C:\\Q"},
+        {"\"/LOG=C:\\my logs\\un.log\" /C:\\Q \"/S\"", 1, "C:\\my logs\\un.log", "C:\\Q"},
+        {"/LOG=\"C:\\my logs\\un.log\" /C:\\Q", 0, "C:\\my logs\\un.log", "C:\\Q"},
+        {"/C:\\a -b\\Q", 0, nullptr, "C:\\a -b\\Q"},
+        // Blanks at the end of the line are the target's own: they refuse it.
+        {"/C:\\Q  ", 0, nullptr, "C:\\Q  "},
+        {"/Q /S", 1, nullptr, "Q"},
+        {"/SILENT /C:\\Q", 0, nullptr, nullptr},
+        {"/S \"/LOG=C:\\unclosed", 1, nullptr, "LOG=C:\\unclosed"},
+        {"/S", 1, nullptr, nullptr},
+        {"/C:\\Q \"/S", 1, nullptr, nullptr},
+    };
+    for (const SwitchRow& row : rows) {
+        SCOPED_TRACE(row.arguments);
+        const std::string command = std::string("\"C:\\W\\Purgax.exe\" ") + row.arguments;
+        UninstallCommand read;
+        ReadUninstallCommand(command.c_str(), &read);
+        EXPECT_EQ(row.quiet, read.quiet);
+        EXPECT_EQ(row.log == nullptr, read.log == nullptr);
+        if (row.log != nullptr && read.log != nullptr) {
+            EXPECT_EQ(row.log, std::string(read.log, read.logLength));
+        }
+        EXPECT_EQ(row.target == nullptr, read.target == nullptr);
+        if (row.target != nullptr && read.target != nullptr) {
+            EXPECT_EQ(row.target, std::string(read.target, read.targetLength));
+        }
+    }
+}
+
+// The folder of an entry's program: quoted or not, with arguments after it.
+TEST(UninstallCommand, FolderOfTheProgram)
+{
+    const CommandRow rows[] = {
+        {"\"C:\\Program Files\\Vendor\\unins000.exe\" /SILENT", "C:\\Program Files\\Vendor", ""},
+        {"C:\\Vendor\\uninst.exe -remove C:\\Vendor\\log.txt", "C:\\Vendor", ""},
+        {"C:\\Program Files\\Vendor\\uninst.exe", "C:\\Program Files\\Vendor", ""},
+        {"MsiExec.exe /X{12345678-1234-1234-1234-123456789012}", nullptr, ""},
+        {"\\uninst.exe", nullptr, ""},
+    };
+    for (const CommandRow& row : rows) {
+        SCOPED_TRACE(row.command);
+        int length = -1;
+        const char* folder = FindCommandFolder(row.command, &length);
+        EXPECT_EQ(row.target == nullptr, folder == nullptr);
+        if (row.target != nullptr && folder != nullptr) {
+            EXPECT_EQ(row.target, std::string(folder, length));
+        }
     }
 }
 
