@@ -87,27 +87,26 @@ done:
     return result;
 }
 
-// Has the program paint what it shows, then saves the screen as NN-name.bmp. With a thread
-// given, the program is held still while its screen is read, and is not asked to paint again:
-// the progress dialog draws every change at once, while a repaint would wait behind the copy's
-// step messages and leave the dialog blank in the picture.
-void TakeScreenshot(const std::string& folder, const char* name, HWND window, HANDLE hold = 0)
+// Has the program paint what it shows, then saves the screen as NN-name.bmp. A held program
+// (its thread suspended) is not asked to paint: the progress dialog keeps no picture of its
+// bars, and a repaint would wait behind the copy's step messages and leave the dialog blank in
+// the picture; the dialog hands each change to the screen as it draws it.
+void TakeScreenshot(const std::string& folder, const char* name, HWND window, bool held = false)
 {
     static int number;
-    if (!hold)
+    if (!held) {
         RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    // Wine hands what a program drew to the X server when the program next looks at its
-    // queue: a message sent to it is answered from there.
-    DWORD_PTR ignored = 0;
-    SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored);
-    if (hold) SuspendThread(hold);
+        // Wine hands what a program drew to the X server when the program next waits for its
+        // queue: a message sent to it is answered from there.
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored);
+    }
     Sleep(300);  // lets the X server show what was painted before it is read back
     char file[64];
     snprintf(file, sizeof file, "%02d-%s.bmp", ++number, name);
     if (SaveScreenBitmap(folder + "\\" + file) != 0) {
         fprintf(stderr, "demo runner: cannot save the screenshot %s\n", file);
     }
-    if (hold) ResumeThread(hold);
 }
 
 // The lines of a section of a setup script, without their line breaks.
@@ -243,9 +242,39 @@ int ShownPercent(HWND dialog, int id)
     return text.empty() ? -1 : atoi(text.c_str());
 }
 
-// The sample payload is copied within milliseconds: holds the setup program and lets it run in
-// short slices until both bars stand part of the way (or the dialog goes), then takes the
-// progress dialog's picture while the program is held.
+// Has the setup program hand its last drawing to the X server before it is held: a program
+// under Wine sends what it drew when it next looks at its queue, and a paint of the file
+// percentage (drawn again from its own text, nothing else touched) is such a look.
+void HandOverDrawing(HWND progress)
+{
+    HWND fileText = GetDlgItem(progress, IDC_COPY_FILE_TEXT);
+    InvalidateRect(fileText, nullptr, FALSE);
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(fileText, WM_PAINT, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored);
+}
+
+// Nonzero when the screen shows the bar `id` of the dialog at percent (1 to 99): blue up to it
+// and its black edge at it.
+int ScreenShowsBar(HWND dialog, int id, int percent)
+{
+    HWND bar = GetDlgItem(dialog, id);
+    RECT client;
+    if (!GetClientRect(bar, &client)) return 0;
+    POINT edge = {percent * client.right / 100, client.bottom / 2};
+    ClientToScreen(bar, &edge);
+    HDC screen = GetDC(nullptr);
+    int shown = GetPixel(screen, edge.x - 1, edge.y) == RGB(0, 0, 255) &&
+                GetPixel(screen, edge.x, edge.y) == RGB(0, 0, 0);
+    ReleaseDC(nullptr, screen);
+    return shown;
+}
+
+// The sample payload is copied within milliseconds: lets the setup program run in short slices
+// until both bars stand part of the way (or the dialog goes), then takes the progress dialog's
+// picture while the program is held. The dialog draws each change at once, but under Wine the
+// screen shows it only once the program has handed its drawing to the X server, which a busy
+// program does now and then: a picture is taken only when the screen shows both bars as the
+// held dialog's texts say, so that bars and texts agree.
 void CatchProgressDialog(const DrivenProgram& program, const std::string& shots, RunRecord* record)
 {
     HANDLE thread = program.process.hThread;
@@ -259,17 +288,32 @@ void CatchProgressDialog(const DrivenProgram& program, const std::string& shots,
     if (!progress) return;
     record->progressSeen = 1;
     for (int slice = 0; slice < 2000 && IsWindowVisible(progress); slice++) {
+        HandOverDrawing(progress);
         SuspendThread(thread);
         int file = ShownPercent(progress, IDC_COPY_FILE_TEXT);
         int overall = ShownPercent(progress, IDC_COPY_OVERALL_TEXT);
-        ResumeThread(thread);
-        if (file > 0 && file < 100 && overall > 0 && overall < 100) {
-            TakeScreenshot(shots, "progress", progress, thread);
+        int shown = 0;
+        for (DWORD held = GetTickCount();
+             !shown && file > 0 && file < 100 && overall > 0 && overall < 100 &&
+             GetTickCount() - held < 300;
+             Sleep(10)) {
+            shown = ScreenShowsBar(progress, IDC_COPY_FILE_BAR, file) &&
+                    ScreenShowsBar(progress, IDC_COPY_OVERALL_BAR, overall);
+        }
+        if (shown) {
+            TakeScreenshot(shots, "progress", progress, true);
+            ResumeThread(thread);
             return;
         }
+        ResumeThread(thread);
         SwitchToThread();
     }
-    if (IsWindowVisible(progress)) TakeScreenshot(shots, "progress", progress, thread);
+    if (IsWindowVisible(progress)) {
+        HandOverDrawing(progress);
+        SuspendThread(thread);
+        TakeScreenshot(shots, "progress", progress, true);
+        ResumeThread(thread);
+    }
 }
 
 // Answers a question as a person installing Quillor would, after taking its picture: Install

@@ -23,24 +23,27 @@ static const int kDisplayIds[kDisplayCount] = {IDC_COPY_FILE_TEXT, IDC_COPY_OVER
 
 static void PaintProgressBar(HWND control, int percent);
 
-static void ShowPercentText(int display, int percent)
+// Each returns 1 when it drew the display, 0 when it already showed percent.
+static int ShowPercentText(int display, int percent)
 {
     SetupState& s = setupState;
     if (s.progressShown[display] == percent)
-        return;
+        return 0;
     char text[kPercentCapacity];
     FormatText(text, "%ld %%", (long)percent);
     SetWindowTextA(s.progressDisplays[display], text);
     s.progressShown[display] = percent;
+    return 1;
 }
 
-static void ShowPercentBar(int display, int percent)
+static int ShowPercentBar(int display, int percent)
 {
     SetupState& s = setupState;
     if (s.progressShown[display] == percent)
-        return;
+        return 0;
     PaintProgressBar(s.progressDisplays[display], percent);
     s.progressShown[display] = percent;
+    return 1;
 }
 
 static INT_PTR OnInitDialog(HWND dialog)
@@ -80,13 +83,19 @@ static INT_PTR OnProgress(void)
 {
     SetupState& s = setupState;
     int filePercent = PercentOf(s.fileCopied, s.fileSize);
-    ShowPercentBar(kFileBar, filePercent);
-    ShowPercentText(kFileText, filePercent);
+    int drawn = ShowPercentBar(kFileBar, filePercent);
+    drawn |= ShowPercentText(kFileText, filePercent);
     if (filePercent == 100) {
         int overallPercent = PercentOf(s.copiedBytes, s.totalBytes);
-        ShowPercentBar(kOverallBar, overallPercent);
-        ShowPercentText(kOverallText, overallPercent);
+        drawn |= ShowPercentBar(kOverallBar, overallPercent);
+        drawn |= ShowPercentText(kOverallText, overallPercent);
     }
+    // Under Wine what a program draws reaches the screen in pieces, whenever the program happens
+    // to look at its queue, and the copy keeps the queue full: the screen can show a bar without
+    // the text drawn with it. Looking at the queue's state once both are drawn hands them over
+    // together. On Windows it is a cheap query.
+    if (drawn)
+        GetQueueStatus(QS_ALLINPUT);
     return TRUE;
 }
 

@@ -26,7 +26,7 @@ INT_PTR RunDirectoryDialog(void)
         UINT refusal = TakeTargetDirectory(s.targetDir);
         if (refusal == 0)
             return IDC_DIRECTORY_INSTALL;
-        ShowSetupMessage(s.caption, NULL, refusal, s.targetDir, MB_OK | MB_ICONERROR);
+        ShowSetupMessage(s.className, NULL, refusal, s.targetDir, MB_OK | MB_ICONERROR);
         return kDirectoryRefused;
     }
     return DialogBoxParamA(s.instance, "Directory", s.mainWindow, DirectoryDialogProc, 0);
@@ -67,7 +67,9 @@ static INT_PTR OnInitDialog(HWND dialog)
 {
     CenterDialog(GetParent(dialog), dialog);
     SetWindowTextA(dialog, setupState.caption);
-    SendDlgItemMessageA(dialog, IDC_DIRECTORY_EDIT, EM_LIMITTEXT, kTextCapacity - 1, 0);
+    // The field takes a whole path; a completed target longer than the state holds is
+    // refused with a message when Install is pressed, never cut.
+    SendDlgItemMessageA(dialog, IDC_DIRECTORY_EDIT, EM_LIMITTEXT, kPathCapacity, 0);
     SetDlgItemTextA(dialog, IDC_DIRECTORY_PROMPT, setupState.directoryPrompt);
     ProposeTargetDirectory();
     SetDlgItemTextA(dialog, IDC_DIRECTORY_EDIT, setupState.targetDir);
@@ -103,7 +105,7 @@ static INT_PTR OnInstall(HWND dialog)
                        kPathCapacity);
     UINT refusal = TakeTargetDirectory(setupState.workBuffer);
     if (refusal != 0) {
-        ShowSetupMessage(setupState.caption, dialog, refusal, edited, MB_OK | MB_ICONERROR);
+        ShowSetupMessage(setupState.className, dialog, refusal, edited, MB_OK | MB_ICONERROR);
         return TRUE;
     }
     EndDialog(dialog, IDC_DIRECTORY_INSTALL);

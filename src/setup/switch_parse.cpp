@@ -50,15 +50,53 @@ int MatchesName(const char* text, int length, const char* name)
     return i == length && name[i] == '\0';
 }
 
+// The text from start to end as written into value, the cursor past it; returns kind.
+SwitchKind TakeText(SwitchKind kind, const char* start, const char* end, const char** cursor,
+                    char* value, int capacity)
+{
+    CopyBounded(value, capacity, start, static_cast<int>(end - start));
+    *cursor = end;
+    return kind;
+}
+
 // The word at start as written, up to the next blank, into value; the cursor goes past it.
 SwitchKind Unknown(const char* start, const char** cursor, char* value, int capacity)
 {
     const char* end = start;
     while (*end != '\0' && !IsBlank(*end))
         end++;
-    CopyBounded(value, capacity, start, static_cast<int>(end - start));
-    *cursor = end;
-    return kSwitchUnknown;
+    return TakeText(kSwitchUnknown, start, end, cursor, value, capacity);
+}
+
+// Nonzero when a switch starts at text: '/' or '-', also after the quote of a switch quoted
+// whole.
+int StartsSwitch(const char* text)
+{
+    if (*text == '"')
+        text++;
+    return *text == '/' || *text == '-';
+}
+
+// The end of the word at text: the next blank outside quotation marks, or the end of the line.
+const char* WordEnd(const char* text)
+{
+    while (*text != '\0' && !IsBlank(*text))
+        text = *text == '"' ? SkipQuoted(text) : text + 1;
+    return text;
+}
+
+// The end of the words from `end` on up to the next switch (blanks between them included).
+const char* EndBeforeSwitch(const char* end)
+{
+    const char* next = end;
+    for (;;) {
+        while (IsBlank(*next))
+            next++;
+        if (*next == '\0' || StartsSwitch(next))
+            return end;
+        end = WordEnd(next);
+        next = end;
+    }
 }
 
 }  // namespace
@@ -74,8 +112,8 @@ SwitchKind ReadSwitch(const char** cursor, char* value, int capacity)
         return kSwitchEnd;
     // A switch quoted whole, as argument lists quote a word that holds blanks: "/DIR=C:\a b".
     int wholeQuoted = *start == '"' && (start[1] == '/' || start[1] == '-');
-    if (!wholeQuoted && *start != '/' && *start != '-')
-        return Unknown(start, cursor, value, capacity);
+    if (!StartsSwitch(start))
+        return TakeText(kSwitchWord, start, WordEnd(start), cursor, value, capacity);
     const char* name = start + 1 + wholeQuoted;
     const char* at = name;
     while (*at != '\0' && *at != '=' && *at != '"' && !IsBlank(*at))
@@ -125,6 +163,11 @@ SwitchKind ReadSwitch(const char** cursor, char* value, int capacity)
         while (*end != '\0' && !IsBlank(*end))
             end++;
         *cursor = end;
+        // Words after an unquoted value are most likely the rest of it, cut at a blank: taken
+        // alone, the value would name another folder or file.
+        const char* rest = EndBeforeSwitch(end);
+        if (rest != end)
+            return TakeText(kSwitchUnknown, start, rest, cursor, value, capacity);
     }
     int length = static_cast<int>(end - text);
     // A cut value would name another folder or file.

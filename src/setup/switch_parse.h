@@ -15,13 +15,16 @@ enum SwitchKind {
     kSwitchAllowDowngrade,   // /ALLOWDOWNGRADE
     kSwitchVerify,       // /VERIFY
     kSwitchUnknown,      // anything else, or a known switch with a wrong or missing value
+    kSwitchWord,         // a word that is no switch: a file dropped on the program, say
 };
 
 // Reads the switch at *cursor and moves the cursor past it. Names start with '/' or '-' and
 // are matched without regard to letter case. The value after '=' goes into value (capacity
 // bytes, quotes removed); /D= without quotes takes the rest of the line, blanks included. The
 // value may be quoted ("/DIR=C:\a b" too, the whole switch quoted).
-// For kSwitchUnknown, value holds the word as written (cut to capacity).
+// A word after an unquoted value (/DIR=C:\Program Files) is taken for the rest of that value:
+// the switch is kSwitchUnknown, up to the next switch. For kSwitchUnknown and kSwitchWord,
+// value holds the text as written (cut to capacity); a word's quoted parts may hold blanks.
 SwitchKind ReadSwitch(const char** cursor, char* value, int capacity);
 
 // Checks a target folder given on the command line and removes its final backslashes; the rest

@@ -77,6 +77,9 @@ int ReadSwitches(const char* commandLine, int* status)
             if (unknown[0] == '\0')
                 field = unknown;
             break;
+        case kSwitchWord:   // a file dropped on the program, a launcher's argument
+            LogLine("Not a switch, ignored: %s", value);
+            break;
         default:   // /NORESTART: the program never restarts the machine
             break;
         }

@@ -279,7 +279,7 @@ TEST_F(SetupRunTest, ARelativeTargetThatACompletionWouldCutIsRefused)
     ASSERT_NO_FATAL_FAILURE(Start(workingDir));
     ASSERT_NO_FATAL_FAILURE(ChooseTarget("target"));
     ASSERT_NO_FATAL_FAILURE(ExpectMessage(
-        IDOK, kCaption, "Cannot install into \"target\": longer than 127 characters."));
+        IDOK, kErrorCaption, "Cannot install into \"target\": longer than 127 characters."));
     ASSERT_EQ(0, PressButton(WaitForDirectoryDialog(), IDC_DIRECTORY_CANCEL));
     ExpectExitStatus(kExitDirectoryCancelled);
     EXPECT_FALSE(PathExists(completed));

@@ -99,15 +99,18 @@ TEST_F(UnattendedTest, VerySilentRunMeetsEveryBoxWithoutAWindowAndLogsTheAnswers
     ASSERT_NO_FATAL_FAILURE(LayOutScript(kEveryBoxInstall, kEveryBoxFiles, kEveryBoxSources));
     ASSERT_EQ(0, MakeDirectories(medium.target + "\\BLOCKED"));
 
-    EXPECT_EQ(DWORD(kExitPartial),
-              RunUnattended("/S /D=" + Quoted(medium.target) + " /LOG=" + Quoted(LogPath())));
+    // A file dropped on the program is no switch: it is only logged.
+    const std::string dropped = Quoted(medium.folder + "\\README.TXT");
+    EXPECT_EQ(DWORD(kExitPartial), RunUnattended("/S /D=" + Quoted(medium.target) + " " +
+                                                 dropped + " /LOG=" + Quoted(LogPath())));
 
     // OK was taken for the blocked file: the copy went on with the next ones.
     ExpectCopied(medium.target + "\\FIRST.TXT", "FIRST.TXT");
     ExpectCopied(medium.target + "\\LAST.TXT", "LAST.TXT");
     std::string log = ReadWholeFile(LogPath());
     const std::string expected[] = {
-             "Command line: ", "Script: " + medium.folder + "\\SETUP.INF",
+             "Command line: ", "Not a switch, ignored: " + dropped,
+             "Script: " + medium.folder + "\\SETUP.INF",
              "Target directory: " + medium.target,
              CannotOpen(medium.folder + "\\MISSING.TXT") + "\r\n  Answer: OK (silent default)",
              CannotOpen(medium.target + "\\BLOCKED") + "\r\n  Windows error 5\r\n"
@@ -149,7 +152,6 @@ TEST_F(UnattendedTest, WrongCommandLinesEndWithStatus87AndInstallNothing)
         "/S" + log + " /D=" + Quoted(medium.target + "\\..\\elsewhere"),
         "/S" + log + " /DIR",
         "/S" + log + " /NORESTART=1",
-        "/SILENT" + log + " plain",
         "/S /LOG=\"unclosed",
         // Well formed, but a folder the installer refuses, as it refuses a typed one.
         "/S" + log + " /D=C:\\windows\\Quillor",

@@ -91,7 +91,7 @@ TEST_F(UninstallAttackTest, RefusedFoldersAreRecognisedInEveryForm)
     };
     for (const auto& row : rows) {
         ASSERT_EQ(0, ChooseTargetDirectory(program, kCaption, row.first.c_str()));
-        ExpectMessage(IDOK, kCaption, "Cannot install into \"" + row.first + "\": " + row.second);
+        ExpectMessage(IDOK, kErrorCaption, "Cannot install into \"" + row.first + "\": " + row.second);
     }
     ASSERT_EQ(0, PressButton(WaitForDirectoryDialog(), IDC_DIRECTORY_CANCEL));
     ExpectExitStatus(kExitDirectoryCancelled);

@@ -36,14 +36,24 @@ TEST(ReadSwitch, Table)
          {kSwitchDirectory, kSwitchVerySilent, kSwitchLog},
          {"C:\\Program Files\\Q", "", "a b"}},
         {"SETUP \"/D=C:\\a b \"/S\"x \"/DIR\"",
-         {kSwitchUnknown, kSwitchUnknown, kSwitchUnknown, kSwitchUnknown},
+         {kSwitchUnknown, kSwitchWord, kSwitchUnknown, kSwitchUnknown},
          {"\"/D=C:\\a", "b", "\"/S\"x", "\"/DIR\""}},
         // Unknown words, missing or unwanted values, unclosed or glued quotes.
         {"SETUP plain /X /SILENTLY /DIR /LOG= /S=1 /LOG=\"a b /D=\"C:\\x\"y",
-         {kSwitchUnknown, kSwitchUnknown, kSwitchUnknown, kSwitchUnknown, kSwitchUnknown,
-          kSwitchUnknown, kSwitchUnknown, kSwitchUnknown, kSwitchUnknown},
+         {kSwitchWord, kSwitchUnknown, kSwitchUnknown, kSwitchUnknown, kSwitchUnknown,
+          kSwitchUnknown, kSwitchUnknown, kSwitchWord, kSwitchUnknown},
          {"plain", "/X", "/SILENTLY", "/DIR", "/LOG=", "/S=1", "/LOG=\"a", "b",
           "/D=\"C:\\x\"y"}},
+        // Words that are no switch (a dropped file, a launcher's argument) are words, quoted
+        // parts and all.
+        {"SETUP \"C:\\my notes\\a.txt\" /S from-launcher",
+         {kSwitchWord, kSwitchVerySilent, kSwitchWord},
+         {"\"C:\\my notes\\a.txt\"", "", "from-launcher"}},
+        // Words after an unquoted value are its rest, cut at a blank: the switch is refused
+        // with them, up to the next switch.
+        {"SETUP /DIR=C:\\Program Files\\Q /S /REGISTER=txt log \"x y\" /LOG=a.log",
+         {kSwitchUnknown, kSwitchVerySilent, kSwitchUnknown, kSwitchLog},
+         {"/DIR=C:\\Program Files\\Q", "", "/REGISTER=txt log \"x y\"", "a.log"}},
     };
     for (const SwitchRow& row : rows) {
         SCOPED_TRACE(row.commandLine);

@@ -108,6 +108,8 @@ struct DialogSession {
     int editId = 0;
     bool setEdit = false;
     std::string editText;
+    std::string typedText;        // typed into the edit key by key, after any setEdit
+    bool answersRefusal = false;  // the button brings a box: OK to it, then Cancel
     EndBy endBy = kPressButton;
     int button = 0;
     WPARAM key = 0;
@@ -118,6 +120,7 @@ struct DialogSession {
     std::string prompt;
     std::string sizeLine;
     std::string onScreen;
+    Question refusal;
 };
 
 // Runs on a second thread: waits (bounded) for the next question of the tested thread, reads
@@ -138,6 +141,8 @@ void DriveDialog(const DrivenProgram& tested, DialogSession* session)
     session->sizeLine = ReadControlText(dialog.window, IDC_DIRECTORY_SIZE);
     if (session->setEdit)
         SetControlText(dialog.window, session->editId, session->editText.c_str());
+    for (char c : session->typedText)
+        SendMessageA(GetDlgItem(dialog.window, session->editId), WM_CHAR, (BYTE)c, 0);
     switch (session->endBy) {
     case kPressButton:
         PressButton(dialog.window, session->button);
@@ -148,6 +153,11 @@ void DriveDialog(const DrivenProgram& tested, DialogSession* session)
     case kCloseBox:
         PostMessageA(dialog.window, WM_SYSCOMMAND, SC_CLOSE, 0);
         break;
+    }
+    if (session->answersRefusal) {
+        if (NextQuestion(tested, &session->refusal, kWatchMs, kMessageBoxQuestion) == 0)
+            AnswerQuestion(tested, session->refusal, IDOK);
+        PressButton(dialog.window, IDC_DIRECTORY_CANCEL);
     }
 }
 
@@ -173,6 +183,7 @@ protected:
         LoadStringA(setupState.instance, IDS_DIRECTORY_PROMPT, setupState.directoryPrompt,
                     kTextCapacity);
         LoadStringA(setupState.instance, IDS_SIZE_FORMAT, setupState.sizeFormat, kTextCapacity);
+        LoadStringA(setupState.instance, IDS_CLASS_NAME, setupState.className, kNameCapacity);
         lstrcpyA(setupState.caption, kCaption);
         lstrcpyA(setupState.applicationName, "Quillor");
         lstrcpyA(setupState.targetDir, "C:\\EDIT");
@@ -294,6 +305,21 @@ TEST_F(DialogTest, DirectoryTakesA127CharacterText)
     session.button = IDC_DIRECTORY_INSTALL;
     EXPECT_EQ(IDC_DIRECTORY_INSTALL, RunDirectory(&session));
     EXPECT_EQ(session.editText, std::string(setupState.targetDir));
+}
+
+// A typed path longer than the target holds reaches the refusal whole, in an error box.
+TEST_F(DialogTest, DirectoryRefusesATypedPathOver127CharactersWhole)
+{
+    DialogSession session;
+    session.setEdit = true;
+    session.typedText = "Z:\\" + std::string(197, 'w');
+    session.button = IDC_DIRECTORY_INSTALL;
+    session.answersRefusal = true;
+    EXPECT_EQ(IDC_DIRECTORY_CANCEL, RunDirectory(&session));
+    EXPECT_EQ("Install", session.refusal.caption);
+    EXPECT_EQ("Cannot install into \"" + session.typedText + "\": longer than 127 characters.",
+              session.refusal.text);
+    EXPECT_EQ(proposal, std::string(setupState.targetDir));
 }
 
 TEST_F(DialogTest, DirectoryCancelButtonEscapeAndCloseBoxKeepTheProposal)

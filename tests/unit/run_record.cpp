@@ -1,4 +1,4 @@
-// Unit tests of the run record's undoing of a killed run, on real files and the real registry.
+// Unit tests of the run record (files set aside, put back, held, changed since, and a killed run's record undone), on real files and the real registry.
 #include <gtest/gtest.h>
 
 // Windows calls only: the native build compiles nothing of this file.
@@ -116,6 +116,126 @@ TEST(EndRunRecord, AKeptRunLogsEachFileInUseThatWaitsForTheRestart)
     runLog.length = 0;
     CloseHandle(held);
     RestoreStoredValue(HKEY_LOCAL_MACHINE, kSessionManager, kPendingValue, savedPending);
+}
+
+// A file made new by the run, through its recorded handle, with bytes.
+void CreateRecordedWith(const std::string& path, const std::string& bytes, int expectReplaced)
+{
+    int replaced = -1;
+    HANDLE file = CreateRecordedFile(path.c_str(), kNoCheck, &replaced);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file) << path;
+    DWORD written = 0;
+    EXPECT_TRUE(WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                          nullptr));
+    CloseHandle(file);
+    EXPECT_EQ(expectReplaced, replaced) << path;
+}
+
+// Kept, a file set aside for good is deleted with its folders that are left empty below the
+// kept part of its path; a file that this run created stays where it is.
+TEST(SetAsideRecorded, KeptTheFileGoesWithTheFoldersItLeavesEmpty)
+{
+    TempFolder folder;
+    const std::string old = folder.path + "\\A\\B\\OLD.TXT";
+    const std::string created = folder.path + "\\NEW.TXT";
+    ASSERT_EQ(0, MakeDirectories(folder.path + "\\A\\B"));
+    ASSERT_EQ(0, WriteFileBytes(old, "an older file"));
+    ASSERT_NO_FATAL_FAILURE(CreateRecordedWith(created, "new", 0));
+    const int kept = static_cast<int>(folder.path.size());
+
+    EXPECT_EQ(1, SetAsideRecorded(old.c_str(), kNoCheck, kept));
+    EXPECT_EQ("an older file", ReadWholeFile(old + ".2~"));
+    EXPECT_FALSE(PathExists(old));
+    EXPECT_EQ(0, SetAsideRecorded(created.c_str(), kNoCheck, kept));
+    EXPECT_EQ("new", ReadWholeFile(created));
+
+    EXPECT_EQ(0, EndRunRecord(0));
+    EXPECT_FALSE(PathExists(old + ".2~"));
+    EXPECT_FALSE(PathExists(folder.path + "\\A")) << "the emptied folders stay";
+    EXPECT_EQ("new", ReadWholeFile(created));
+    EXPECT_EQ(-1, SubkeyCount(HKEY_LOCAL_MACHINE, kRecordKey)) << "the record is still there";
+}
+
+// Undone, the run's new files and the folder it made go, and the older file it set aside comes
+// back under its own name with its bytes.
+TEST(EndRunRecord, UndoneTheNewFilesGoAndTheOlderOneComesBack)
+{
+    TempFolder folder;
+    const std::string made = folder.path + "\\MADE";
+    const std::string path = folder.path + "\\LIB.DLL";
+    ASSERT_EQ(0, WriteFileBytes(path, "the older LIB.DLL"));
+    ASSERT_TRUE(CreateDirectoryA(made.c_str(), nullptr));
+    NoteCreated(made.c_str(), 0);
+    ASSERT_NO_FATAL_FAILURE(CreateRecordedWith(path, "the new LIB.DLL", 1));
+    ASSERT_NO_FATAL_FAILURE(CreateRecordedWith(made + "\\NEW.TXT", "new", 0));
+    EXPECT_EQ("the older LIB.DLL", ReadWholeFile(path + ".2~"));
+
+    EXPECT_EQ(0, EndRunRecord(1));
+    EXPECT_EQ("the older LIB.DLL", ReadWholeFile(path));
+    EXPECT_FALSE(PathExists(path + ".2~"));
+    EXPECT_FALSE(PathExists(made));
+    EXPECT_EQ(-1, SubkeyCount(HKEY_LOCAL_MACHINE, kRecordKey)) << "the record is still there";
+}
+
+// Only what still is the file recorded is touched: a new file that another took the place of,
+// and a set-aside name that holds another file since, stay as they are.
+TEST(EndRunRecord, UndoneWhatIsNoLongerTheRecordedFileStays)
+{
+    TempFolder folder;
+    TempFolder elsewhere;
+    const std::string created = folder.path + "\\NEW.TXT";
+    const std::string path = folder.path + "\\OLD.TXT";
+    ASSERT_EQ(0, WriteFileBytes(path, "the older OLD.TXT"));
+    ASSERT_NO_FATAL_FAILURE(CreateRecordedWith(created, "new", 0));
+    ASSERT_NO_FATAL_FAILURE(CreateRecordedWith(path, "the new OLD.TXT", 1));
+    // Moved away rather than deleted, the recorded files keep their identities to themselves.
+    ASSERT_TRUE(MoveFileA(created.c_str(), (elsewhere.path + "\\NEW.TXT").c_str()));
+    ASSERT_TRUE(MoveFileA((path + ".2~").c_str(), (elsewhere.path + "\\OLD.TXT").c_str()));
+    ASSERT_EQ(0, WriteFileBytes(created, "another NEW.TXT"));
+    ASSERT_EQ(0, WriteFileBytes(path + ".2~", "another OLD.TXT.2~"));
+
+    EXPECT_EQ(0, EndRunRecord(1));
+    EXPECT_EQ("another NEW.TXT", ReadWholeFile(created));
+    EXPECT_EQ("another OLD.TXT.2~", ReadWholeFile(path + ".2~"));
+    EXPECT_FALSE(PathExists(path)) << "the run's own new file stays";
+}
+
+// The record a run leaves in the registry is enough to undo it: killed after setting a file
+// aside and writing its new copy, the run is undone by the next one from that record alone.
+TEST(UndoKilledRun, TheRecordARunLeavesPutsTheOlderFileBack)
+{
+    TempFolder folder;
+    TempFolder elsewhere;
+    const std::string path = folder.path + "\\OLD.TXT";
+    const std::string aside = path + ".1~";
+    ASSERT_EQ(0, WriteFileBytes(path, "the older OLD.TXT"));
+    ASSERT_NO_FATAL_FAILURE(CreateRecordedWith(path, "the new OLD.TXT", 1));
+    const StoredValue setAside = ReadStoredValue(HKEY_LOCAL_MACHINE, kRecordKey, "00000001");
+    const StoredValue created = ReadStoredValue(HKEY_LOCAL_MACHINE, kRecordKey, "00000002");
+    ASSERT_TRUE(setAside.valueExists && created.valueExists);
+    // The kill: this process forgets its record (the files out of its reach meanwhile), and the
+    // registry holds it again as the run left it.
+    const std::string hiddenNew = elsewhere.path + "\\NEW";
+    const std::string hiddenOld = elsewhere.path + "\\OLD";
+    ASSERT_TRUE(MoveFileA(path.c_str(), hiddenNew.c_str()));
+    ASSERT_TRUE(MoveFileA(aside.c_str(), hiddenOld.c_str()));
+    EndRunRecord(1);
+    ASSERT_TRUE(MoveFileA(hiddenNew.c_str(), path.c_str()));
+    ASSERT_TRUE(MoveFileA(hiddenOld.c_str(), aside.c_str()));
+    ASSERT_EQ(0, WriteRegistryValue(HKEY_LOCAL_MACHINE, kRecordKey, "00000001", REG_BINARY,
+                                    setAside.data));
+    ASSERT_EQ(0, WriteRegistryValue(HKEY_LOCAL_MACHINE, kRecordKey, "00000002", REG_BINARY,
+                                    created.data));
+    runLog.length = 0;
+
+    UndoKilledRun();
+
+    EXPECT_EQ("the older OLD.TXT", ReadWholeFile(path));
+    EXPECT_FALSE(PathExists(aside));
+    EXPECT_EQ("A killed run's record was found and undone\r\n",
+              std::string(runLog.buffer, runLog.length));
+    EXPECT_EQ(-1, SubkeyCount(HKEY_LOCAL_MACHINE, kRecordKey)) << "the record is still there";
+    runLog.length = 0;
 }
 
 }  // namespace
