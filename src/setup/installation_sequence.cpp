@@ -42,7 +42,9 @@ LRESULT OnDestroy(void)
         setupState.cancelled = 1;
         setupState.exitStatus = kExitAbandoned;
     }
-    EndRunRecord(1);
+    // What cannot be undone now stays in the record for the next run: try again later.
+    if (EndRunRecord(1) == kRecordUndoLeft)
+        setupState.exitStatus = kExitAnotherRun;
     EndProgram();
     return 0;
 }
@@ -124,7 +126,8 @@ void ShowFinalReport(void)
     // closed) is undone before its report; otherwise the older files set aside go, and so do
     // those that only the replaced installation had.
     int undo = s.cancelled | s.abandoned;
-    int restart = FinishRunRecord(undo) == kRecordRestart;
+    RecordEnd end = FinishRunRecord(undo);
+    int restart = end == kRecordRestart;
     s.underWay = 0;
     UINT id = IDS_INSTALL_DONE;
     s.exitStatus = restart ? kExitRestartNeeded : kExitInstalled;
@@ -135,8 +138,10 @@ void ShowFinalReport(void)
         id = IDS_INSTALL_PARTIAL;
         s.exitStatus = kExitPartial;
     }
+    // An undo that could not finish (a file in use) is finished by the next run: try again
+    // later.
     if (undo)
-        s.exitStatus = kExitAbandoned;
+        s.exitStatus = end == kRecordUndoLeft ? kExitAnotherRun : kExitAbandoned;
     ShowFormattedMessage(s.instance, s.caption, s.mainWindow, id,
                          s.applicationName, MB_ICONINFORMATION);
     if (restart)

@@ -220,6 +220,34 @@ TEST_F(AllOrNothingTest, AnUndoThatCannotFinishKeepsTheRecordAndEndsWithTryLater
     ExpectExitStatus(kExitDirectoryCancelled);
 }
 
+// The same within the run: Cancel while another program holds one of the run's new files undoes
+// the rest, keeps the record and ends with 1618 after report 7; the next run finishes the undo.
+TEST_F(AllOrNothingTest, ACancelThatCannotUndoEverythingEndsWithTryLater)
+{
+    ASSERT_NO_FATAL_FAILURE(InstallFirstVersionThenLayOutSecond());
+    const Snapshot before = State();
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_NO_FATAL_FAILURE(ChooseTarget(medium.target));
+    HWND progress = WaitForCopyLabel("DATA.BIN : Data");
+    ASSERT_TRUE(progress);
+    HANDLE held = CreateFileA((medium.target + "\\GUIDE.TXT").c_str(), GENERIC_READ,
+                              FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    ASSERT_EQ(0, PressButton(progress, IDC_COPY_CANCEL));
+    ASSERT_NO_FATAL_FAILURE(ExpectMessage(IDOK, kCaption, kReportAbandoned));
+    ExpectExitStatus(kExitAnotherRun);
+    CloseProgram(&program);
+    EXPECT_EQ(0, SubkeyCount(HKEY_LOCAL_MACHINE, kRecordKey)) << "the record is gone";
+
+    CloseHandle(held);
+    ASSERT_NO_FATAL_FAILURE(Start());
+    HWND dialog = WaitForDirectoryDialog();
+    ASSERT_TRUE(dialog);
+    ExpectStateAsBefore(before);
+    ASSERT_EQ(0, PressButton(dialog, IDC_DIRECTORY_CANCEL));
+    ExpectExitStatus(kExitDirectoryCancelled);
+}
+
 class ClosedWindowTest : public AllOrNothingTest, public testing::WithParamInterface<Stage> {};
 
 // The main window closed while a question is open (by another program: the person cannot reach
