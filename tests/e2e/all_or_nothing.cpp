@@ -133,6 +133,17 @@ protected:
         EXPECT_EQ("", Differences(before, State()));
     }
 
+    // The next SETUP.EXE, at its first dialog, finds the state as before (then Cancel).
+    void ExpectNextSetupToFind(const Snapshot& before)
+    {
+        ASSERT_NO_FATAL_FAILURE(Start());
+        HWND dialog = WaitForDirectoryDialog();
+        ASSERT_TRUE(dialog);
+        ExpectStateAsBefore(before);
+        ASSERT_EQ(0, PressButton(dialog, IDC_DIRECTORY_CANCEL));
+        ExpectExitStatus(kExitDirectoryCancelled);
+    }
+
     std::string tag;
     bool blockedGroup = false;
 };
@@ -158,12 +169,7 @@ TEST_P(KilledRunTest, TheNextRunOfEitherProgramPutsEverythingBackAsBefore)
     EXPECT_EQ(0, SubkeyCount(HKEY_LOCAL_MACHINE, kRecordKey)) << "no record of the killed run";
 
     if (GetParam().next == kNextSetup) {
-        ASSERT_NO_FATAL_FAILURE(Start());
-        HWND dialog = WaitForDirectoryDialog();
-        ASSERT_TRUE(dialog);
-        ExpectStateAsBefore(before);
-        ASSERT_EQ(0, PressButton(dialog, IDC_DIRECTORY_CANCEL));
-        ExpectExitStatus(kExitDirectoryCancelled);
+        ASSERT_NO_FATAL_FAILURE(ExpectNextSetupToFind(before));
     } else {
         ASSERT_NO_FATAL_FAILURE(StartUninstaller(UninstallString()));
         Question confirm = WaitForQuestion(kMessageBoxQuestion);
@@ -212,12 +218,7 @@ TEST_F(AllOrNothingTest, AnUndoThatCannotFinishKeepsTheRecordAndEndsWithTryLater
     EXPECT_EQ(1, setAside) << "the older GUIDE.TXT is not waiting beside the held one";
 
     CloseHandle(held);
-    ASSERT_NO_FATAL_FAILURE(Start());
-    HWND dialog = WaitForDirectoryDialog();
-    ASSERT_TRUE(dialog);
-    ExpectStateAsBefore(before);
-    ASSERT_EQ(0, PressButton(dialog, IDC_DIRECTORY_CANCEL));
-    ExpectExitStatus(kExitDirectoryCancelled);
+    ASSERT_NO_FATAL_FAILURE(ExpectNextSetupToFind(before));
 }
 
 // The same within the run: Cancel while another program holds one of the run's new files undoes
@@ -240,12 +241,7 @@ TEST_F(AllOrNothingTest, ACancelThatCannotUndoEverythingEndsWithTryLater)
     EXPECT_EQ(0, SubkeyCount(HKEY_LOCAL_MACHINE, kRecordKey)) << "the record is gone";
 
     CloseHandle(held);
-    ASSERT_NO_FATAL_FAILURE(Start());
-    HWND dialog = WaitForDirectoryDialog();
-    ASSERT_TRUE(dialog);
-    ExpectStateAsBefore(before);
-    ASSERT_EQ(0, PressButton(dialog, IDC_DIRECTORY_CANCEL));
-    ExpectExitStatus(kExitDirectoryCancelled);
+    ASSERT_NO_FATAL_FAILURE(ExpectNextSetupToFind(before));
 }
 
 class ClosedWindowTest : public AllOrNothingTest, public testing::WithParamInterface<Stage> {};
