@@ -153,6 +153,7 @@ static HANDLE OpenRecorded(const char* path, const RunChange* change, DWORD acce
           info.nFileIndexHigh == change->indexHigh && info.nFileIndexLow == change->indexLow)) {
         CloseHandle(file);
         file = INVALID_HANDLE_VALUE;
+        SetLastError(ERROR_FILE_NOT_FOUND);
     }
     return file;
 }
@@ -185,19 +186,21 @@ static int MoveAside(const char* path)
 // Removes path (a file, or a folder only when empty) when it is still the one of change,
 // through the handle that checked it. A file that the run created and that may not be deleted
 // (a program that runs) is moved aside, to be deleted at the next restart, while that check
-// still holds it open. Returns -1 when it is and stays: also when it is held so that it cannot
-// even be opened to be checked.
+// still holds it open. Returns 0; 1 for a folder that holds what others put there since, which
+// stays as theirs too; -1 when it stays otherwise: also when it is held so that it cannot even
+// be opened to be checked.
 static int RemoveRecorded(const char* path, const RunChange* change)
 {
     HANDLE file = OpenRecorded(path, change, DELETE);
     if (file == INVALID_HANDLE_VALUE)
         return GetLastError() == ERROR_SHARING_VIOLATION ? -1 : 0;
     BOOL dispose = TRUE;
-    BOOL removed =
-        SetFileInformationByHandle(file, FileDispositionInfo, &dispose, sizeof dispose) ||
-        (path == change->path && GetLastError() == ERROR_ACCESS_DENIED && MoveAside(path));
+    BOOL removed = SetFileInformationByHandle(file, FileDispositionInfo, &dispose, sizeof dispose);
+    DWORD error = GetLastError();
+    if (!removed && path == change->path && error == ERROR_ACCESS_DENIED)
+        removed = MoveAside(path);
     CloseHandle(file);
-    return removed ? 0 : -1;
+    return removed ? 0 : error == ERROR_DIR_NOT_EMPTY ? 1 : -1;
 }
 
 // Nonzero when the value name of key holds type and size bytes of data (kNoValue: when it is
@@ -242,13 +245,14 @@ static void RemoveCreatedKeys(HKEY root, char* path, DWORD count)
 
 // Puts a registry value back as it was, when it still holds what the run wrote (else it is
 // somebody else's now and stays), then removes the keys the write created when they are
-// empty. Returns -1 when the value cannot be put back now.
+// empty. Returns 0, 1 when the value is somebody else's, or -1 when it cannot be put back now.
 static int UndoRegistryValue(const RunChange* change)
 {
     HKEY root = reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(change->volume));
     const char* name = ValueNameOf(change);
     const BYTE* earlier = EarlierDataOf(change);
     HKEY key;
+    int result = 0;
     LONG status = RegOpenKeyExA(root, change->path, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key);
     if (status == ERROR_SUCCESS) {
         if (HoldsValue(key, name, change->newType, earlier + change->indexLow, change->newSize))
@@ -256,18 +260,21 @@ static int UndoRegistryValue(const RunChange* change)
                          ? RegDeleteValueA(key, name)
                          : RegSetValueExA(key, name, 0, change->indexHigh, earlier,
                                           change->indexLow);
+        else if (!HoldsValue(key, name, change->indexHigh, earlier, change->indexLow))
+            result = 1;
         RegCloseKey(key);
     }
-    if (status == ERROR_FILE_NOT_FOUND)
-        status = ERROR_SUCCESS;
+    if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
+        result = -1;
     char path[kSavedCapacity];
     CopyBounded(path, kSavedCapacity, change->path, TextLength(change->path));
     RemoveCreatedKeys(root, path, change->newKeys);
-    return status == ERROR_SUCCESS ? 0 : -1;
+    return result;
 }
 
-// Undoes the newest change. Returns 0, or -1 when it cannot be undone now: a new file that
-// stays (held by another program), or a set-aside file whose name is taken.
+// Undoes the newest change. Returns 0; 1 when what is there is somebody else's since and stays;
+// -1 when it cannot be undone now: a new file that stays (held by another program), or a
+// set-aside file whose name is taken.
 static int UndoChange(const RunChange* change)
 {
     if (change->kind == kRegistryChange)
@@ -286,16 +293,18 @@ static int UndoChange(const RunChange* change)
     return MoveFileExA(change->aside, change->path, 0) ? 0 : -1;
 }
 
-// Undoes the newest change, logs it, and forgets it. Returns -1 when it stays.
+// Undoes the newest change, logs it, and forgets it. Returns -1 when it stays to be undone.
 static int UndoNewestChange(void)
 {
     const RunChange* change = newestChange;
     int result = UndoChange(change);
-    LogLine(result == 0 ? "Undone: %s%s%s" : "Not undone: %s%s%s", change->path,
-            change->kind == kRegistryChange ? "|" : "",
+    LogLine(result == 0   ? "Undone: %s%s%s"
+            : result > 0 ? "Left, changed by others since: %s%s%s"
+                         : "Not undone: %s%s%s",
+            change->path, change->kind == kRegistryChange ? "|" : "",
             change->kind == kRegistryChange ? ValueNameOf(change) : "");
     DropNewestChange();
-    return result;
+    return result < 0 ? -1 : 0;
 }
 
 // Removes the folders of path below its first keptLength characters, deepest first, as long as

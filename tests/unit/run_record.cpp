@@ -139,6 +139,7 @@ TEST(EndRunRecord, AnUndoneRunPutsTheRegistryBackWhereItStillHoldsWhatTheRunWrot
     const StoredValue changed = ReadStoredValue(HKEY_CURRENT_USER, kept, "Changed");
     const StoredValue gone = ReadStoredValue(HKEY_CURRENT_USER, kept, "Gone");
     const DWORD one = 1;
+    runLog.length = 0;
 
     OpenRunRecord();
     EXPECT_EQ(0, WriteKeyPathValue(HKEY_CURRENT_USER, kept.c_str(), "Changed", REG_SZ, "new", 3));
@@ -156,6 +157,8 @@ TEST(EndRunRecord, AnUndoneRunPutsTheRegistryBackWhereItStillHoldsWhatTheRunWrot
     std::string taken;
     EXPECT_EQ(0, ReadRegistryText(HKEY_CURRENT_USER, kept.c_str(), "Taken", &taken));
     EXPECT_EQ("somebody's", taken);
+    EXPECT_NE(std::string::npos, std::string(runLog.buffer, runLog.length)
+                                     .find("Left, changed by others since: " + kept + "|Taken\r\n"));
     EXPECT_EQ(-1, SubkeyCount(HKEY_CURRENT_USER, scratch + "\\New"));
     EXPECT_EQ(-1, SubkeyCount(HKEY_LOCAL_MACHINE, kRecordKey)) << "the record is still there";
     // Once the record has ended, writes are not recorded any more.
