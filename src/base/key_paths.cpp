@@ -3,6 +3,7 @@
 
 #include "base/heap_blocks.h"
 #include "base/run_log.h"
+#include "base/run_record.h"
 
 struct KeyChainNode {
     HKEY key;
@@ -153,6 +154,9 @@ LONG WriteKeyPathValue(HKEY root, const char* path, const char* name, DWORD type
                        const void* data, DWORD size)
 {
     HKEY key = nullptr;
+    // What the value was is recorded first, so that a run undone puts it back.
+    if (RecordRegistryValue(root, path, name, type, data, size) != 0)
+        return -1;
     // Windows creates a missing subkey only below a key opened with KEY_CREATE_SUB_KEY, so
     // every component of the walk asks for it beside the right to set the value.
     LONG status = CreateKeyPath(root, path, KEY_SET_VALUE | KEY_CREATE_SUB_KEY, &key);
@@ -169,7 +173,9 @@ LONG DeleteKeyPathValue(HKEY root, const char* path, const char* name)
     HKEY key = nullptr;
     LONG status = OpenKeyPath(root, path, KEY_SET_VALUE, &key);
     if (status == 0) {
-        status = RegDeleteValueA(key, name);
+        status = RecordRegistryValue(root, path, name, 0, nullptr, 0) != 0
+                     ? -1
+                     : RegDeleteValueA(key, name);
         CloseKeyChain();
     }
     return status == ERROR_FILE_NOT_FOUND ? 0 : status;

@@ -16,11 +16,13 @@ LONG ReadKeyPathValue(HKEY root, const char* path, const char* name, DWORD type,
                       char* buffer, DWORD capacity);
 
 // Writes a value, creating every missing key of the path; size is passed to the platform
-// unchanged. 0, the platform's error code, or -1 without memory.
+// unchanged. The value's earlier state goes into the run's record first (RecordRegistryValue).
+// 0, the platform's error code, or -1 without memory or when the record refuses the write.
 LONG WriteKeyPathValue(HKEY root, const char* path, const char* name, DWORD type,
                        const void* data, DWORD size);
 
-// Deletes a value; one that is not there counts as deleted. 0, or the platform's error code.
+// Deletes a value, recorded first as a write is; one that is not there counts as deleted. 0,
+// the platform's error code, or -1 when the record refuses it.
 LONG DeleteKeyPathValue(HKEY root, const char* path, const char* name);
 
 // Number of nodes in the key chain; 0 between operations. For the tests.

@@ -1,4 +1,4 @@
-// The record of what a run changed on disk: the files and folders it created and the older files it set aside, undone newest first or kept.
+// The record of what a run changed: the files and folders it created, the older files it set aside and the registry values it wrote, undone newest first or kept.
 #include "base/run_record.h"
 
 #include "base/capacities.h"
@@ -8,9 +8,19 @@
 #include "base/safe_paths.h"
 #include "text/bounded_text.h"
 
-// One change: a created file or folder (aside 0), an older file set aside at aside, or
-// (held) an older file that stays while its new copy is written at aside. The identity
-// (volume and file index) is the one the file or folder had when it was recorded.
+// What a change is.
+enum ChangeKind {
+    kFileChange = 0,      // a created file or folder (aside 0), or an older file set aside
+    kHeldFile = 1,        // an older file that stays while its new copy is written at aside
+    kRegistryChange = 2,  // a registry value
+};
+
+// No value: the type of a value that is absent.
+static const DWORD kNoValue = 0xFFFFFFFF;
+
+// One change. A file's identity (volume and file index) is the one the file or folder had
+// when it was recorded. A registry value's path is its key's path, followed by its name, the
+// earlier data and the data written.
 struct RunChange {
     RunChange* older;
     char* aside;
@@ -18,10 +28,13 @@ struct RunChange {
     int keptLength;             // a file set aside for good: its folders below this length go
                                 // with it when they are left empty
     // Kept in the registry from here on: the rest, then path and aside, each ended by a zero.
-    DWORD held;
-    DWORD volume;
-    DWORD indexHigh;
-    DWORD indexLow;
+    DWORD kind;
+    DWORD volume;               // a registry value: its root key
+    DWORD indexHigh;            // a registry value: its earlier type, or kNoValue
+    DWORD indexLow;             // a registry value: the size of its earlier data
+    DWORD newType;              // a registry value: the type written, or kNoValue
+    DWORD newSize;
+    DWORD newKeys;              // a registry value: the keys at the end of the path it created
     char path[1];
 };
 
@@ -38,6 +51,8 @@ static const DWORD kOpenItself = FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP
 
 static RunChange* newestChange;
 static HKEY recordKey;
+// Whether registry writes are recorded: from OpenRunRecord to EndRunRecord.
+static int recordOpen;
 // The newest change before the file in hand.
 static RunChange* fileMark;
 
@@ -47,8 +62,22 @@ static void FormValueName(char* name, DWORD number)
     FormatText(name, "%08lu", number);
 }
 
-// Writes the change into the record key (opened on the first change).
-static void SaveChange(RunChange* change)
+// The name of a registry change, after its key's path.
+static const char* ValueNameOf(const RunChange* change)
+{
+    return change->path + TextLength(change->path) + 1;
+}
+
+// The earlier data of a registry change, after its name; the data written follows it.
+static const BYTE* EarlierDataOf(const RunChange* change)
+{
+    const char* name = ValueNameOf(change);
+    return reinterpret_cast<const BYTE*>(name + TextLength(name) + 1);
+}
+
+// Writes the change into the record key (opened on the first change). 0, or -1 when the
+// registry refuses.
+static int SaveChange(RunChange* change)
 {
     if (recordKey == 0 && RegCreateKeyExA(HKEY_LOCAL_MACHINE, kRecordKey, 0, 0, 0,
                                           KEY_SET_VALUE | KEY_QUERY_VALUE, 0, &recordKey,
@@ -56,10 +85,16 @@ static void SaveChange(RunChange* change)
         recordKey = 0;
     const char* end = change->aside != 0 ? change->aside : change->path;
     end += TextLength(end) + 1;
+    if (change->kind == kRegistryChange)
+        end = reinterpret_cast<const char*>(EarlierDataOf(change)) + change->indexLow +
+              change->newSize;
     char name[kNameCapacity];
     FormValueName(name, change->number);
-    RegSetValueExA(recordKey, name, 0, REG_BINARY, reinterpret_cast<BYTE*>(&change->held),
-                   static_cast<DWORD>(end - reinterpret_cast<char*>(&change->held)));
+    return RegSetValueExA(recordKey, name, 0, REG_BINARY, reinterpret_cast<BYTE*>(&change->kind),
+                          static_cast<DWORD>(end - reinterpret_cast<char*>(&change->kind))) ==
+                   ERROR_SUCCESS
+               ? 0
+               : -1;
 }
 
 // A new change of byteCount bytes after its header, zeroed, as the newest. 0 without memory.
@@ -118,6 +153,7 @@ static HANDLE OpenRecorded(const char* path, const RunChange* change, DWORD acce
           info.nFileIndexHigh == change->indexHigh && info.nFileIndexLow == change->indexLow)) {
         CloseHandle(file);
         file = INVALID_HANDLE_VALUE;
+        SetLastError(ERROR_FILE_NOT_FOUND);
     }
     return file;
 }
@@ -150,36 +186,125 @@ static int MoveAside(const char* path)
 // Removes path (a file, or a folder only when empty) when it is still the one of change,
 // through the handle that checked it. A file that the run created and that may not be deleted
 // (a program that runs) is moved aside, to be deleted at the next restart, while that check
-// still holds it open. Returns -1 when it is and stays.
+// still holds it open. Returns 0; 1 for a folder that holds what others put there since, which
+// stays as theirs too; -1 when it stays otherwise: also when it is held so that it cannot even
+// be opened to be checked.
 static int RemoveRecorded(const char* path, const RunChange* change)
 {
     HANDLE file = OpenRecorded(path, change, DELETE);
     if (file == INVALID_HANDLE_VALUE)
-        return 0;
+        return GetLastError() == ERROR_SHARING_VIOLATION ? -1 : 0;
     BOOL dispose = TRUE;
-    BOOL removed =
-        SetFileInformationByHandle(file, FileDispositionInfo, &dispose, sizeof dispose) ||
-        (path == change->path && GetLastError() == ERROR_ACCESS_DENIED && MoveAside(path));
+    BOOL removed = SetFileInformationByHandle(file, FileDispositionInfo, &dispose, sizeof dispose);
+    DWORD error = GetLastError();
+    if (!removed && path == change->path && error == ERROR_ACCESS_DENIED)
+        removed = MoveAside(path);
     CloseHandle(file);
-    return removed ? 0 : -1;
+    return removed ? 0 : error == ERROR_DIR_NOT_EMPTY ? 1 : -1;
 }
 
-// Undoes the newest change and forgets it.
-static void UndoNewestChange(void)
+// Nonzero when the value name of key holds type and size bytes of data (kNoValue: when it is
+// absent). A text written without its terminating zero is stored with it when the byte after
+// the data was zero: that zero is the write's too.
+static int HoldsValue(HKEY key, const char* name, DWORD type, const BYTE* data, DWORD size)
+{
+    DWORD storedType = kNoValue;
+    DWORD storedSize = 0;
+    if (RegQueryValueExA(key, name, 0, &storedType, 0, &storedSize) != ERROR_SUCCESS)
+        return type == kNoValue;
+    BYTE* stored = static_cast<BYTE*>(AllocateBlock(storedSize + 1));
+    int same = stored != 0 && storedType == type &&
+               RegQueryValueExA(key, name, 0, 0, stored, &storedSize) == ERROR_SUCCESS &&
+               (storedSize == size || (storedSize == size + 1 && stored[size] == 0));
+    for (DWORD i = 0; same && i < size; i++)
+        same = stored[i] == data[i];
+    FreeBlock(stored);
+    return same;
+}
+
+// Removes the last count keys of path under root (path is cut on the way), deepest first, as
+// long as each holds neither values nor keys.
+static void RemoveCreatedKeys(HKEY root, char* path, DWORD count)
+{
+    for (; count > 0; count--) {
+        HKEY key;
+        if (RegOpenKeyExA(root, path, 0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
+            DWORD keys = 1;
+            DWORD values = 1;
+            RegQueryInfoKeyA(key, 0, 0, 0, &keys, 0, 0, &values, 0, 0, 0, 0);
+            RegCloseKey(key);
+            if (keys != 0 || values != 0 || RegDeleteKeyA(root, path) != ERROR_SUCCESS)
+                return;
+        }
+        char* cut = FindLastChar(path, '\\');
+        if (cut == 0)
+            return;
+        *cut = '\0';
+    }
+}
+
+// Puts a registry value back as it was, when it still holds what the run wrote (else it is
+// somebody else's now and stays), then removes the keys the write created when they are
+// empty. Returns 0, 1 when the value is somebody else's, or -1 when it cannot be put back now.
+static int UndoRegistryValue(const RunChange* change)
+{
+    HKEY root = reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(change->volume));
+    const char* name = ValueNameOf(change);
+    const BYTE* earlier = EarlierDataOf(change);
+    HKEY key;
+    int result = 0;
+    LONG status = RegOpenKeyExA(root, change->path, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key);
+    if (status == ERROR_SUCCESS) {
+        if (HoldsValue(key, name, change->newType, earlier + change->indexLow, change->newSize))
+            status = change->indexHigh == kNoValue
+                         ? RegDeleteValueA(key, name)
+                         : RegSetValueExA(key, name, 0, change->indexHigh, earlier,
+                                          change->indexLow);
+        else if (!HoldsValue(key, name, change->indexHigh, earlier, change->indexLow))
+            result = 1;
+        RegCloseKey(key);
+    }
+    if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
+        result = -1;
+    char path[kSavedCapacity];
+    CopyBounded(path, kSavedCapacity, change->path, TextLength(change->path));
+    RemoveCreatedKeys(root, path, change->newKeys);
+    return result;
+}
+
+// Undoes the newest change. Returns 0; 1 when what is there is somebody else's since and stays;
+// -1 when it cannot be undone now: a new file that stays (held by another program), or a
+// set-aside file whose name is taken.
+static int UndoChange(const RunChange* change)
+{
+    if (change->kind == kRegistryChange)
+        return UndoRegistryValue(change);
+    // A new program that runs is moved aside, so that an older file can go back.
+    if (change->aside == 0)
+        return RemoveRecorded(change->path, change);
+    if (change->kind == kHeldFile)
+        return 0;
+    // The set-aside file goes back, when it is still the one recorded, and only to a free name:
+    // the run's own new file there was removed first, so whatever is there is somebody else's.
+    HANDLE file = OpenRecorded(change->aside, change, 0);
+    if (file == INVALID_HANDLE_VALUE)
+        return GetLastError() == ERROR_SHARING_VIOLATION ? -1 : 0;
+    CloseHandle(file);
+    return MoveFileExA(change->aside, change->path, 0) ? 0 : -1;
+}
+
+// Undoes the newest change, logs it, and forgets it. Returns -1 when it stays to be undone.
+static int UndoNewestChange(void)
 {
     const RunChange* change = newestChange;
-    if (change->aside == 0) {
-        // A new program that runs is moved aside, so that an older file can go back.
-        RemoveRecorded(change->path, change);
-    } else if (!change->held) {
-        // The set-aside file goes back over the new one, when it is still the one recorded.
-        HANDLE file = OpenRecorded(change->aside, change, 0);
-        if (file != INVALID_HANDLE_VALUE) {
-            CloseHandle(file);
-            MoveFileExA(change->aside, change->path, MOVEFILE_REPLACE_EXISTING);
-        }
-    }
+    int result = UndoChange(change);
+    LogLine(result == 0   ? "Undone: %s%s%s"
+            : result > 0 ? "Left, changed by others since: %s%s%s"
+                         : "Not undone: %s%s%s",
+            change->path, change->kind == kRegistryChange ? "|" : "",
+            change->kind == kRegistryChange ? ValueNameOf(change) : "");
     DropNewestChange();
+    return result < 0 ? -1 : 0;
 }
 
 // Removes the folders of path below its first keptLength characters, deepest first, as long as
@@ -206,7 +331,7 @@ static int KeepNewestChange(void)
 {
     const RunChange* change = newestChange;
     int restart = 0;
-    if (change->held)
+    if (change->kind == kHeldFile)
         restart = LeaveToRestart(change->aside, change->path, MOVEFILE_REPLACE_EXISTING);
     else if (change->aside != 0 && RemoveRecorded(change->aside, change) != 0)
         restart = LeaveToRestart(change->aside, 0, 0);
@@ -237,11 +362,15 @@ static SetAsideResult SetAsideOldFile(const char* path, const char** openPath, P
     SetLastError(ERROR_ACCESS_DENIED);
     if (!known || (info.dwFileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
         return kAsideRefused;
-    // The name beside it is the path with the change's number: "<name>.<number>~".
+    // The name beside it is the path with a number, "<name>.<number>~": the change's number,
+    // or the next free one (an earlier run's new file may wait there for the restart).
     char aside[kPathCapacity];
     if (TextLength(path) > kPathCapacity - 13)
         return kAsideRefused;
-    FormatText(aside, "%s.%lu~", path, newestChange != 0 ? newestChange->number + 1 : 1);
+    DWORD number = newestChange != 0 ? newestChange->number + 1 : 1;
+    do
+        FormatText(aside, "%s.%lu~", path, number++);
+    while (GetFileAttributesA(aside) != INVALID_FILE_ATTRIBUTES && number < 0x10000);
     RunChange* change = AddChange(path, aside, &info);
     if (change == 0)
         return kAsideRefused;
@@ -249,7 +378,7 @@ static SetAsideResult SetAsideOldFile(const char* path, const char** openPath, P
         return kAsideMoved;
     // Held without even a rename allowed: the new file is made at the name beside it.
     if (GetLastError() == ERROR_SHARING_VIOLATION) {
-        change->held = 1;
+        change->kind = kHeldFile;
         SaveChange(change);
         *openPath = change->aside;
         return kAsideHeld;
@@ -305,48 +434,143 @@ static void DeleteRecordKey(void)
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, kRecordKey);
 }
 
-int EndRunRecord(int undo)
+void OpenRunRecord(void)
 {
-    int restart = 0;
+    recordOpen = 1;
+}
+
+int RecordRegistryValue(HKEY root, const char* path, const char* name, DWORD type,
+                        const void* data, DWORD size)
+{
+    if (!recordOpen)
+        return 0;
+    // The keys of the path that are missing are counted from its end.
+    char keyPath[kSavedCapacity];
+    int pathLength = TextLength(path);
+    if (pathLength >= kPathCapacity)
+        return -1;
+    CopyBounded(keyPath, kSavedCapacity, path, pathLength);
+    DWORD newKeys = 0;
+    HKEY key = 0;
+    LONG status;
+    while ((status = RegOpenKeyExA(root, keyPath, 0, KEY_QUERY_VALUE, &key)) != ERROR_SUCCESS) {
+        char* cut = FindLastChar(keyPath, '\\');
+        if (status != ERROR_FILE_NOT_FOUND || (cut == 0 && keyPath[0] == '\0'))
+            return -1;
+        if (cut == 0)
+            cut = keyPath;
+        *cut = '\0';
+        newKeys++;
+    }
+    DWORD earlierType = kNoValue;
+    DWORD earlierSize = 0;
+    if (newKeys != 0 || RegQueryValueExA(key, name, 0, &earlierType, 0, &earlierSize) !=
+                            ERROR_SUCCESS) {
+        earlierType = kNoValue;
+        earlierSize = 0;
+    }
+    int nameLength = TextLength(name);
+    if (data == 0)
+        size = 0;
+    RunChange* change = PushChange(pathLength + nameLength + 2 + earlierSize + size);
+    int result = -1;
+    if (change != 0) {
+        change->kind = kRegistryChange;
+        change->volume = static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(root));
+        change->indexHigh = earlierType;
+        change->indexLow = earlierSize;
+        change->newType = data != 0 ? type : kNoValue;
+        change->newSize = size;
+        change->newKeys = newKeys;
+        CopyBounded(change->path, pathLength + 1, path, pathLength);
+        char* earlier = change->path + pathLength + 1;
+        CopyBounded(earlier, nameLength + 1, name, nameLength);
+        earlier += nameLength + 1;
+        const char* written = static_cast<const char*>(data);
+        for (DWORD i = 0; i < size; i++)
+            earlier[earlierSize + i] = written[i];
+        DWORD readSize = earlierSize;
+        if (earlierType != kNoValue &&
+            (RegQueryValueExA(key, name, 0, 0, reinterpret_cast<BYTE*>(earlier), &readSize) !=
+                 ERROR_SUCCESS ||
+             readSize != earlierSize)) {
+            DropNewestChange();
+        } else if (newKeys == 0 && HoldsValue(key, name, change->newType,
+                                              reinterpret_cast<BYTE*>(earlier) + earlierSize,
+                                              size)) {
+            // The value holds that already: nothing to record.
+            DropNewestChange();
+            result = 0;
+        } else if (SaveChange(change) == 0) {
+            result = 0;
+        } else {
+            DropNewestChange();
+        }
+    }
+    RegCloseKey(key);
+    return result;
+}
+
+// Ends the record in memory. An undo that left changes keeps the key with all of them: undoing
+// again what was undone finds nothing to do, so the next run can simply start over.
+static RecordEnd EndRecord(int undo)
+{
+    RecordEnd end = kRecordDone;
     // Kept, the run is done once the key is gone; undone, only once every change is.
     if (!undo)
         DeleteRecordKey();
     while (newestChange != 0) {
-        if (undo)
-            UndoNewestChange();
-        else
-            restart |= KeepNewestChange();
+        if (undo) {
+            if (UndoNewestChange() != 0)
+                end = kRecordUndoLeft;
+        } else if (KeepNewestChange()) {
+            end = kRecordRestart;
+        }
     }
-    DeleteRecordKey();
+    if (end == kRecordUndoLeft) {
+        RegCloseKey(recordKey);
+        recordKey = 0;
+        LogLine("Not everything could be undone: the rest stays in the record for the next run");
+    } else {
+        DeleteRecordKey();
+    }
     fileMark = 0;
-    return restart;
+    return end;
 }
 
-void UndoKilledRun(void)
+RecordEnd EndRunRecord(int undo)
+{
+    recordOpen = 0;
+    return EndRecord(undo);
+}
+
+RecordEnd UndoKilledRun(void)
 {
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRecordKey, 0, KEY_SET_VALUE | KEY_QUERY_VALUE,
                       &recordKey) != ERROR_SUCCESS)
-        return;
+        return kRecordDone;
+    LogLine("A killed run's record was found");
     // The changes are numbered from 1 without a gap: each is dropped newest first.
     for (;;) {
         char name[kNameCapacity];
-        DWORD size = kSavedCapacity;
-        RunChange* change = PushChange(kSavedCapacity);
+        DWORD size = 0;
+        FormValueName(name, newestChange != 0 ? newestChange->number + 1 : 1);
+        if (RegQueryValueExA(recordKey, name, 0, 0, 0, &size) != ERROR_SUCCESS)
+            break;
+        RunChange* change = PushChange(size + kSavedCapacity);
         if (change == 0)
             break;
-        FormValueName(name, change->number);
-        if (RegQueryValueExA(recordKey, name, 0, 0, reinterpret_cast<BYTE*>(&change->held),
+        if (RegQueryValueExA(recordKey, name, 0, 0, reinterpret_cast<BYTE*>(&change->kind),
                              &size) != ERROR_SUCCESS) {
             DropNewestChange();
             break;
         }
         // The zeroed tail ends both texts; an aside follows the path when the value goes on.
         char* after = change->path + TextLength(change->path) + 1;
-        if (after < reinterpret_cast<char*>(&change->held) + size)
+        if (change->kind != kRegistryChange && after < reinterpret_cast<char*>(&change->kind) + size)
             change->aside = after;
     }
-    EndRunRecord(1);
-    LogLine("A killed run's record was found and undone");
+    return EndRecord(1);
 }
 
 SetAsideResult SetAsideRecorded(const char* path, PathCheck check, int keptLength)
@@ -358,7 +582,8 @@ SetAsideResult SetAsideRecorded(const char* path, PathCheck check, int keptLengt
     // installation's own and stays; so does one held so that not even a rename is allowed.
     for (const RunChange* change = fileMark; aside == kAsideMoved && change != 0;
          change = change->older) {
-        if (change->aside == 0 && change->volume == newestChange->volume &&
+        if (change->aside == 0 && change->kind == kFileChange &&
+            change->volume == newestChange->volume &&
             change->indexHigh == newestChange->indexHigh &&
             change->indexLow == newestChange->indexLow)
             aside = kAsideNothing;

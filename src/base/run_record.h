@@ -1,4 +1,4 @@
-// The record of what a run changed on disk: the files and folders it created and the older files it set aside, undone newest first or kept.
+// The record of what a run changed: the files and folders it created, the older files it set aside and the registry values it wrote, undone newest first or kept.
 #pragma once
 
 #include <windows.h>
@@ -40,14 +40,37 @@ SetAsideResult SetAsideRecorded(const char* path, PathCheck check, int keptLengt
 // failed or was cut short, its new file is removed and an older file put back.
 void UndoFileInHand(void);
 
+// Opens the record for the registry: from now until EndRunRecord every value that
+// WriteKeyPathValue or DeleteKeyPathValue changes is recorded first. Without this call (the
+// uninstaller) the registry is written as it is.
+void OpenRunRecord(void);
+
+// Records the value name of path under root as it is now (its type and data, or that it is
+// absent, and which keys of the path are missing), with what the write is about to make of it:
+// type and size bytes of data, or no value when data is 0. Returns 0 when the write may go on:
+// recorded, nothing to record (the value already holds that) or the record not open; -1 when it
+// must not (the earlier state could not be read or the record not saved).
+int RecordRegistryValue(HKEY root, const char* path, const char* name, DWORD type,
+                        const void* data, DWORD size);
+
+// What EndRunRecord and UndoKilledRun did with the record.
+enum RecordEnd {
+    kRecordUndoLeft = -1,   // something could not be undone now (a file in use, a name taken):
+                            // the record stays, for the next run of either program to finish
+    kRecordDone = 0,
+    kRecordRestart = 1,     // kept; a restart is needed to finish
+};
+
 // Ends the record: with undo, every change is undone newest first (created files and empty
-// created folders removed, set-aside files put back); without, the set-aside files are
-// deleted, and what is in use is left to the next restart (a held file replaced by its new
-// copy, a set-aside file that cannot be deleted deleted then). Only what still is the file or
-// folder recorded is touched: a path that leads elsewhere since (a folder swapped for a link)
-// is left alone. Returns nonzero when a restart is needed to finish.
-int EndRunRecord(int undo);
+// created folders removed, set-aside files put back to a free name, registry values put back
+// where they still hold what the run wrote, and the keys it created removed when empty);
+// without, the set-aside files are deleted, and what is in use is left to the next restart (a
+// held file replaced by its new copy, a set-aside file that cannot be deleted deleted then).
+// Only what still is the file or folder recorded is touched: a path that leads elsewhere since
+// (a folder swapped for a link) is left alone. The log names each change undone and each not.
+RecordEnd EndRunRecord(int undo);
 
 // Undoes what a run that was killed left in the record, newest first, as EndRunRecord(1)
 // would have. Called once the run has the machine to itself, before anything else changes.
-void UndoKilledRun(void);
+// kRecordUndoLeft tells the caller to change nothing and try again later.
+RecordEnd UndoKilledRun(void);

@@ -95,22 +95,6 @@ HANDLE CreateCheckedFile(const char* path, DWORD access, PathCheck check)
     return file;
 }
 
-HANDLE OpenFileForWriting(const char* path, DWORD access, PathCheck check, int* created)
-{
-    HANDLE file = CreateCheckedFile(path, access, check);
-    *created = file != INVALID_HANDLE_VALUE;
-    if (*created || GetLastError() != ERROR_FILE_EXISTS)
-        return file;
-    DWORD flags = FILE_FLAG_SEQUENTIAL_SCAN | (check != kNoCheck ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
-    file = CreateFileA(path, access | GENERIC_WRITE | DELETE, 0, 0, OPEN_EXISTING, flags, 0);
-    if (check != kNoCheck && file != INVALID_HANDLE_VALUE &&
-        CheckOpenedPath(file, path, 1, check) != 0) {
-        CloseHandle(file);
-        file = INVALID_HANDLE_VALUE;
-    }
-    return file;
-}
-
 // The descriptor of kProtectedFolder, made once and kept for the rest of the process.
 static PSECURITY_DESCRIPTOR folderDescriptor;
 

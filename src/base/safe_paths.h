@@ -21,16 +21,9 @@ int ReadFinalPath(HANDLE handle, char* final);
 // from that folder to the object, must be no link. Returns 0, or -1.
 int CheckOpenedPath(HANDLE handle, const char* path, int isFile, int wholePath);
 
-// What OpenFileForWriting checks of the file it opened: nothing (a file of the Windows
+// What CreateCheckedFile checks of the file it made: nothing (a file of the Windows
 // directory), or CheckOpenedPath without or with wholePath.
 enum PathCheck { kNoCheck = -1, kLastStep = 0, kWholePath = 1 };
-
-// Opens path for writing with access (GENERIC_WRITE and DELETE added), creating it when
-// missing; *created tells whether this call made it. A new file is asked for first: a link to
-// nowhere at that name then fails instead of creating its target elsewhere. A file that fails
-// `check` is neither written nor kept open, and is removed again when this call made it.
-// Returns the handle or INVALID_HANDLE_VALUE.
-HANDLE OpenFileForWriting(const char* path, DWORD access, PathCheck check, int* created);
 
 // Creates path as a new file only (GENERIC_WRITE and DELETE added to access), never through a
 // link at the name itself; a new file that fails `check` is removed again and the call fails

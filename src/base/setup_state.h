@@ -114,7 +114,10 @@ struct SetupState {
     long long copiedBytes;
     int noPendingDeletion;      // the system's list of operations at the next restart held no
                                 // deletion when it was last read
-    int cancelled;
+    int cancelled;              // Cancel in the progress dialog, or the main window closed
+    int abandoned;              // Cancel in the box of a destination that cannot be created
+    int underWay;               // from the start of the copy to the final report: an end
+                                // before the report is undone
     int errorCount;
     // The medium's check against the script's [Checksums] section.
     int checksumsCursor;        // offset of the section's first entry line; 0: no section

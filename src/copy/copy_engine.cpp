@@ -188,6 +188,9 @@ UINT StartCopy(void)
     // queue hands out posted messages before WM_PAINT.
     if (s.progressDialog != 0)
         UpdateWindow(s.progressDialog);
+    // From here on every change is recorded, the registry's too, until the final report.
+    OpenRunRecord();
+    s.underWay = 1;
     s.cancelled = 0;
     s.copiedBytes = 0;
     s.lineLength = 0;
@@ -232,7 +235,11 @@ static UINT FailEntry(UINT id, const char* path, UINT type)
         answer = ShowCopyFailure(id, path, type);
     CloseCutCopy();
     setupState.errorCount++;
-    return answer == IDCANCEL ? UM_FINISH : UM_NEXT_FILE;
+    // Cancel there abandons the run: what it changed is undone before the report.
+    if (answer != IDCANCEL)
+        return UM_NEXT_FILE;
+    setupState.abandoned = 1;
+    return UM_FINISH;
 }
 
 // A source that differs from its Checksums entry: its copy is removed and the run ends as an

@@ -106,7 +106,7 @@ static void DropFiles(void)
     }
 }
 
-int FinishRunRecord(int undo)
+RecordEnd FinishRunRecord(int undo)
 {
     SetupState& s = setupState;
     // The same script again drops nothing: its walk, one pass over the new script per entry,

@@ -1,6 +1,8 @@
 // The files of the installation that a run replaces in its own folder, as its own copy of its script lists them.
 #pragma once
 
+#include "base/run_record.h"
+
 // Loads the previous installation's script into previousScript: the copy "SETUP.INF" in the
 // target, when the target is the folder of this application's entry in the programs list and
 // the copy is a plain file whose SHA-256 is the one that entry recorded. Without such a copy
@@ -14,5 +16,5 @@ int InstalledBefore(int toWindows, const char* name);
 // Ends the run's record as EndRunRecord does. A kept run first sets aside the files that only
 // the previous script installed (a Windows-directory file once no other installation counts
 // it), so that they go with the older files, and then removes their folders that are left
-// empty. Returns nonzero when a restart is needed to finish.
-int FinishRunRecord(int undo);
+// empty. Returns what EndRunRecord returns.
+RecordEnd FinishRunRecord(int undo);

@@ -40,6 +40,7 @@
 #define IDS_TARGET_TOO_LONG    2063
 #define IDS_NO_EDITOR          2057
 #define IDS_DAMAGED_MEDIUM     2034
+#define IDS_UNDO_LEFT          2064
 
 // String table: the command line.
 #define IDS_UNKNOWN_SWITCH     2058

@@ -36,18 +36,27 @@ void EndProgram(void)
 
 LRESULT OnDestroy(void)
 {
-    // A window gone before the final report leaves nothing of a copy behind.
-    EndRunRecord(1);
+    // A window gone before the final report leaves nothing of the run behind: its files and
+    // its registry values are undone, and the run ends as abandoned. A step still inside a box
+    // then finds the run cancelled and changes nothing more.
+    if (setupState.underWay) {
+        setupState.cancelled = 1;
+        setupState.exitStatus = kExitAbandoned;
+    }
+    // What cannot be undone now stays in the record for the next run: try again later.
+    if (EndRunRecord(1) == kRecordUndoLeft)
+        setupState.exitStatus = kExitAnotherRun;
     EndProgram();
     return 0;
 }
 
-// Closing the window while files are copied acts as the progress dialog's Cancel: the copy
-// stops at its next step, removes the file it cut short and ends with the abandonment report.
-// Ending the program at once would leave that file half-written and report nothing.
+// Closing the window once the copy has started acts as the progress dialog's Cancel: the copy
+// stops at its next step, removes the file it cut short, the steps after it are skipped, and
+// the run is undone before the abandonment report. Ending the program at once would leave
+// that file half-written and report nothing.
 LRESULT OnClose(HWND window, WPARAM wParam, LPARAM lParam)
 {
-    if (setupState.progressDialog != 0) {
+    if (setupState.underWay) {
         setupState.cancelled = 1;
         return 0;
     }
@@ -114,9 +123,13 @@ UINT StartInstallation(HWND window)
 void ShowFinalReport(void)
 {
     SetupState& s = setupState;
-    // A cancelled copy is undone before report 7; otherwise the older files set aside go, and
-    // so do those that only the replaced installation had.
-    int restart = FinishRunRecord(s.cancelled);
+    // An abandoned run (Cancel in the progress dialog or in a destination's box, the window
+    // closed) is undone before its report; otherwise the older files set aside go, and so do
+    // those that only the replaced installation had.
+    int undo = s.cancelled | s.abandoned;
+    RecordEnd end = FinishRunRecord(undo);
+    int restart = end == kRecordRestart;
+    s.underWay = 0;
     UINT id = IDS_INSTALL_DONE;
     s.exitStatus = restart ? kExitRestartNeeded : kExitInstalled;
     if (s.damagedCount != 0) {
@@ -126,11 +139,15 @@ void ShowFinalReport(void)
     }
     if (s.cancelled != 0) {
         id = IDS_INSTALL_ABANDONED;
-        s.exitStatus = kExitAbandoned;
     } else if (s.errorCount != 0) {
+        // Cancel in a destination's box reports this too: reinstalling is still the advice.
         id = IDS_INSTALL_PARTIAL;
         s.exitStatus = kExitPartial;
     }
+    // An undo that could not finish (a file in use) is finished by the next run: try again
+    // later.
+    if (undo)
+        s.exitStatus = end == kRecordUndoLeft ? kExitAnotherRun : kExitAbandoned;
     ShowFormattedMessage(s.instance, s.caption, s.mainWindow, id,
                          s.applicationName, MB_ICONINFORMATION);
     if (restart)
@@ -147,16 +164,20 @@ UINT FinishInstallation(void)
     return 0;
 }
 
-// UM_REGISTER: the registration always continues with the report at once.
+// UM_REGISTER: the registration always continues with the report at once. A window closed
+// since the copy leaves it out.
 UINT RegisterAndFinish(void)
 {
-    RegisterApplication();
+    if (!setupState.cancelled)
+        RegisterApplication();
     return FinishInstallation();
 }
 
 // UM_SHORTCUTS: without a readable programs folder the registration follows in this call.
 UINT MakeShortcuts(void)
 {
+    if (setupState.cancelled)
+        return UM_FINISH;
     if (CreateGroupShortcuts() == -1)
         return RegisterAndFinish();
     return UM_REGISTER;

@@ -291,8 +291,12 @@ int RunSetup(HINSTANCE instance, const char* commandLine)
         if (TakeRunMutex() != 0) {
             ShowStringMessage(s.instance, s.className, NULL, IDS_ANOTHER_RUN, MB_ICONERROR);
             status = kExitAnotherRun;
+        } else if (UndoKilledRun() == kRecordUndoLeft) {
+            // The machine is in neither the old installation nor a new one: nothing may start
+            // from there. What is left is undone by the next run of either program.
+            ShowStringMessage(s.instance, s.className, NULL, IDS_UNDO_LEFT, MB_ICONERROR);
+            status = kExitAnotherRun;
         } else {
-            UndoKilledRun();
             RegisterMainClass();
             if (FormScriptPath() == 0) {
                 LogLine("Script: %s", s.modulePath);

@@ -64,12 +64,15 @@ static void WriteUninstallNumber(const char* uninstallPath, const char* name, DW
                       sizeof number);
 }
 
-// Writes text under the uninstall key, sized by its length; an empty text writes nothing.
+// Writes text under the uninstall key, sized by its length; an empty text removes the value,
+// so that an earlier installation's (its version, say) does not stay as if it were this one's.
 static void WriteUninstallText(const char* uninstallPath, const char* name, const char* text)
 {
     if (text[0] != '\0')
         WriteKeyPathValue(HKEY_LOCAL_MACHINE, uninstallPath, name, REG_SZ, text,
                           TextLength(text));
+    else
+        DeleteKeyPathValue(HKEY_LOCAL_MACHINE, uninstallPath, name);
 }
 
 // What the programs list shows beside the name, and the hash of the script that the
@@ -157,7 +160,7 @@ static void BecomeDefaultEditor(char* command)
     WriteDefaultText(HKEY_CLASSES_ROOT, kPrintCommandKey, command);
 
     if (ReadSuffixList() == 0) {
-        if (RunRegistrationDialog() == IDYES)
+        if (RunRegistrationDialog() == IDYES && !setupState.cancelled)
             BindSuffixes();
     }
     // Lets the shell drop the file associations it has cached.
@@ -193,6 +196,9 @@ void RegisterApplication(void)
 
     int answer = ShowStringMessage(s.instance, s.caption, s.mainWindow, IDS_DEFAULT_EDITOR,
                                    MB_YESNO | MB_ICONQUESTION, s.registerAsked ? IDYES : IDNO);
+    // The main window closed while the question was open: the run is abandoned.
+    if (s.cancelled)
+        return;
     if (answer == IDYES) {
         if (s.editorWritten)
             BecomeDefaultEditor(command);
@@ -225,8 +231,9 @@ void ReadPreviousInstallation(void)
 int DeclineDowngrade(void)
 {
     SetupState& s = setupState;
-    if (s.version[0] == '\0' || s.previousVersion[0] == '\0' ||
-        CompareVersions(s.version, s.previousVersion) >= 0)
+    // A script without a version is of an unknown one: it may be older than the installed.
+    if (s.previousVersion[0] == '\0' ||
+        (s.version[0] != '\0' && CompareVersions(s.version, s.previousVersion) >= 0))
         return 0;
     // Nobody to ask: No, unless the command line allowed the downgrade.
     return ShowFormattedMessage(s.instance, s.caption, s.mainWindow, IDS_OLDER_VERSION,

@@ -18,6 +18,7 @@ void RegisterApplication(void);
 // empty without an entry.
 void ReadPreviousInstallation(void);
 
-// Nonzero when the script's Version is older than the installed previousVersion and the person
-// does not answer Yes to replacing it (No is the default button); 0 without both versions.
+// Nonzero when the script's Version is older than the installed previousVersion, or empty (an
+// unknown version) while one is installed, and the person does not answer Yes to replacing it
+// (No is the default button); 0 without an installed version.
 int DeclineDowngrade(void);

@@ -6,6 +6,7 @@
 #include "base/key_paths.h"
 #include "base/message_boxes.h"
 #include "base/run_log.h"
+#include "base/run_record.h"
 #include "base/safe_paths.h"
 #include "base/setup_messages.h"
 #include "base/setup_state.h"
@@ -47,9 +48,10 @@ static int FindComCalls(ComCalls* calls)
     return 0;
 }
 
-// Writes the link's bytes, made in memory, into linkPath through a handle that is checked to be
-// that file itself: the shell's own save would write through a link at that name. A file this
-// call made and could not fill is removed again.
+// Writes the link's bytes, made in memory, into linkPath as a new file of the run's record,
+// through a handle that is checked to be that file itself: the shell's own save would write
+// through a link at that name. An older file there is set aside, to come back when the run is
+// undone; a file this call made and could not fill is removed again, and the older one put back.
 static HRESULT SaveLinkFile(IShellLinkA* link, const char* linkPath, CreateStreamCall createStream)
 {
     IPersistStream* persist = nullptr;
@@ -66,19 +68,19 @@ static HRESULT SaveLinkFile(IShellLinkA* link, const char* linkPath, CreateStrea
     if (SUCCEEDED(result))
         result = stream->Read(setupState.workBuffer, kWorkCapacity, &length);
     if (SUCCEEDED(result)) {
-        int created = 0;
+        SetAsideResult replaced;
         DWORD written = 0;
-        HANDLE file = OpenFileForWriting(linkPath, 0, kLastStep, &created);
-        if (file == INVALID_HANDLE_VALUE)
+        HANDLE file = CreateRecordedFile(linkPath, kLastStep, &replaced);
+        if (file == INVALID_HANDLE_VALUE) {
             result = E_ACCESSDENIED;
-        else if (!WriteFile(file, setupState.workBuffer, length, &written, nullptr) ||
-                 written != length || !SetEndOfFile(file)) {
-            result = E_FAIL;
-            if (created)
-                DeleteOpenedFile(file);
-        }
-        if (file != INVALID_HANDLE_VALUE)
+        } else {
+            if (!WriteFile(file, setupState.workBuffer, length, &written, nullptr) ||
+                written != length)
+                result = E_FAIL;
             CloseHandle(file);
+            if (FAILED(result))
+                UndoFileInHand();
+        }
     }
     if (stream != nullptr)
         stream->Release();
@@ -196,7 +198,8 @@ int CreateGroupShortcuts(void)
     // An existing folder is entered. It is held open, without leave to delete or rename it,
     // while the shortcuts are written into it; one that is a link, or reached through one,
     // counts as not made.
-    CreateDirectoryA(s.groupFolder, nullptr);
+    if (CreateDirectoryA(s.groupFolder, nullptr))
+        NoteCreated(s.groupFolder, 0);
     HANDLE group = CreateFileA(s.groupFolder, FILE_READ_ATTRIBUTES,
                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);

@@ -173,7 +173,10 @@ static int Uninstall(const UninstallCommand& command)
     }
     // A setup run that was killed (maybe one that had just written this very program) is
     // undone before anything is read or asked: the installation is then the one it replaced.
-    UndoKilledRun();
+    if (UndoKilledRun() == kRecordUndoLeft) {
+        ShowUninstallMessage(IDS_UNDO_LEFT, "", MB_ICONERROR);
+        return kExitAnotherRun;
+    }
     if (AcceptTarget(command.target, command.targetLength) != 0 || FindUninstallEntry() != 0)
         return kNothingDoneStatus;
     NameCaption();

@@ -88,6 +88,33 @@ TEST_F(FilesInUseTest, AHeldFileIsReplacedAtTheNextRestartWithStatus3010)
     ExpectCopied(medium.target + "\\FIRST.TXT", "FIRST.TXT");
 }
 
+// A second run before the restart finds the first one's copy waiting under the first name
+// beside the held file: it takes the next free one, and ends as the first did.
+TEST_F(FilesInUseTest, ASecondRunBeforeTheRestartWaitsUnderTheNextFreeNameWithStatus3010)
+{
+    ASSERT_NO_FATAL_FAILURE(LayOutHeld("Held=HELD.TXT\r\n", {{"HELD.TXT", 20000, 2}}));
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kQuillorEntry);
+    const std::vector<std::string> before = PendingRenames();
+    for (int run = 1; run <= 2; run++) {
+        SCOPED_TRACE("run " + std::to_string(run));
+        ASSERT_NO_FATAL_FAILURE(Start());
+        ASSERT_NO_FATAL_FAILURE(ChooseTarget(medium.target));
+        ASSERT_NO_FATAL_FAILURE(ExpectMessage(IDNO, kCaption, kQuestion));
+        ASSERT_NO_FATAL_FAILURE(ExpectMessage(IDOK, kCaption, kReportDone));
+        ASSERT_NO_FATAL_FAILURE(ExpectMessage(IDOK, kCaption, kRestartNeeded));
+        ExpectExitStatus(kExitRestartNeeded);
+        CloseProgram(&program);
+    }
+    std::vector<std::string> added;
+    for (const std::string& rename : PendingRenames())
+        if (std::find(before.begin(), before.end(), rename) == before.end()) added.push_back(rename);
+    ASSERT_EQ(2u, added.size());
+    EXPECT_NE(added[0], added[1]);
+    for (const std::string& rename : added)
+        EXPECT_EQ(rename.size() - held.size() - 9, rename.find(" -> !\\??\\" + held)) << rename;
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kQuillorEntry);
+}
+
 TEST_F(FilesInUseTest, CancelAfterAHeldFileLeavesNoRenameAndNoCopyBeside)
 {
     ASSERT_NO_FATAL_FAILURE(LayOutHeld("Held=HELD.TXT\r\nLarge=LARGE.BIN\r\n",

@@ -101,6 +101,19 @@ TEST_F(ReinstallTest, YesToAnOlderVersionGoesOnToTheDirectoryDialog)
     ExpectCopied(medium.target + "\\README.TXT", "README.TXT");
 }
 
+// A script without a version is of an unknown one: asked like an older one, and its entry then
+// names no version rather than the one it replaced.
+TEST_F(ReinstallTest, AnEmptyVersionOverAKnownOneAsksAndLeavesNoVersionInTheEntry)
+{
+    ASSERT_NO_FATAL_FAILURE(LayOutOver("2.0", ""));
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_NO_FATAL_FAILURE(ExpectMessage(
+        IDYES, kCaption, "Version 2.0, newer than this one, is installed. Replace it?"));
+    ASSERT_NO_FATAL_FAILURE(ChooseTarget(medium.target));
+    ASSERT_NO_FATAL_FAILURE(ExpectSuccessfulEnd());
+    EXPECT_FALSE(ReadStoredValue(HKEY_LOCAL_MACHINE, kEntry, "DisplayVersion").valueExists);
+}
+
 TEST_F(ReinstallTest, TheSameOrANewerVersionAsksNothing)
 {
     const char* const versions[][2] = {{"2.10", "2.10"}, {"2.10", "2.10.1"}, {"1.9", "1.10"}};

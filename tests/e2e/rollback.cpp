@@ -144,12 +144,13 @@ TEST_F(RollbackTest, AFilePlantedUnderTheNameBesideIsNeitherReplacedNorFollowed)
     ASSERT_EQ(0, WriteFileBytes(old, "the older OLD.TXT"));
     ASSERT_EQ(0, WriteFileBytes(old + ".1~", "planted where the older one would go"));
 
+    // The older file is set aside under the next free name instead, and goes as the run is kept.
     ASSERT_NO_FATAL_FAILURE(Start());
     ASSERT_NO_FATAL_FAILURE(ChooseTarget(medium.target));
-    ASSERT_NO_FATAL_FAILURE(ExpectMessage(IDOK, kErrorCaption, CannotOpen(old), 1));
-    ASSERT_NO_FATAL_FAILURE(ExpectPartialEnd());
-    ExpectContent(old, "the older OLD.TXT");
+    ASSERT_NO_FATAL_FAILURE(ExpectSuccessfulEnd());
+    ExpectCopied(old, "OLD.TXT");
     ExpectContent(old + ".1~", "planted where the older one would go");
+    EXPECT_FALSE(PathExists(old + ".2~"));
 }
 
 // Once the run has made DOCS and its file, DOCS is moved away and a link to a decoy folder put

@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "base/key_paths.h"
 #include "base/run_log.h"
 #include "base/safe_paths.h"
 #include "base/run_record.h"
@@ -21,8 +22,9 @@ const char kRecordKey[] = "Software\\Quillor Setup\\Run record";
 const char kSessionManager[] = "System\\CurrentControlSet\\Control\\Session Manager";
 const char kPendingValue[] = "PendingFileRenameOperations";
 
-// One change as a killed run leaves it in the record: held, the identity of the file (volume,
-// index high and low), then the path and the name it was set aside at, each ended by a zero.
+// One change as a killed run leaves it in the record: its kind, the identity of the file
+// (volume, index high and low), three fields of registry changes, then the path and the name it
+// was set aside at, each ended by a zero.
 std::string RecordedChange(const std::string& identified, const std::string& path,
                            const std::string& aside)
 {
@@ -32,7 +34,7 @@ std::string RecordedChange(const std::string& identified, const std::string& pat
     GetFileInformationByHandle(file, &info);
     CloseHandle(file);
     const DWORD fields[] = {0, info.dwVolumeSerialNumber, info.nFileIndexHigh,
-                            info.nFileIndexLow};
+                            info.nFileIndexLow, 0, 0, 0};
     std::string value(reinterpret_cast<const char*>(fields), sizeof fields);
     value += path + '\0';
     if (!aside.empty()) value += aside + '\0';
@@ -79,8 +81,8 @@ TEST(UndoKilledRun, ANewFileInUseIsMovedAsideForTheRestartAndTheOlderOneGoesBack
         ReadStoredValue(HKEY_LOCAL_MACHINE, kSessionManager, kPendingValue).data;
     EXPECT_NE(std::string::npos, pending.find("\\??\\" + movedAside + std::string(2, '\0')))
         << "no deletion of " << movedAside << " waits for the restart";
-    EXPECT_EQ("In use until the restart: " + movedAside +
-                  "\r\nA killed run's record was found and undone\r\n",
+    EXPECT_EQ("A killed run's record was found\r\nIn use until the restart: " + movedAside +
+                  "\r\nUndone: " + path + "\r\nUndone: " + path + "\r\n",
               std::string(runLog.buffer, runLog.length));
     EXPECT_EQ(-1, SubkeyCount(HKEY_LOCAL_MACHINE, kRecordKey)) << "the record is still there";
 
@@ -92,12 +94,15 @@ TEST(UndoKilledRun, ANewFileInUseIsMovedAsideForTheRestartAndTheOlderOneGoesBack
 }
 
 // Kept, a run whose new copy waits beside an older file that another program holds logs that
-// file, whose replacement waits for the next restart.
+// file, whose replacement waits for the next restart. The new copy takes the next free name
+// beside it: an earlier run's copy may wait there for the same restart.
 TEST(EndRunRecord, AKeptRunLogsEachFileInUseThatWaitsForTheRestart)
 {
     TempFolder folder;
     const std::string path = folder.path + "\\HELD.TXT";
     ASSERT_EQ(0, WriteFileBytes(path, "the older HELD.TXT"));
+    // An earlier run's new copy waits for the restart under the first set-aside name.
+    ASSERT_EQ(0, WriteFileBytes(path + ".1~", "an earlier run's HELD.TXT"));
     HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
     const StoredValue savedPending =
@@ -109,9 +114,11 @@ TEST(EndRunRecord, AKeptRunLogsEachFileInUseThatWaitsForTheRestart)
     EXPECT_EQ(kAsideHeld, replaced);
     runLog.length = 0;
 
-    EXPECT_NE(0, EndRunRecord(0));
+    EXPECT_EQ(kRecordRestart, EndRunRecord(0));
     EXPECT_EQ("In use until the restart: " + path + "\r\n",
               std::string(runLog.buffer, runLog.length));
+    EXPECT_EQ("an earlier run's HELD.TXT", ReadWholeFile(path + ".1~"));
+    EXPECT_TRUE(PathExists(path + ".2~")) << "the new copy is not at the next free name";
 
     runLog.length = 0;
     CloseHandle(held);
@@ -121,7 +128,7 @@ TEST(EndRunRecord, AKeptRunLogsEachFileInUseThatWaitsForTheRestart)
 // A file made new by the run, through its recorded handle, with bytes.
 void CreateRecordedWith(const std::string& path, const std::string& bytes, int expectReplaced)
 {
-    int replaced = -1;
+    SetAsideResult replaced = kAsideNothing;
     HANDLE file = CreateRecordedFile(path.c_str(), kNoCheck, &replaced);
     ASSERT_NE(INVALID_HANDLE_VALUE, file) << path;
     DWORD written = 0;
@@ -232,9 +239,87 @@ TEST(UndoKilledRun, TheRecordARunLeavesPutsTheOlderFileBack)
 
     EXPECT_EQ("the older OLD.TXT", ReadWholeFile(path));
     EXPECT_FALSE(PathExists(aside));
-    EXPECT_EQ("A killed run's record was found and undone\r\n",
+    // One line for the new file removed, one for the older one put back.
+    EXPECT_EQ("A killed run's record was found\r\nUndone: " + path + "\r\nUndone: " + path +
+                  "\r\n",
               std::string(runLog.buffer, runLog.length));
     EXPECT_EQ(-1, SubkeyCount(HKEY_LOCAL_MACHINE, kRecordKey)) << "the record is still there";
+}
+
+// An undone run puts back each value it changed or deleted and removes each value and key it
+// made; a value that somebody else changed since the run wrote it is theirs and stays.
+TEST(EndRunRecord, AnUndoneRunPutsTheRegistryBackWhereItStillHoldsWhatTheRunWrote)
+{
+    const std::string scratch = "Software\\Quillor Tests\\Run record";
+    const std::string kept = scratch + "\\Kept";
+    const std::string made = scratch + "\\New\\Deeper";
+    ASSERT_EQ(0, WriteRegistryText(HKEY_CURRENT_USER, kept, "Changed", "earlier"));
+    ASSERT_EQ(0, WriteRegistryValue(HKEY_CURRENT_USER, kept, "Gone", REG_DWORD,
+                                    std::string("\7\0\0\0", 4)));
+    ASSERT_EQ(0, WriteRegistryText(HKEY_CURRENT_USER, kept, "Taken", "earlier"));
+    const StoredValue changed = ReadStoredValue(HKEY_CURRENT_USER, kept, "Changed");
+    const StoredValue gone = ReadStoredValue(HKEY_CURRENT_USER, kept, "Gone");
+    const DWORD one = 1;
+    runLog.length = 0;
+
+    OpenRunRecord();
+    EXPECT_EQ(0, WriteKeyPathValue(HKEY_CURRENT_USER, kept.c_str(), "Changed", REG_SZ, "new", 3));
+    EXPECT_EQ(0, DeleteKeyPathValue(HKEY_CURRENT_USER, kept.c_str(), "Gone"));
+    EXPECT_EQ(0, WriteKeyPathValue(HKEY_CURRENT_USER, kept.c_str(), "Taken", REG_SZ, "new", 3));
+    EXPECT_EQ(0, WriteKeyPathValue(HKEY_CURRENT_USER, made.c_str(), "Made", REG_DWORD, &one,
+                                   sizeof one));
+    EXPECT_EQ(0, WriteKeyPathValue(HKEY_CURRENT_USER, kept.c_str(), "Changed", REG_SZ, "newer",
+                                   5));
+    ASSERT_EQ(0, WriteRegistryText(HKEY_CURRENT_USER, kept, "Taken", "somebody's"));
+    EXPECT_EQ(kRecordDone, EndRunRecord(1));
+
+    EXPECT_EQ(changed, ReadStoredValue(HKEY_CURRENT_USER, kept, "Changed"));
+    EXPECT_EQ(gone, ReadStoredValue(HKEY_CURRENT_USER, kept, "Gone"));
+    std::string taken;
+    EXPECT_EQ(0, ReadRegistryText(HKEY_CURRENT_USER, kept.c_str(), "Taken", &taken));
+    EXPECT_EQ("somebody's", taken);
+    EXPECT_NE(std::string::npos, std::string(runLog.buffer, runLog.length)
+                                     .find("Left, changed by others since: " + kept + "|Taken\r\n"));
+    EXPECT_EQ(-1, SubkeyCount(HKEY_CURRENT_USER, scratch + "\\New"));
+    EXPECT_EQ(-1, SubkeyCount(HKEY_LOCAL_MACHINE, kRecordKey)) << "the record is still there";
+    // Once the record has ended, writes are not recorded any more.
+    EXPECT_EQ(0, WriteKeyPathValue(HKEY_CURRENT_USER, kept.c_str(), "Taken", REG_SZ, "later", 5));
+    EXPECT_EQ(-1, SubkeyCount(HKEY_LOCAL_MACHINE, kRecordKey));
+
+    runLog.length = 0;
+    RegDeleteKeyA(HKEY_CURRENT_USER, kept.c_str());
+    RegDeleteKeyA(HKEY_CURRENT_USER, scratch.c_str());
+}
+
+// A killed run's set-aside file whose name is taken since (the run's new file there could not be
+// removed, or somebody put a file there) does not go back over it: the record stays, with the
+// set-aside file, for the next run, and the log says what was not undone.
+TEST(UndoKilledRun, ASetAsideFileGoesBackOnlyToAFreeNameAndTheRecordStaysUntilItDoes)
+{
+    TempFolder folder;
+    const std::string path = folder.path + "\\LIB.DLL";
+    const std::string setAside = path + ".1~";
+    ASSERT_EQ(0, WriteFileBytes(setAside, "the older LIB.DLL"));
+    ASSERT_EQ(0, WriteFileBytes(path, "somebody's LIB.DLL"));
+    const std::string change = RecordedChange(setAside, path, setAside);
+    ASSERT_EQ(0, WriteRegistryValue(HKEY_LOCAL_MACHINE, kRecordKey, "00000001", REG_BINARY,
+                                    change));
+    runLog.length = 0;
+
+    EXPECT_EQ(kRecordUndoLeft, UndoKilledRun());
+    EXPECT_EQ("somebody's LIB.DLL", ReadWholeFile(path));
+    EXPECT_EQ("the older LIB.DLL", ReadWholeFile(setAside));
+    EXPECT_EQ(change, ReadStoredValue(HKEY_LOCAL_MACHINE, kRecordKey, "00000001").data);
+    EXPECT_EQ("A killed run's record was found\r\nNot undone: " + path +
+                  "\r\nNot everything could be undone: the rest stays in the record for the "
+                  "next run\r\n",
+              std::string(runLog.buffer, runLog.length));
+
+    // Once the name is free, the next run finishes the undo.
+    ASSERT_TRUE(DeleteFileA(path.c_str()));
+    EXPECT_EQ(kRecordDone, UndoKilledRun());
+    EXPECT_EQ("the older LIB.DLL", ReadWholeFile(path));
+    EXPECT_EQ(-1, SubkeyCount(HKEY_LOCAL_MACHINE, kRecordKey));
     runLog.length = 0;
 }
 

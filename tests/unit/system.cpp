@@ -201,6 +201,7 @@ TEST(BuildProgramCommand, Table)
 #include "base/private_messages.h"
 #include "base/setup_state.h"
 #include "base/key_paths.h"
+#include "base/run_record.h"
 #include "resources/resource_ids.h"
 #include "system/registration.h"
 #include "unix_links.h"
@@ -428,6 +429,7 @@ TEST(CreateShellShortcut, WritesALinkThatLoadsBack)
 
     ASSERT_EQ(S_OK, CreateShellShortcut(target.c_str(), link.c_str(), "Quillor text editor",
                                         icon.c_str(), 3));
+    EndRunRecord(0);
     ExpectLink(link, target, "Quillor text editor", icon, 3);
 }
 
@@ -437,6 +439,7 @@ TEST(CreateShellShortcut, UsesTheNameExactlyAndAnEmptyIconFile)
     std::string target = folder.path + "\\README.TXT";
     std::string link = folder.path + "\\Read me";
     ASSERT_EQ(S_OK, CreateShellShortcut(target.c_str(), link.c_str(), "", "", 0));
+    EndRunRecord(0);
     EXPECT_FALSE(PathExists(link + ".lnk"));
     ExpectLink(link, target, "", "", 0);
 }
@@ -577,6 +580,8 @@ protected:
     }
     void TearDown() override
     {
+        // The links and the folder stay, as a finished run keeps them.
+        EndRunRecord(0);
         RestoreStoredValue(HKEY_CURRENT_USER, kShellFolders, "Programs", savedPrograms);
         RestoreStoredValue(HKEY_CURRENT_USER, kShellFolders, "Desktop", savedDesktop);
         RestoreStoredValue(HKEY_CURRENT_USER, kUserShellFolders, "Programs", savedUserPrograms);
