@@ -38,6 +38,8 @@
 #define IDS_NEAR_INSTALLATION  2062
 #define IDS_TARGET_TOO_LONG    2063
 #define IDS_NO_EDITOR          2057
+#define IDS_PROGRAM_SUFFIXES   2034
+#define IDS_FOLDER_NOT_EMPTY   2035
 
 // String table: the command line.
 #define IDS_UNKNOWN_SWITCH     2058

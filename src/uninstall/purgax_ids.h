@@ -15,6 +15,7 @@
 #define IDS_ANOTHER_RUN         104
 #define IDS_TRY_LATER           105
 #define IDS_SHARED_FOLDER       106
+#define IDS_NO_RUN_LOCK         107
 
 // Questions.
 #define IDS_CONFIRM             110
