@@ -127,14 +127,19 @@ TEST_F(UnattendedAttackTest, TakenLogNamesLeadToAnUnpredictableName)
 }
 
 // The old run mutex, made and held by anybody, holds no run; a lock that cannot be taken ends
-// the run before anything is installed.
+// either program's run before anything is changed.
 TEST_F(UnattendedAttackTest, OnlyTheAdministratorsLockHoldsARun)
 {
-    ASSERT_NO_FATAL_FAILURE(LayOutScript("", "First=FIRST.TXT\r\n", {{"FIRST.TXT", 10, 1}}));
+    ASSERT_NO_FATAL_FAILURE(LayOutScript(
+        "", "First=FIRST.TXT\r\nScript=SETUP.INF\r\nUninstaller=%Purgax.exe\r\n",
+        {{"FIRST.TXT", 10, 1}}));
+    ASSERT_EQ(0, CopyProgramToMedium(medium, "Purgax.exe"));
     HANDLE planted = CreateMutexA(nullptr, TRUE, "Global\\QuillorSetupAndUninstallRun");
     ASSERT_TRUE(planted != nullptr);
     EXPECT_EQ(DWORD(kExitInstalled), RunUnattended("/S" + TargetArgument()));
     CloseHandle(planted);
+    std::string quiet;
+    ASSERT_EQ(0, ReadRegistryText(HKEY_LOCAL_MACHINE, kEntry, "QuietUninstallString", &quiet));
 
     const std::string lock = WindowsFolder() + "\\" + kRunLockName;
     DeleteFileA(lock.c_str());
@@ -142,9 +147,14 @@ TEST_F(UnattendedAttackTest, OnlyTheAdministratorsLockHoldsARun)
     const std::string other = medium.root + "\\other";
     EXPECT_EQ(DWORD(kExitEarlyEnd),
               RunUnattended("/S /LOG=" + Quoted(LogPath()) + " /D=" + Quoted(other)));
+    ASSERT_EQ(0, StartCommandLine(quiet, "C:\\", &program));
+    const DWORD uninstalled = WaitWithoutQuestions(nullptr);
     RemoveDirectoryA(lock.c_str());
     EXPECT_FALSE(PathExists(other));
     EXPECT_TRUE(Contains(ReadWholeFile(LogPath()), CannotOpen(lock)));
+    EXPECT_EQ(2u, uninstalled);   // nothing done
+    EXPECT_TRUE(PathExists(medium.target + "\\FIRST.TXT"));
+    EXPECT_TRUE(EntryExists());
 }
 
 // A target that holds other files is asked about, No by default; a quiet run given it goes on.
