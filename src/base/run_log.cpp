@@ -2,13 +2,15 @@
 #include "base/run_log.h"
 
 #include <stdarg.h>
+#include <ntsecapi.h>
 
 #include "base/format_text.h"
+#include "base/safe_paths.h"
 #include "text/bounded_text.h"
 
 RunLog runLog;
 
-enum { kLastLogNumber = 9999, kNumberCapacity = 16 };
+enum { kNumberCapacity = 16 };
 
 // Writes what waits in the buffer when the file is open. A log that cannot be written never
 // stops the run, so the lines are let go either way.
@@ -95,19 +97,32 @@ void LogStart(const char* commandLine)
     LogLine("Command line: %s", commandLine);
 }
 
-// A new file at path, never one reached through a link that is already there.
-static HANDLE CreateNewLog(const char* path)
+// A new log file at path that others may read while the run goes on (see CreateCheckedFile).
+static HANDLE CreateNewLog(const char* path, PathCheck check)
 {
-    return CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, 0, CREATE_NEW,
-                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, 0);
+    return CreateCheckedFile(path, 0, check, FILE_SHARE_READ);
+}
+
+// Names "<stem>-1.log" to "<stem>-<kPlainLogNames>.log" are tried first, for a person to find;
+// when all are taken (maybe by someone who wants no log written), names with a random number.
+enum { kPlainLogNames = 9, kRandomLogNames = 16, kLogNameCapacity = kNameCapacity + 16 };
+
+// The next number of a log name: counted while plain names are tried, then random.
+static unsigned long NextLogNumber(int attempt)
+{
+    unsigned long number = attempt + 1;
+    if (attempt >= kPlainLogNames)
+        RtlGenRandom(&number, sizeof number);
+    return number;
 }
 
 // A new "<stem>-<n>.log" in the temporary folder; the stem's path characters become '_', so
-// that the name stays in that folder.
+// that the name stays in that folder. A path that does not fit is not tried.
 static HANDLE CreateNumberedLog(const char* stem)
 {
     char folder[kPathCapacity];
     char name[kNameCapacity];
+    char fileName[kLogNameCapacity];
     DWORD folderLength = GetTempPathA(kPathCapacity, folder);
     if (folderLength == 0 || folderLength >= static_cast<DWORD>(kPathCapacity))
         return INVALID_HANDLE_VALUE;
@@ -118,15 +133,20 @@ static HANDLE CreateNumberedLog(const char* stem)
             c == '>' || c == '|' || c < ' ')
             name[i] = '_';
     }
-    for (int number = 1; number <= kLastLogNumber; number++) {
-        FormatText(runLog.path, "%s%s-%d.log", folder, name, number);
-        HANDLE file = CreateNewLog(runLog.path);
+    for (int attempt = 0; attempt < kPlainLogNames + kRandomLogNames; attempt++) {
+        FormatText(fileName, attempt < kPlainLogNames ? "%s-%lu.log" : "%s-%08lx.log", name,
+                   NextLogNumber(attempt));
+        if (JoinPath(runLog.path, kPathCapacity, folder, fileName) < 0)
+            break;
+        // The temporary folder may be named with short names, and the new name is no link.
+        HANDLE file = CreateNewLog(runLog.path, kNoCheck);
         DWORD error = GetLastError();
         if (file != INVALID_HANDLE_VALUE || (error != ERROR_FILE_EXISTS &&
                                              error != ERROR_ALREADY_EXISTS &&
                                              error != ERROR_ACCESS_DENIED))
             return file;
     }
+    runLog.path[0] = '\0';
     return INVALID_HANDLE_VALUE;
 }
 
@@ -137,8 +157,9 @@ int OpenRunLog(const char* path, const char* stem)
     HANDLE file = INVALID_HANDLE_VALUE;
     if (path[0] != '\0') {
         // Only a new file: whatever has the name already (a link, a junction, a folder, a
-        // second name of another file, or a file that only looks plain) is left alone.
-        file = CreateNewLog(path);
+        // second name of another file, or a file that only looks plain) is left alone; and
+        // none reached through a link in its folders.
+        file = CreateNewLog(path, kWholePath);
         if (file == INVALID_HANDLE_VALUE)
             LogLine("Log file refused (the name is taken): %s", path);
     }

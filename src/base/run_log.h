@@ -39,11 +39,12 @@ void LogRegistryValue(HKEY root, const char* path, const char* name, DWORD type,
 // Appends the start time and the whole command line.
 void LogStart(const char* commandLine);
 
-// Opens the log: as the new file `path` when it is given and nothing has that name yet, else
-// as a new file "<stem>-<n>.log" in the temporary folder, n counted up from 1 past every name
-// that is taken. The file is always made new: no link at its name is followed and nothing that
-// is there is overwritten.
-// Writes what waits in the buffer. 0, or -1 when no place was found (lines are then dropped).
+// Opens the log: as the new file `path` when it is given, nothing has that name yet and no
+// link on the way leads elsewhere; else as a new file "<stem>-<n>.log" in the temporary folder,
+// n counted up from 1 past the names that are taken, and after a few of them a random number.
+// The file is always made new: no link at its name is followed and nothing that is there is
+// overwritten. Writes what waits in the buffer. 0, or -1 when no place was found (lines are
+// then dropped; runLog.path is then empty).
 int OpenRunLog(const char* path, const char* stem);
 
 // Writes what waits and closes the file.

@@ -2,6 +2,7 @@
 // installation's folders.
 #include "base/safe_paths.h"
 
+#include <aclapi.h>
 #include <sddl.h>
 
 #include "base/capacities.h"
@@ -80,9 +81,9 @@ int CheckOpenedPath(HANDLE handle, const char* path, int isFile, int wholePath)
     return IsPlainObject(handle, isFile, wanted, 0) ? 0 : -1;
 }
 
-HANDLE CreateCheckedFile(const char* path, DWORD access, PathCheck check)
+HANDLE CreateCheckedFile(const char* path, DWORD access, PathCheck check, DWORD share)
 {
-    HANDLE file = CreateFileA(path, access | GENERIC_WRITE | DELETE, 0, 0, CREATE_NEW,
+    HANDLE file = CreateFileA(path, access | GENERIC_WRITE | DELETE, share, 0, CREATE_NEW,
                               FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_OPEN_REPARSE_POINT, 0);
     if (file != INVALID_HANDLE_VALUE && check != kNoCheck &&
         CheckOpenedPath(file, path, 1, check) != 0) {
@@ -117,6 +118,67 @@ int ProtectOpenedObject(HANDLE handle)
                                            descriptor)
                ? 0
                : -1;
+}
+
+// The service account that owns the system's own folders on Windows.
+static const char kInstallerServiceSid[] =
+    "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
+
+// Whether sid stands for an administrator: the group, the system, the installer service, or
+// the account this process runs as.
+static int IsAdministratorSid(PSID sid)
+{
+    if (IsWellKnownSid(sid, WinBuiltinAdministratorsSid) || IsWellKnownSid(sid, WinLocalSystemSid))
+        return 1;
+    int found = 0;
+    PSID service = 0;
+    if (ConvertStringSidToSidA(kInstallerServiceSid, &service)) {
+        found = EqualSid(sid, service);
+        LocalFree(service);
+    }
+    HANDLE token = 0;
+    if (!found && OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
+        union {
+            TOKEN_USER user;
+            char bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+        } own;
+        DWORD size = 0;
+        found = GetTokenInformation(token, TokenUser, &own, sizeof own, &size) &&
+                EqualSid(sid, own.user.User.Sid);
+        CloseHandle(token);
+    }
+    return found;
+}
+
+int IsAdministratorsOnly(HANDLE handle)
+{
+    // What lets an account put a name into a folder, or give itself that right.
+    const DWORD kChanging = FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY | FILE_APPEND_DATA | WRITE_DAC |
+                            WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL;
+    PSID owner = 0;
+    PACL list = 0;
+    PSECURITY_DESCRIPTOR descriptor = 0;
+    if (GetSecurityInfo(handle, SE_FILE_OBJECT,
+                        OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner, 0, &list,
+                        0, &descriptor) != ERROR_SUCCESS)
+        return -1;
+    int trusted = owner != 0 && list != 0 && IsAdministratorSid(owner);
+    for (DWORD index = 0; trusted && index < list->AceCount; index++) {
+        ACCESS_ALLOWED_ACE* entry = 0;
+        if (!GetAce(list, index, reinterpret_cast<void**>(&entry))) {
+            trusted = 0;
+            break;
+        }
+        // Denials take rights away, and an entry only for what is made inside later applies
+        // to nothing here; any other kind that allows a change must be the plain kind.
+        if (entry->Header.AceType == ACCESS_DENIED_ACE_TYPE ||
+            (entry->Header.AceFlags & INHERIT_ONLY_ACE) || !(entry->Mask & kChanging))
+            continue;
+        trusted = entry->Header.AceType == ACCESS_ALLOWED_ACE_TYPE &&
+                  IsAdministratorSid(reinterpret_cast<PSID>(&entry->SidStart));
+    }
+    LocalFree(descriptor);
+    return trusted ? 0 : -1;
 }
 
 BOOL CreateProtectedFolder(const char* path)

@@ -28,13 +28,21 @@ enum PathCheck { kNoCheck = -1, kLastStep = 0, kWholePath = 1 };
 // Creates path as a new file only (GENERIC_WRITE and DELETE added to access), never through a
 // link at the name itself; a new file that fails `check` is removed again and the call fails
 // with ERROR_ACCESS_DENIED. Fails with ERROR_FILE_EXISTS only when something is at the name.
-HANDLE CreateCheckedFile(const char* path, DWORD access, PathCheck check);
+// Others may open it as `share` allows (by default not at all).
+HANDLE CreateCheckedFile(const char* path, DWORD access, PathCheck check, DWORD share = 0);
 
 // Gives the object of the open handle (opened with WRITE_DAC and WRITE_OWNER) the owner and
 // the protected access list (made once for the process) of the installation's folders:
 // administrators and the system full control, users read and execute, nothing inherited.
 // Returns 0, or -1.
 int ProtectOpenedObject(HANDLE handle);
+
+// Whether only administrators can change the open object (opened with READ_CONTROL) or what is
+// in it: its owner, and every entry of its access list that allows writing, adding, or
+// changing the list or the owner, name the administrators, the system, the installer service
+// or this process's own account (an administrator's, as the programs run elevated). Returns
+// 0, or -1 (also when the list cannot be read, or there is none: then anybody may).
+int IsAdministratorsOnly(HANDLE handle);
 
 // Creates the folder path with that access list. Returns the CreateDirectoryA result.
 BOOL CreateProtectedFolder(const char* path);

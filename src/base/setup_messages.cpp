@@ -8,3 +8,9 @@ int ShowSetupMessage(const char* caption, HWND owner, UINT id, const char* argum
 {
     return ShowFormattedMessage(setupState.instance, caption, owner, id, argument, type);
 }
+
+void ShowRefusal(const char* caption, HWND owner, UINT id, const char* argument)
+{
+    SetLastError(0);
+    ShowSetupMessage(caption, owner, id, argument, MB_OK | MB_ICONERROR);
+}

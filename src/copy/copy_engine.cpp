@@ -395,13 +395,28 @@ static FolderEntry EnterFolder(char* path, int end, int inside)
     }
     FolderEntry result = kFolderRefused;
     FILE_ATTRIBUTE_TAG_INFO kind;
+    DWORD volumeFlags = 0;
     if (folder != INVALID_HANDLE_VALUE) {
-        if (CheckOpenedPath(folder, path, 0, kWholePath) == 0)
+        if (CheckOpenedPath(folder, path, 0, kWholePath) == 0) {
             result = !inside || created || ProtectOpenedObject(folder) == 0 ? kFolderEntered
                                                                              : kFolderRefused;
-        else if (GetFileInformationByHandleEx(folder, FileAttributeTagInfo, &kind, sizeof kind) &&
-                 !(kind.FileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
+            // A drive that keeps no access lists (FAT, some shares) protects nothing: the
+            // person chose it, so the files go there all the same.
+            if (result == kFolderRefused &&
+                GetVolumeInformationByHandleW(folder, 0, 0, 0, 0, &volumeFlags, 0, 0) &&
+                !(volumeFlags & FILE_PERSISTENT_ACLS)) {
+                LogLine("Not protected (the drive keeps no access lists): %s", path);
+                result = kFolderEntered;
+            }
+        } else if (GetFileInformationByHandleEx(folder, FileAttributeTagInfo, &kind,
+                                                sizeof kind) &&
+                   !(kind.FileAttributes &
+                     (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) {
             result = kFileStandsThere;
+        } else {
+            // A link on the way is refused; no call failed for that.
+            SetLastError(0);
+        }
         CloseHandle(folder);
     }
     path[end] = saved;

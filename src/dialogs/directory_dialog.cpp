@@ -15,6 +15,7 @@
 
 
 static void ProposeTargetDirectory(void);
+static int ConfirmExistingFolder(HWND owner);
 
 INT_PTR RunDirectoryDialog(void)
 {
@@ -24,10 +25,10 @@ INT_PTR RunDirectoryDialog(void)
     if (s.runMode != kRunWithWindows) {
         ProposeTargetDirectory();
         UINT refusal = TakeTargetDirectory(s.targetDir);
-        if (refusal == 0)
-            return IDC_DIRECTORY_INSTALL;
-        ShowSetupMessage(s.className, NULL, refusal, s.targetDir, MB_OK | MB_ICONERROR);
-        return kDirectoryRefused;
+        if (refusal != 0)
+            ShowRefusal(s.className, NULL, refusal, s.targetDir);
+        return refusal == 0 && ConfirmExistingFolder(NULL) ? IDC_DIRECTORY_INSTALL
+                                                           : kDirectoryRefused;
     }
     return DialogBoxParamA(s.instance, "Directory", s.mainWindow, DirectoryDialogProc, 0);
 }
@@ -91,6 +92,32 @@ UINT TakeTargetDirectory(const char* path)
     return 0;
 }
 
+// Whether the target may become a folder that only administrators can change: one that is
+// missing, empty, or the earlier installation of this application may; for one that holds
+// other files the person is asked first (No by default), who would lose the right to change
+// them. A quiet run goes on into a folder it was given, and logs it; not into one it proposed.
+static int ConfirmExistingFolder(HWND owner)
+{
+    SetupState& s = setupState;
+    char pattern[kPathCapacity];
+    if (lstrcmpiA(s.previousDir, s.targetDir) == 0 ||
+        JoinPath(pattern, kPathCapacity, s.targetDir, "*") < 0)
+        return 1;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern, &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return 1;
+    int holds = 0;
+    do {
+        const char* name = found.cFileName;
+        holds = name[0] != '.' || (name[1] != '\0' && (name[1] != '.' || name[2] != '\0'));
+    } while (!holds && FindNextFileA(search, &found));
+    FindClose(search);
+    return !holds || ShowFormattedMessage(s.instance, s.caption, owner, IDS_FOLDER_NOT_EMPTY,
+                                          s.targetDir, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2,
+                                          s.targetGiven ? IDYES : IDNO) == IDYES;
+}
+
 static INT_PTR OnInstall(HWND dialog)
 {
     char edited[kPathCapacity];
@@ -105,10 +132,11 @@ static INT_PTR OnInstall(HWND dialog)
                        kPathCapacity);
     UINT refusal = TakeTargetDirectory(setupState.workBuffer);
     if (refusal != 0) {
-        ShowSetupMessage(setupState.className, dialog, refusal, edited, MB_OK | MB_ICONERROR);
+        ShowRefusal(setupState.className, dialog, refusal, edited);
         return TRUE;
     }
-    EndDialog(dialog, IDC_DIRECTORY_INSTALL);
+    if (ConfirmExistingFolder(dialog))
+        EndDialog(dialog, IDC_DIRECTORY_INSTALL);
     return TRUE;
 }
 

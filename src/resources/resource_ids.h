@@ -40,7 +40,9 @@
 #define IDS_TARGET_TOO_LONG    2063
 #define IDS_NO_EDITOR          2057
 #define IDS_DAMAGED_MEDIUM     2034
-#define IDS_UNDO_LEFT          2064
+#define IDS_PROGRAM_SUFFIXES   2035
+#define IDS_FOLDER_NOT_EMPTY   2036
+#define IDS_UNDO_LEFT          2037
 
 // String table: the command line.
 #define IDS_UNKNOWN_SWITCH     2058

@@ -288,9 +288,14 @@ int RunSetup(HINSTANCE instance, const char* commandLine)
     LogStart(commandLine);
     // The switches come first, so that a quiet run refused below shows no box either.
     if (ReadSwitches(commandLine, &status) == 0) {
-        if (TakeRunMutex() != 0) {
-            ShowStringMessage(s.instance, s.className, NULL, IDS_ANOTHER_RUN, MB_ICONERROR);
+        char lockPath[kPathCapacity];
+        RunLock lock = TakeRunMutex(kRunForAllUsers, lockPath);
+        if (lock == kRunLockHeld) {
+            ShowRefusal(s.className, NULL, IDS_ANOTHER_RUN, NULL);
             status = kExitAnotherRun;
+        } else if (lock == kRunLockFailed) {
+            // Without the lock another run could change the same files at the same time.
+            ShowSetupMessage(s.className, NULL, IDS_CANNOT_OPEN, lockPath, MB_ICONERROR);
         } else if (UndoKilledRun() == kRecordUndoLeft) {
             // The machine is in neither the old installation nor a new one: nothing may start
             // from there. What is left is undone by the next run of either program.

@@ -50,6 +50,58 @@ int MatchesName(const char* text, int length, const char* name)
     return i == length && name[i] == '\0';
 }
 
+// The end of a switch's name that starts at name: its value's '=', a quotation mark, a blank,
+// or the '/' of a switch glued to it ("/S/D=C:\Q" holds two).
+const char* NameEnd(const char* name)
+{
+    while (*name != '\0' && *name != '=' && *name != '"' && *name != '/' && !IsBlank(*name))
+        name++;
+    return name;
+}
+
+// The index in kSwitchNames of the name of `length` characters at name, or -1.
+int FindSwitchName(const char* name, int length)
+{
+    int found = -1;
+    const char* known = kSwitchNames;
+    for (int i = 0; i < static_cast<int>(sizeof kSwitchRules); i++) {
+        if (MatchesName(name, length, known))
+            found = i;
+        known += TextLength(known) + 1;
+    }
+    return found;
+}
+
+// Nonzero when a known switch starts at text, quoted whole or not.
+int StartsKnownSwitch(const char* text)
+{
+    text += *text == '"';
+    if (*text != '/' && *text != '-')
+        return 0;
+    const char* name = text + 1;
+    return FindSwitchName(name, static_cast<int>(NameEnd(name) - name)) >= 0;
+}
+
+// The end of an unquoted value that may hold blanks: before the blanks that precede a known
+// switch, or before the final blanks of the line.
+const char* BlankValueEnd(const char* text)
+{
+    const char* end = text;
+    while (*end != '\0') {
+        if (IsBlank(*end)) {
+            const char* next = end;
+            while (IsBlank(*next))
+                next++;
+            if (*next == '\0' || StartsKnownSwitch(next))
+                return end;
+            end = next;
+        } else {
+            end++;
+        }
+    }
+    return end;
+}
+
 // The text from start to end as written into value, the cursor past it; returns kind.
 SwitchKind TakeText(SwitchKind kind, const char* start, const char* end, const char** cursor,
                     char* value, int capacity)
@@ -115,16 +167,8 @@ SwitchKind ReadSwitch(const char** cursor, char* value, int capacity)
     if (!StartsSwitch(start))
         return TakeText(kSwitchWord, start, WordEnd(start), cursor, value, capacity);
     const char* name = start + 1 + wholeQuoted;
-    const char* at = name;
-    while (*at != '\0' && *at != '=' && *at != '"' && !IsBlank(*at))
-        at++;
-    int found = -1;
-    const char* known = kSwitchNames;
-    for (int i = 0; i < static_cast<int>(sizeof kSwitchRules); i++) {
-        if (MatchesName(name, static_cast<int>(at - name), known))
-            found = i;
-        known += TextLength(known) + 1;
-    }
+    const char* at = NameEnd(name);
+    int found = FindSwitchName(name, static_cast<int>(at - name));
     if (found < 0)
         return Unknown(start, cursor, value, capacity);
     SwitchKind kind = static_cast<SwitchKind>(kSwitchRules[found] & 15);
@@ -155,10 +199,8 @@ SwitchKind ReadSwitch(const char** cursor, char* value, int capacity)
             return Unknown(start, cursor, value, capacity);
         *cursor = end + 1;
     } else if (rule == kValueToEnd) {
-        end = text + TextLength(text);
-        while (end > text && IsBlank(end[-1]))
-            end--;
-        *cursor = text + TextLength(text);
+        end = BlankValueEnd(text);
+        *cursor = end;
     } else {
         while (*end != '\0' && !IsBlank(*end))
             end++;
@@ -175,6 +217,21 @@ SwitchKind ReadSwitch(const char** cursor, char* value, int capacity)
         return Unknown(start, cursor, value, capacity);
     CopyBounded(value, capacity, text, length);
     return kind;
+}
+
+int HoldsQuietSwitch(const char* arguments)
+{
+    for (const char* at = arguments; *at != '\0'; at++) {
+        // A '/' starts a switch anywhere; a '-' only at the start of a word (names hold them).
+        int wordStart = at == arguments || IsBlank(at[-1]) || at[-1] == '"';
+        if (*at != '/' && (*at != '-' || !wordStart))
+            continue;
+        const char* name = at + 1;
+        int found = FindSwitchName(name, static_cast<int>(NameEnd(name) - name));
+        if (found >= 0 && (kSwitchRules[found] & 15) == kSwitchVerySilent)
+            return 1;
+    }
+    return 0;
 }
 
 int CheckGivenTarget(char* path)

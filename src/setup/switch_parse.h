@@ -20,12 +20,19 @@ enum SwitchKind {
 
 // Reads the switch at *cursor and moves the cursor past it. Names start with '/' or '-' and
 // are matched without regard to letter case. The value after '=' goes into value (capacity
-// bytes, quotes removed); /D= without quotes takes the rest of the line, blanks included. The
-// value may be quoted ("/DIR=C:\a b" too, the whole switch quoted).
-// A word after an unquoted value (/DIR=C:\Program Files) is taken for the rest of that value:
-// the switch is kSwitchUnknown, up to the next switch. For kSwitchUnknown and kSwitchWord,
-// value holds the text as written (cut to capacity); a word's quoted parts may hold blanks.
+// bytes, quotes removed); /D= without quotes takes blanks too, up to the blanks before the next
+// known switch or the end of the line. The value may be quoted ("/DIR=C:\a b" too, the whole
+// switch quoted). A switch without a value may have the next one glued to it: /S/D=C:\Q.
+// A word after another unquoted value (/DIR=C:\Program Files) is taken for the rest of that
+// value: the switch is kSwitchUnknown, up to the next switch. For kSwitchUnknown and
+// kSwitchWord, value holds the text as written (cut to capacity); a word's quoted parts may
+// hold blanks.
 SwitchKind ReadSwitch(const char** cursor, char* value, int capacity);
+
+// Nonzero when the arguments hold /S or /VERYSILENT anywhere (-S at the start of a word), on
+// its own, glued to another word, or quoted: whoever wrote such a command line expects no box,
+// whatever else it holds.
+int HoldsQuietSwitch(const char* arguments);
 
 // Checks a target folder given on the command line and removes its final backslashes; the rest
 // is the one rule for a target folder (CheckTargetText). Returns the new length, or -1.

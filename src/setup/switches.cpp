@@ -9,6 +9,7 @@
 #include "resources/resource_ids.h"
 #include "setup/switch_parse.h"
 #include "text/bounded_text.h"
+#include "text/command_words.h"
 
 // The list of switches, in a box (in a quiet run only in the log).
 static void ShowSwitchList(void)
@@ -21,7 +22,7 @@ static void ShowSwitchList(void)
 // Shows message id about what (no box in a quiet run) and gives the status of a refused run.
 static int RefuseCommandLine(UINT id, const char* what, int* status)
 {
-    ShowSetupMessage(setupState.className, NULL, id, what, MB_ICONERROR);
+    ShowRefusal(setupState.className, NULL, id, what);
     *status = kExitInvalidSwitch;
     return -1;
 }
@@ -38,6 +39,7 @@ int ReadSwitches(const char* commandLine, int* status)
     target[0] = '\0';
     const char* cursor = SkipProgramName(commandLine);
     for (;;) {
+        const char* word = cursor;
         SwitchKind kind = ReadSwitch(&cursor, value, kPathCapacity);
         if (kind == kSwitchEnd)
             break;
@@ -83,9 +85,19 @@ int ReadSwitches(const char* commandLine, int* status)
         default:   // /NORESTART: the program never restarts the machine
             break;
         }
-        if (field != 0)
+        // A value cut to its field would mean something else: the switch is refused whole.
+        if (field != 0 && TextLength(value) >= capacity && unknown[0] == '\0') {
+            while (IsBlank(*word))
+                word++;
+            CopyBounded(unknown, kTextCapacity, word, static_cast<int>(cursor - word));
+        } else if (field != 0) {
             CopyBounded(field, capacity, value, TextLength(value));
+        }
     }
+    // A command line that asks for no window gets none, even when something else in it is
+    // refused: the refusal goes to the log.
+    if (HoldsQuietSwitch(SkipProgramName(commandLine)))
+        mode = kRunWithoutWindow;
     s.runMode = mode;
     runLog.quiet = mode != kRunWithWindows;
     if (unknown[0] != '\0')

@@ -142,14 +142,30 @@ static int ReadSuffixList(void)
     return 0;
 }
 
-// Binds every suffix of suffixList to txtfile under "." + suffix.
+// Binds every suffix of suffixList to txtfile under "." + suffix, but for the suffixes of
+// files that run: those are left as they are, and named in one box (in a quiet run, the log).
 static void BindSuffixes(void)
 {
     SetupState& s = setupState;
+    char skipped[kTextCapacity];
+    int skippedLength = 0;
+    skipped[0] = '\0';
     const char* cursor = s.suffixList;
-    while (NextSuffixKey(&cursor, s.workBuffer, kWorkCapacity) > 0)
+    while (NextSuffixKey(&cursor, s.workBuffer, kWorkCapacity) > 0) {
+        if (IsProgramSuffix(s.workBuffer)) {
+            // The list holds at most 127 characters, so the skipped ones always fit.
+            if (skippedLength > 0)
+                skippedLength = AppendBounded(skipped, kTextCapacity, skippedLength, " ", 1);
+            skippedLength = AppendBounded(skipped, kTextCapacity, skippedLength, s.workBuffer + 1,
+                                          TextLength(s.workBuffer + 1));
+            continue;
+        }
         WriteKeyPathValue(HKEY_CLASSES_ROOT, s.workBuffer, "", REG_SZ, kTextFileType,
                           TextLength(kTextFileType));
+    }
+    if (skippedLength > 0)
+        ShowSetupMessage(s.caption, s.mainWindow, IDS_PROGRAM_SUFFIXES, skipped,
+                         MB_ICONWARNING);
 }
 
 static void BecomeDefaultEditor(char* command)

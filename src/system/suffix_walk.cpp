@@ -31,6 +31,27 @@ int NextSuffixKey(const char** cursor, char* key, int capacity)
     return stored;
 }
 
+// The suffixes that run something when opened, in capitals, each ended by a zero; kept in place
+// rather than pointed to, so that the shipped program needs no relocation for them.
+static const char kProgramSuffixes[] =
+    "EXE\0COM\0BAT\0CMD\0PIF\0SCR\0LNK\0MSI\0MSP\0MST\0CPL\0HTA\0JS\0JSE\0VBS\0VBE\0VB\0"
+    "WSF\0WSH\0WS\0WSC\0SCT\0PS1\0PSM1\0PSD1\0PS1XML\0PSC1\0REG\0INF\0MSC\0JAR\0URL\0SCF\0"
+    "SHS\0SHB\0CHM\0HLP\0APPLICATION\0GADGET\0APPREF-MS\0SETTINGCONTENT-MS\0DLL\0OCX\0"
+    "SYS\0DIAGCAB\0MSIX\0APPX\0APPXBUNDLE\0XBAP\0";
+
+int IsProgramSuffix(const char* key)
+{
+    const char* suffix = key[0] == '.' ? key + 1 : key;
+    for (const char* known = kProgramSuffixes; *known != '\0'; known += TextLength(known) + 1) {
+        int at = 0;
+        while (known[at] != '\0' && UpperAscii(suffix[at]) == known[at])
+            at++;
+        if (known[at] == '\0' && suffix[at] == '\0')
+            return 1;
+    }
+    return 0;
+}
+
 int QuoteFinalArgument(char* command, int capacity)
 {
     int length = TextLength(command);

@@ -16,6 +16,7 @@
 #define IDS_TRY_LATER           105
 #define IDS_SHARED_FOLDER       106
 #define IDS_UNDO_LEFT           107
+#define IDS_NO_RUN_LOCK         108
 
 // Questions.
 #define IDS_CONFIRM             110

@@ -167,9 +167,12 @@ static int RemoveAfterQuestions(void)
 static int Uninstall(const UninstallCommand& command)
 {
     UninstallState& u = uninstallState;
-    if (TakeRunMutex() != 0) {
-        ShowUninstallMessage(IDS_ANOTHER_RUN, "", MB_ICONERROR);
-        return kExitAnotherRun;
+    char lockPath[kPathCapacity];
+    RunLock lock = TakeRunMutex(kRunForAllUsers, lockPath);
+    if (lock != kRunLockTaken) {
+        ShowUninstallMessage(lock == kRunLockHeld ? IDS_ANOTHER_RUN : IDS_NO_RUN_LOCK, lockPath,
+                             MB_ICONERROR);
+        return lock == kRunLockHeld ? static_cast<int>(kExitAnotherRun) : kNothingDoneStatus;
     }
     // A setup run that was killed (maybe one that had just written this very program) is
     // undone before anything is read or asked: the installation is then the one it replaced.

@@ -62,6 +62,7 @@ protected:
     {
         ASSERT_TRUE(CreateDirectoryA(medium.target.c_str(), nullptr));
         ASSERT_TRUE(CreateDirectoryA((medium.target + "\\BLOCKED").c_str(), nullptr));
+        targetHoldsFiles = true;
     }
 
     // Starts on that target, presses the progress dialog's Cancel while the "Cannot open" box
@@ -128,6 +129,7 @@ TEST_F(FaultSmallDriveTest, FullDriveStopsTheFileInHandAndTheCopyGoesOn)
     ASSERT_TRUE(CreateDirectoryA(target.c_str(), nullptr));
     const std::string userBytes = "the user's own notes";
     ASSERT_EQ(0, WriteFileBytes(target + "\\NOTES.TXT", userBytes));
+    targetHoldsFiles = true;
 
     ASSERT_NO_FATAL_FAILURE(Start());
     ASSERT_NO_FATAL_FAILURE(ChooseTarget(target));
@@ -179,6 +181,7 @@ TEST_P(FaultProtectedDestinationTest, IsReportedWithOkAndCancelAndLeftAsItWas)
     const std::string held = medium.target + "\\HELD.TXT";
     const std::string heldBytes = "the user's own HELD.TXT";
     ASSERT_EQ(0, WriteFileBytes(held, heldBytes));
+    targetHoldsFiles = true;
     if (GetParam() == kHeldOpen) {
         // Held by this process, without sharing, as another program would hold it.
         heldFile = CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
@@ -327,6 +330,7 @@ TEST_P(FaultChangingSourceTest, CopiesTheNewContentAndKeepsTheOverallPercentageS
                                     {"BLOCKED.TXT", blockedSize, 2}}));
     ASSERT_TRUE(CreateDirectoryA(medium.target.c_str(), nullptr));
     ASSERT_TRUE(CreateDirectoryA((medium.target + "\\BLOCKED").c_str(), nullptr));
+    targetHoldsFiles = true;
 
     ASSERT_NO_FATAL_FAILURE(Start());
     HWND dialog = WaitForDirectoryDialog();

@@ -47,6 +47,7 @@ protected:
         ASSERT_EQ(0, MakeDirectories(medium.target));
         held = medium.target + "\\HELD.TXT";
         ASSERT_EQ(0, WriteFileBytes(held, heldBytes));
+        targetHoldsFiles = true;
         heldFile = CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                FILE_ATTRIBUTE_NORMAL, nullptr);
         ASSERT_NE(INVALID_HANDLE_VALUE, heldFile);

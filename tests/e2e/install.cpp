@@ -168,6 +168,7 @@ TEST_F(InstallTest, ReinstallingOverALongerFileLeavesExactlyTheNewContent)
     ASSERT_NO_FATAL_FAILURE(LayOut("Data=DATA.BIN\r\n", {{"DATA.BIN", 9000, 1}}));
     ASSERT_TRUE(CreateDirectoryA(medium.target.c_str(), nullptr));
     ASSERT_EQ(0, WriteFileBytes(medium.target + "\\DATA.BIN", PatternBytes(30000, 9)));
+    targetHoldsFiles = true;
 
     ASSERT_NO_FATAL_FAILURE(Start(medium.folder));
     ASSERT_NO_FATAL_FAILURE(ChooseTarget(medium.target));
@@ -276,6 +277,7 @@ protected:
         } else {
             ASSERT_EQ(0, WriteFileBytes(blocker, "in the way"));
         }
+        targetHoldsFiles = true;
         ASSERT_NO_FATAL_FAILURE(Start(medium.folder));
         ASSERT_NO_FATAL_FAILURE(ChooseTarget(medium.target));
     }

@@ -63,6 +63,7 @@ TEST_F(LinksTest, NoLinkOrHardLinkInAWritableTargetIsFollowed)
     ASSERT_EQ(0, MakeUnixLink(target + "\\NEW.TXT", decoys.path + "\\created.dll"));
     ASSERT_TRUE(CreateHardLinkA((target + "\\HARD.DAT").c_str(),
                                 Decoy("hard.dat", "kept").c_str(), nullptr));
+    targetHoldsFiles = true;
 
     ASSERT_NO_FATAL_FAILURE(Start());
     ASSERT_NO_FATAL_FAILURE(ChooseTarget(target));
@@ -130,6 +131,7 @@ TEST_F(PlantedEditorTest, AnEditorThisRunDidNotWriteIsNeverRegistered)
     ASSERT_TRUE(CreateDirectoryA(medium.target.c_str(), nullptr));
     const std::string planted = medium.target + "\\Quillor.exe";
     ASSERT_EQ(0, WriteFileBytes(planted, "another user's program"));
+    targetHoldsFiles = true;
     // Held open by its owner, so that the copy cannot replace it.
     HANDLE held = CreateFileA(planted.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);

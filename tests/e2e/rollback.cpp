@@ -64,6 +64,7 @@ protected:
         }
         ASSERT_TRUE(SetFileAttributesA((medium.target + "\\EDITOR.EXE").c_str(),
                                        FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
+        targetHoldsFiles = true;
     }
 
     std::string windowsName;
@@ -143,6 +144,7 @@ TEST_F(RollbackTest, AFilePlantedUnderTheNameBesideIsNeitherReplacedNorFollowed)
     const std::string old = medium.target + "\\OLD.TXT";
     ASSERT_EQ(0, WriteFileBytes(old, "the older OLD.TXT"));
     ASSERT_EQ(0, WriteFileBytes(old + ".1~", "planted where the older one would go"));
+    targetHoldsFiles = true;
 
     // The older file is set aside under the next free name instead, and goes as the run is kept.
     ASSERT_NO_FATAL_FAILURE(Start());

@@ -40,6 +40,13 @@ inline std::string ScriptWithFiles(const std::string& files)
     return "[Install]\r\nApplication=Quillor\r\nCaption=Quillor Setup\r\n\r\n[Files]\r\n" + files;
 }
 
+// The question about a target that holds files of another origin.
+inline std::string FolderNotEmpty(const std::string& folder)
+{
+    return "The folder \"" + folder +
+           "\" already exists and holds other files. Install into it anyway?";
+}
+
 inline std::string CannotOpen(const std::string& path)
 {
     return "Cannot open \"" + path + "\" !";
@@ -143,10 +150,17 @@ protected:
         ASSERT_NO_FATAL_FAILURE(ExpectAbandonedEnd());
     }
 
-    // Types path into the directory dialog and presses Install.
+    // Types path into the directory dialog and presses Install; when the test has put files of
+    // its own into the target (targetHoldsFiles), answers Yes to the question about them.
     void ChooseTarget(const std::string& path)
     {
+        HWND dialog = targetHoldsFiles ? WaitForDirectoryDialog() : 0;
         ASSERT_EQ(0, ChooseTargetDirectory(program, kCaption, path.c_str()));
+        if (targetHoldsFiles) {
+            ASSERT_NO_FATAL_FAILURE(ExpectMessage(IDYES, kCaption, FolderNotEmpty(path)));
+            // Until the dialog has closed, so that the next question is never the dialog.
+            ASSERT_EQ(0, WaitForWindowGone(program, dialog));
+        }
     }
 
     // The next question of kind (kNoQuestion: a message box or a dialog), unanswered; a
@@ -262,4 +276,5 @@ protected:
 
     Medium medium;
     DrivenProgram program = {};
+    bool targetHoldsFiles = false;   // the test put files into the target before the run
 };

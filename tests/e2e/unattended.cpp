@@ -1,88 +1,7 @@
 // The setup program and the uninstaller started with switches, as deployment tools start them: silent runs that never wait, exit statuses, the log, and the quiet uninstall.
-#include "setup_run.h"
-
-#include "unix_links.h"
+#include "unattended_fixture.h"
 
 namespace {
-
-const char kEntry[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillor";
-const char kEditorPath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Quillor.exe";
-const char kOpenCommand[] = "txtfile\\shell\\open\\command";
-const char kPrintCommand[] = "txtfile\\shell\\print\\command";
-
-bool Contains(const std::string& text, const std::string& part)
-{
-    return text.find(part) != std::string::npos;
-}
-
-class UnattendedTest : public SetupRunTest {
-protected:
-    void SetUp() override
-    {
-        SetupRunTest::SetUp();
-        savedOpen = ReadStoredValue(HKEY_CLASSES_ROOT, kOpenCommand, "");
-        savedPrint = ReadStoredValue(HKEY_CLASSES_ROOT, kPrintCommand, "");
-        RemoveEntries();
-    }
-
-    void TearDown() override
-    {
-        CloseProgram(&program);
-        for (const std::string& link : links) RemoveUnixLink(link);
-        RemoveEntries();
-        RestoreStoredValue(HKEY_CLASSES_ROOT, kOpenCommand, "", savedOpen);
-        RestoreStoredValue(HKEY_CLASSES_ROOT, kPrintCommand, "", savedPrint);
-        SetupRunTest::TearDown();
-    }
-
-    void RemoveEntries()
-    {
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, kEntry);
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, kEditorPath);
-    }
-
-    // Lays out a medium whose script has the given Install lines besides Application and
-    // Caption, the Files lines and anything after them.
-    void LayOutScript(const std::string& installLines, const std::string& rest,
-                      const std::vector<SourceFile>& sources)
-    {
-        ASSERT_NO_FATAL_FAILURE(LayOut("", sources));
-        std::string script = "[Install]\r\nApplication=Quillor\r\nCaption=Quillor Setup\r\n" +
-                             installLines + "[Files]\r\n" + rest;
-        ASSERT_EQ(0, WriteMediumFile(medium, "SETUP.INF", script));
-    }
-
-    void StartWith(const std::string& arguments)
-    {
-        ASSERT_EQ(0, StartProgramWithArguments((medium.folder + "\\SETUP.EXE").c_str(),
-                                               arguments, medium.folder.c_str(), &program));
-    }
-
-    // Runs SETUP.EXE with arguments to its end and returns its exit status. Any message box or
-    // dialog that asks something fails the test, and so does any visible window at all when
-    // windowsSeen is null; otherwise *windowsSeen says whether one was seen.
-    DWORD RunUnattended(const std::string& arguments, int* windowsSeen = nullptr)
-    {
-        StartWith(arguments);
-        return WaitWithoutQuestions(windowsSeen);
-    }
-
-    bool EntryExists()
-    {
-        HKEY key = 0;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kEntry, 0, KEY_READ, &key) != ERROR_SUCCESS)
-            return false;
-        RegCloseKey(key);
-        return true;
-    }
-
-    std::string LogPath() { return medium.root + "\\run.log"; }
-    std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
-
-    StoredValue savedOpen;
-    StoredValue savedPrint;
-    std::vector<std::string> links;
-};
 
 // Every box that an answered run meets: a source missing in the size pass, a destination that
 // cannot be created (OK/Cancel), a destination folder that cannot be created, a bitmap that
@@ -254,15 +173,7 @@ TEST_F(UnattendedTest, RegisterSwitchAnswersYesWithTheGivenSuffixes)
 
 TEST_F(UnattendedTest, LogNamesThatAreLinksAreNeitherFollowedNorOverwritten)
 {
-    // An application name of this run alone, so that the numbered logs start afresh.
-    const std::string application = "QuillorLog" + std::to_string(GetCurrentProcessId());
-    ASSERT_NO_FATAL_FAILURE(LayOut("First=FIRST.TXT\r\n", {{"FIRST.TXT", 10, 1}}));
-    ASSERT_EQ(0, WriteMediumFile(medium, "SETUP.INF",
-                                 "[Install]\r\nApplication=" + application +
-                                     "\r\nCaption=Quillor Setup\r\n[Files]\r\nFirst=FIRST.TXT\r\n"));
-    char temp[MAX_PATH];
-    ASSERT_NE(0u, GetTempPathA(MAX_PATH, temp));
-    const std::string numbered = std::string(temp) + application + "-";
+    const std::string numbered = LayOutNamedApplication("QuillorLog");
     const std::string decoy = medium.root + "\\decoy.txt";
     ASSERT_EQ(0, WriteFileBytes(decoy, "decoy"));
     // A link at the name given, and one at the first numbered name, both to the decoy.

@@ -25,10 +25,17 @@ TEST(ReadSwitch, Table)
         {"SETUP /DIR=\"C:\\Program Files\\Q\" /LOG=C:\\l.txt",
          {kSwitchDirectory, kSwitchLog},
          {"C:\\Program Files\\Q", "C:\\l.txt"}},
-        // /D= unquoted takes the rest of the line, blanks included, without the final blanks.
+        // /D= unquoted takes blanks too, up to the blanks before a known switch or the end.
         {"SETUP /S /D=C:\\Program Files\\Q /LOG=x  ",
-         {kSwitchVerySilent, kSwitchDirectory},
-         {"", "C:\\Program Files\\Q /LOG=x"}},
+         {kSwitchVerySilent, kSwitchDirectory, kSwitchLog},
+         {"", "C:\\Program Files\\Q", "x"}},
+        {"SETUP /D=C:\\Q /S", {kSwitchDirectory, kSwitchVerySilent}, {"C:\\Q", ""}},
+        {"SETUP /D=C:\\a /b -c \"/S\"", {kSwitchDirectory, kSwitchVerySilent},
+         {"C:\\a /b -c", ""}},
+        // Switches glued to one without a value are read one by one.
+        {"SETUP /S/D=C:\\Q", {kSwitchVerySilent, kSwitchDirectory}, {"", "C:\\Q"}},
+        {"SETUP /S/NORESTART/LOG=x", {kSwitchVerySilent, kSwitchNoRestart, kSwitchLog},
+         {"", "", "x"}},
         {"SETUP /REGISTER /REGISTER=\"txt log\"", {kSwitchRegister, kSwitchRegister},
          {"", "txt log"}},
         // Whole switches quoted, as argument lists quote words with blanks.
@@ -77,6 +84,22 @@ TEST(ReadSwitch, ValueThatDoesNotFitIsRefused)
     char value[kPathCapacity];
     EXPECT_EQ(kSwitchUnknown, ReadSwitch(&cursor, value, kPathCapacity));
     EXPECT_EQ(kSwitchEnd, ReadSwitch(&cursor, value, kPathCapacity));
+}
+
+TEST(HoldsQuietSwitch, Table)
+{
+    const struct {
+        const char* arguments;
+        int quiet;
+    } rows[] = {
+        {"/S", 1},          {"\"/S\"", 1},     {"/x /verysilent", 1}, {"/X/S", 1},
+        {"-s /D=C:\\Q", 1}, {"/Bogus/S", 1},   {"", 0},               {"/SILENT", 0},
+        {"/Sx", 0},         {"/D=C:\\S", 0},   {"C:\\Q/S", 1},      {"/S=1", 1},       {"my-s", 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.arguments);
+        EXPECT_EQ(row.quiet, HoldsQuietSwitch(row.arguments));
+    }
 }
 
 TEST(CheckGivenTarget, Table)

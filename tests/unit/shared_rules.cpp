@@ -7,15 +7,19 @@
 
 #include <windows.h>
 
+
 #include <string>
 
 #include "base/locked_blocks.h"
 #include "base/product_names.h"
+#include "base/run_log.h"
+#include "base/safe_paths.h"
 #include "base/script_copy.h"
 #include "base/script_hash.h"
 #include "base/shared_files.h"
 #include "files.h"
 #include "registry.h"
+#include "unix_links.h"
 
 namespace {
 
@@ -60,6 +64,55 @@ TEST(TrustedScriptCopy, OnlyThePlainFileThatTheEntryVouchesFor)
     EXPECT_EQ(nullptr, text);
 
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, entry.c_str());
+}
+
+// Only a folder that no account but the administrators' can write to holds the run's lock: not
+// one that everybody may write to (made so from the Unix side, as Wine keeps access lists in
+// the Unix modes).
+TEST(AdministratorsOnly, TheWindowsFolderIsAndAFolderEverybodyMayWriteIsNot)
+{
+    TempFolder folder;
+    const struct {
+        std::string path;
+        const char* mode;   // given to a new folder at path, or null
+        int trusted;
+    } rows[] = {
+        {WindowsFolder(), nullptr, 1},
+        {folder.path + "\\own", "755", 1},
+        {folder.path + "\\everybody", "777", 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.path);
+        if (row.mode != nullptr) {
+            ASSERT_TRUE(CreateDirectoryA(row.path.c_str(), nullptr));
+            ASSERT_EQ(0, RunUnixShell(std::string("chmod ") + row.mode + " '" +
+                                      UnixName(row.path) + "'"));
+        }
+        HANDLE handle = CreateFileA(row.path.c_str(), READ_CONTROL,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, handle);
+        EXPECT_EQ(row.trusted ? 0 : -1, IsAdministratorsOnly(handle));
+        CloseHandle(handle);
+    }
+}
+
+// A temporary folder so long that no numbered log name fits gives no log, and the lines that
+// wait stay as they were.
+TEST(OpenRunLog, TemporaryFolderTooLongForAnyNameGivesNoLog)
+{
+    char saved[MAX_PATH] = "";
+    DWORD savedLength = GetEnvironmentVariableA("TMP", saved, MAX_PATH);
+    const std::string folder = "C:\\" + std::string(250, 'q');
+    SetEnvironmentVariableA("TMP", folder.c_str());
+    RunLog savedLog = runLog;
+    runLog = RunLog();
+    LogLine("waiting");
+    EXPECT_EQ(-1, OpenRunLog("", "Quillor Setup"));
+    EXPECT_EQ(std::string("waiting\r\n"), std::string(runLog.buffer, runLog.length));
+    EXPECT_STREQ("", runLog.path);
+    runLog = savedLog;
+    SetEnvironmentVariableA("TMP", savedLength > 0 ? saved : nullptr);
 }
 
 }  // namespace

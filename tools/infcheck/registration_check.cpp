@@ -36,6 +36,10 @@ void CheckRegistration(Check* check)
             Warn(check, suffixLine, "suffix-dot",
                  "the suffix " + Quoted(key + 1) + " is written with its dot; the installer adds "
                  "one more and binds the key " + Quoted(key));
+        else if (IsProgramSuffix(key))
+            Warn(check, suffixLine, "suffix-program",
+                 "the suffix " + Quoted(key + 1) + " is that of files that run; the installer "
+                 "never binds it and names it in a box");
         else if (strpbrk(key, ",;") != nullptr)
             Warn(check, suffixLine, "suffix-separator",
                  "the suffix " + Quoted(key + 1) + " holds ',' or ';'; only blanks and tabs "

@@ -231,6 +231,9 @@ INSTANTIATE_TEST_SUITE_P(
         TrapCase{"SuffixesByComma", std::string(kInstall) + kFiles + kGroup +
                                         "[Registration]\r\nSuffixes=txt,ini\r\n",
                  kCheckWarnings, 13, "suffix-separator"},
+        TrapCase{"SuffixOfPrograms", std::string(kInstall) + kFiles + kGroup +
+                                         "[Registration]\r\nSuffixes=txt exe\r\n",
+                 kCheckWarnings, 13, "suffix-program"},
         TrapCase{"MisspeltFilesHeader", std::string(kInstall) + "[File]\r\nProgram=Quillor.exe\r\n" +
                                             kGroup + kRegistration,
                  kCheckUnusable, 5, "header-misspelt"},
