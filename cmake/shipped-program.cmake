@@ -22,6 +22,25 @@ set(SHIPPED_COMPILE_OPTIONS
     -fomit-frame-pointer -mpreferred-stack-boundary=2 -mno-stack-arg-probe
     -Werror=frame-larger-than=4000 -fno-tree-loop-distribute-patterns)
 
+# The read-only data goes into the code section: a section's last block in the file is filled
+# up to 512 bytes, and one section fewer fills one block fewer (SETUP.EXE: 512 bytes saved).
+# Both are read-only, so no section becomes writable and executable and the programs keep
+# their relocations (ASLR) and NX. The link script is the linker's own, with the constants
+# named in its code section, so that they are placed there before its constants section
+# (then empty and left out) would take them.
+execute_process(COMMAND ${CMAKE_LINKER} --verbose OUTPUT_VARIABLE default_link_script
+                COMMAND_ERROR_IS_FATAL ANY)
+string(REGEX REPLACE "^.*\n=+\n(.*)\n=+\n.*$" "\\1" link_script "${default_link_script}")
+set(code_end "KEEP (*(.gcc_except_table))")
+string(FIND "${link_script}" "${code_end}" code_end_at)
+if(code_end_at EQUAL -1)
+    message(FATAL_ERROR "The linker's script has no end of its code section to place constants at")
+endif()
+string(REPLACE "${code_end}" "${code_end}\n    *(.rdata)\n    *(SORT(.rdata$*))" link_script
+       "${link_script}")
+set(SHIPPED_LINK_SCRIPT "${CMAKE_BINARY_DIR}/shipped-program.ld")
+file(WRITE "${SHIPPED_LINK_SCRIPT}" "${link_script}\n")
+
 # ship_program(TARGET [OWN_ENTRY] [MAX_BYTES N])
 # Builds TARGET with SHIPPED_COMPILE_OPTIONS, drops unused sections, all symbols and the time stamp, writes the
 # link map beside the program (NAME.map) for finding what is big, and fails the build when the
@@ -39,7 +58,8 @@ function(ship_program target)
     # The code is generated at link time, so the link gets the same options (the frame limit
     # included).
     target_link_options(${target} PRIVATE ${SHIPPED_COMPILE_OPTIONS} -s -Wl,--gc-sections
-                        -Wl,--no-insert-timestamp "-Wl,-Map,${map}")
+                        -Wl,--no-insert-timestamp "-Wl,-Map,${map}"
+                        "-Wl,-T,${SHIPPED_LINK_SCRIPT}")
     if(SHIP_OWN_ENTRY)
         # Without the runtime's start-up nobody would fix up data imported from a DLL.
         # The entry point is named to the linker, which would otherwise not see it among the
