@@ -1,9 +1,9 @@
-// Blocks of the process heap.
+// Fixed, zero-filled memory blocks.
 #pragma once
 
 #include <windows.h>
 
-// A zero-filled block of size bytes from the process heap, or 0.
+// A zero-filled block of size bytes that does not move, or 0.
 void* AllocateBlock(SIZE_T size);
 
 // Gives back a block of AllocateBlock.

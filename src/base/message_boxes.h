@@ -23,3 +23,9 @@ int ShowFormattedMessage(HINSTANCE instance, const char* caption, HWND owner, UI
 
 // Centres the dialog over the parent, kept on the screen.
 void CenterDialog(HWND parent, HWND dialog);
+
+// Sets the text of the dialog's control id.
+void SetDialogText(HWND dialog, int id, const char* text);
+
+// Limits the dialog's edit field id to capacity characters, then sets its text.
+void SetEditField(HWND dialog, int id, int capacity, const char* text);

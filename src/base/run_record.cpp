@@ -228,12 +228,15 @@ static void RemoveCreatedKeys(HKEY root, char* path, DWORD count)
 {
     for (; count > 0; count--) {
         HKEY key;
-        if (RegOpenKeyExA(root, path, 0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
-            DWORD keys = 1;
-            DWORD values = 1;
-            RegQueryInfoKeyA(key, 0, 0, 0, &keys, 0, 0, &values, 0, 0, 0, 0);
+        if (RegOpenKeyExA(root, path, 0, KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS, &key) ==
+            ERROR_SUCCESS) {
+            // Held when there is a first key or value, or when that cannot be told.
+            char name[2];
+            DWORD nameSize = sizeof name;
+            int held = RegEnumKeyA(key, 0, name, sizeof name) != ERROR_NO_MORE_ITEMS ||
+                       RegEnumValueA(key, 0, name, &nameSize, 0, 0, 0, 0) != ERROR_NO_MORE_ITEMS;
             RegCloseKey(key);
-            if (keys != 0 || values != 0 || RegDeleteKeyA(root, path) != ERROR_SUCCESS)
+            if (held || RegDeleteKeyA(root, path) != ERROR_SUCCESS)
                 return;
         }
         char* cut = FindLastChar(path, '\\');

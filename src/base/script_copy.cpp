@@ -2,6 +2,7 @@
 #include "base/script_copy.h"
 
 #include "base/capacities.h"
+#include "base/file_size.h"
 #include "base/folder_text.h"
 #include "base/key_paths.h"
 #include "base/locked_blocks.h"
@@ -17,11 +18,11 @@ static const LONGLONG kScriptSizeLimit = 0x7FFFFFFE;
 // read now, and says nothing of what the file holds), or -1.
 static int ReadWholeFile(HANDLE file, HGLOBAL* memory, const char** text)
 {
-    LARGE_INTEGER size;
+    long long size = GetOpenFileSize(file);
     BlockFailure failure;
-    if (!GetFileSizeEx(file, &size) || size.QuadPart > kScriptSizeLimit)
+    if (size < 0 || size > kScriptSizeLimit)
         return -1;
-    DWORD length = static_cast<DWORD>(size.QuadPart);
+    DWORD length = static_cast<DWORD>(size);
     unsigned char* bytes = ObtainLockedBlock(length + 1, memory, &failure);
     DWORD got = 0;
     if (bytes == nullptr || !ReadFile(file, bytes, length, &got, nullptr) || got != length) {

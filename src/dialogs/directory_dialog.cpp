@@ -61,19 +61,18 @@ static void ShowRequiredSize(HWND dialog)
     if (kilobytes > 0x7FFFFFFF)
         kilobytes = 0x7FFFFFFF;
     FormatText(s.workBuffer, s.sizeFormat, (long)kilobytes);
-    SetDlgItemTextA(dialog, IDC_DIRECTORY_SIZE, s.workBuffer);
+    SetDialogText(dialog, IDC_DIRECTORY_SIZE, s.workBuffer);
 }
 
 static INT_PTR OnInitDialog(HWND dialog)
 {
     CenterDialog(GetParent(dialog), dialog);
     SetWindowTextA(dialog, setupState.caption);
+    SetDialogText(dialog, IDC_DIRECTORY_PROMPT, setupState.directoryPrompt);
+    ProposeTargetDirectory();
     // The field takes a whole path; a completed target longer than the state holds is
     // refused with a message when Install is pressed, never cut.
-    SendDlgItemMessageA(dialog, IDC_DIRECTORY_EDIT, EM_LIMITTEXT, kPathCapacity, 0);
-    SetDlgItemTextA(dialog, IDC_DIRECTORY_PROMPT, setupState.directoryPrompt);
-    ProposeTargetDirectory();
-    SetDlgItemTextA(dialog, IDC_DIRECTORY_EDIT, setupState.targetDir);
+    SetEditField(dialog, IDC_DIRECTORY_EDIT, kPathCapacity, setupState.targetDir);
     ShowRequiredSize(dialog);
     return TRUE;
 }
@@ -124,8 +123,9 @@ static INT_PTR OnInstall(HWND dialog)
     char current[kPathCapacity];
     GetDlgItemTextA(dialog, IDC_DIRECTORY_EDIT, edited, kPathCapacity);
     // A failed or overlong query leaves the current directory unknown (empty); the canonical
-    // form then completes the text against the process's own idea of it.
-    DWORD length = GetCurrentDirectoryA(kPathCapacity, current);
+    // form then completes the text against the process's own idea of it. The full path of "."
+    // is the current directory, and its call is imported already.
+    DWORD length = GetFullPathNameA(".", kPathCapacity, current, nullptr);
     if (length == 0 || length >= kPathCapacity)
         current[0] = '\0';
     CompleteTargetPath(edited, current, DriveNumberOf(current), setupState.workBuffer,

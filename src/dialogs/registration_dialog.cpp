@@ -25,8 +25,7 @@ static INT_PTR OnInitDialog(HWND dialog)
 {
     CenterDialog(GetParent(dialog), dialog);
     SetWindowTextA(dialog, setupState.caption);
-    SendDlgItemMessageA(dialog, IDC_REGISTRATION_EDIT, EM_LIMITTEXT, kTextCapacity, 0);
-    SetDlgItemTextA(dialog, IDC_REGISTRATION_EDIT, setupState.suffixList);
+    SetEditField(dialog, IDC_REGISTRATION_EDIT, kTextCapacity, setupState.suffixList);
     return TRUE;
 }
 
