@@ -87,6 +87,8 @@ protected:
         AddKey(&state, HKEY_CLASSES_ROOT, kSuffixKey);
         AddKey(&state, HKEY_LOCAL_MACHINE, kRecordKey);
         AddKey(&state, HKEY_CURRENT_USER, "Software\\Quillor Setup");
+        // The run lock of a program that runs now belongs to that run and goes with it.
+        state.erase("file " + WindowsFolder() + "\\Quillor Setup.lock 0");
         Snapshot files = state;
         for (const std::string& line : files) {
             if (line.rfind("file ", 0) != 0 || line.rfind("file " + medium.folder, 0) == 0)

@@ -105,6 +105,8 @@ TEST_F(FilesInUseTest, ASecondRunBeforeTheRestartWaitsUnderTheNextFreeNameWithSt
         ASSERT_NO_FATAL_FAILURE(ExpectMessage(IDOK, kCaption, kRestartNeeded));
         ExpectExitStatus(kExitRestartNeeded);
         CloseProgram(&program);
+        // From now on the target holds this application's own installation: nothing to ask.
+        targetHoldsFiles = false;
     }
     std::vector<std::string> added;
     for (const std::string& rename : PendingRenames())
