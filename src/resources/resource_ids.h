@@ -1,15 +1,14 @@
 // Resource ids shared by the resource script and the code.
 #pragma once
 
-// String table: names and texts loaded at start-up. They share the blocks of sixteen ids of the
-// script's names and of the failure messages (see below): a block of their own cost 70 bytes.
-#define IDS_CLASS_NAME           28
-#define IDS_DIRECTORY_PROMPT     29
-#define IDS_SIZE_FORMAT          30
-#define IDS_DEFAULT_EDITOR     2038
-#define IDS_INSTALL_DONE       2039
-#define IDS_INSTALL_PARTIAL    2040
-#define IDS_INSTALL_ABANDONED  2041
+// String table: names and texts loaded at start-up.
+#define IDS_CLASS_NAME            1
+#define IDS_DIRECTORY_PROMPT      2
+#define IDS_SIZE_FORMAT           3
+#define IDS_DEFAULT_EDITOR        4
+#define IDS_INSTALL_DONE          5
+#define IDS_INSTALL_PARTIAL       6
+#define IDS_INSTALL_ABANDONED     7
 #define IDS_FILES_SECTION        16
 #define IDS_GROUP_SECTION        17
 #define IDS_INSTALL_SECTION      18
