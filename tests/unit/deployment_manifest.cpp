@@ -80,7 +80,6 @@ TEST(DeploymentManifest, ReturnCodesAreTheExitStatusesWithTheirMeanings)
         {kExitDirectoryCancelled, "cancelledByUser"},
         {kExitInvalidSwitch, "invalidParameter"},
         {kExitAnotherRun, "installInProgress"},
-        {kExitDamagedMedium, "contactSupport"},
         {kExitDowngrade, "downgrade"},
         {kExitRestartNeeded, "rebootRequiredToFinish"},
     };
@@ -92,10 +91,7 @@ TEST(DeploymentManifest, SwitchesAreTheOnesTheProgramReads)
 {
     std::string manifest = ReadManifest();
     ASSERT_FALSE(manifest.empty()) << kInstallerManifest;
-    // A zip of the medium, SETUP.EXE at its top.
-    EXPECT_EQ("zip", ManifestValue(manifest, "InstallerType"));
-    EXPECT_EQ("exe", ManifestValue(manifest, "NestedInstallerType"));
-    EXPECT_EQ("SETUP.EXE", ManifestValue(manifest, "RelativeFilePath"));
+    EXPECT_EQ("exe", ManifestValue(manifest, "InstallerType"));
     const struct {
         const char* key;
         const char* token;

@@ -16,9 +16,8 @@ const char kInstallSection[] = "Install";
 const char kFilesSection[] = "Files";
 const char kGroupSection[] = "Group";
 const char kRegistrationSection[] = "Registration";
-const char kChecksumsSection[] = "Checksums";
 const char* const kSectionNames[] = {kInstallSection, kFilesSection, kGroupSection,
-                                     kRegistrationSection, kChecksumsSection};
+                                     kRegistrationSection};
 const char* const kInstallKeys[] = {"Bitmap", "Application", "Caption", "Directory",
                                     "Publisher", "Version"};
 const int kInstallKeyCount = 6;
@@ -110,5 +109,4 @@ void AddDestination(Check* check, int lineNumber, const std::string& destination
 void CheckFiles(Check* check);
 void CheckGroup(Check* check);
 void CheckRegistration(Check* check);
-void CheckChecksums(Check* check);
 }  // namespace infcheck

@@ -36,14 +36,14 @@ static fs::path ResolveComponent(const fs::path& folder, const std::string& comp
     return exact;
 }
 
-int ResolveMediumFile(const char* mediumDir, const char* name, std::string* path)
+int FindMediumFile(const char* mediumDir, const char* name, long long* size)
 {
-    fs::path resolved(mediumDir);
+    fs::path path(mediumDir);
     std::string component;
     for (const char* at = name;; at++) {
         if (*at == '\\' || *at == '/' || *at == '\0') {
             if (!component.empty())
-                resolved = ResolveComponent(resolved, component);
+                path = ResolveComponent(path, component);
             component.clear();
             if (*at == '\0')
                 break;
@@ -52,16 +52,8 @@ int ResolveMediumFile(const char* mediumDir, const char* name, std::string* path
         }
     }
     std::error_code error;
-    *path = resolved.string();
-    return fs::is_regular_file(resolved, error) ? 0 : -1;
-}
-
-int FindMediumFile(const char* mediumDir, const char* name, long long* size)
-{
-    std::string path;
-    if (ResolveMediumFile(mediumDir, name, &path) != 0)
+    if (!fs::is_regular_file(path, error))
         return -1;
-    std::error_code error;
     uintmax_t bytes = fs::file_size(path, error);
     if (error)
         return -1;
