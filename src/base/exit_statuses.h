@@ -9,9 +9,11 @@ enum ExitStatus {
     kExitAbandoned = 3,            // report 7: the copy was cancelled
     kExitDirectoryCancelled = 4,   // Cancel in the target directory dialog: nothing installed
     // Values that deployment tools know from other installers.
+    kExitAccessDenied = 5,         // /ALLUSERS without administrator rights: nothing installed
     kExitInvalidSwitch = 87,       // an unknown or wrong switch, or a refused target on the
                                    // command line: nothing installed
     kExitAnotherRun = 1618,        // another SETUP.EXE or Purgax.exe is running
     kExitDowngrade = 1638,         // a newer version is installed; it stays
+    kExitOtherScope = 1638,        // installed in the other scope; it stays
     kExitRestartNeeded = 3010,     // installed; a file in use is replaced at the next restart
 };

@@ -17,6 +17,8 @@ const char kShellFoldersKey[] = CURRENT_VERSION "\\Explorer\\Shell Folders";
 const char kUserShellFoldersKey[] = CURRENT_VERSION "\\Explorer\\User Shell Folders";
 const char kProgramsFolderValue[] = "Programs";
 const char kDesktopFolderValue[] = "Desktop";
+const char kCommonProgramsValue[] = "Common Programs";
+const char kCommonDesktopValue[] = "Common Desktop";
 const char kProgramFilesValue[] = "ProgramFilesDir";
 
 const char kTextFileType[] = TEXT_FILE_TYPE;
@@ -27,6 +29,8 @@ const char kInstallLocationValue[] = "InstallLocation";
 const char kUninstallStringValue[] = "UninstallString";
 const char kDisplayVersionValue[] = "DisplayVersion";
 const char kScriptHashValue[] = "ScriptSha256";
+const char kGroupFolderValue[] = "ShortcutGroupFolder";
+const char kDesktopShortcutsValue[] = "ShortcutDesktopFolder";
 
 const char kEditorFileName[] = EDITOR_NAME;
 const char kUninstallerFileName[] = "Purgax.exe";

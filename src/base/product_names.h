@@ -17,6 +17,9 @@ extern const char kShellFoldersKey[];
 extern const char kUserShellFoldersKey[];
 extern const char kProgramsFolderValue[];
 extern const char kDesktopFolderValue[];
+// The same two of every user, below HKEY_LOCAL_MACHINE.
+extern const char kCommonProgramsValue[];
+extern const char kCommonDesktopValue[];
 // The program files folder, a value of the CurrentVersion key.
 extern const char kProgramFilesValue[];
 
@@ -31,6 +34,9 @@ extern const char kUninstallStringValue[];
 extern const char kDisplayVersionValue[];
 // The SHA-256 of the script the installation ran, which vouches for its copy in the target.
 extern const char kScriptHashValue[];
+// Where the installation made its shortcuts: the group folder and the desktop folder.
+extern const char kGroupFolderValue[];
+extern const char kDesktopShortcutsValue[];
 
 // The two programs the installer names whatever the script says: the editor in the target
 // folder and the uninstaller in the Windows directory.

@@ -38,6 +38,20 @@ static const DWORD kOpenItself = FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP
 
 static RunChange* newestChange;
 static HKEY recordKey;
+// The record of an installation for the current user lives in that user's registry, and
+// nothing of it waits for a restart: the list of operations at restart is the machine's.
+static int perUser;
+
+void UseRunRecordOf(InstallScope scope)
+{
+    perUser = scope == kScopeCurrentUser;
+}
+
+// The root key of the record.
+static HKEY RecordRoot(void)
+{
+    return perUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+}
 // The newest change before the file in hand.
 static RunChange* fileMark;
 
@@ -50,7 +64,7 @@ static void FormValueName(char* name, DWORD number)
 // Writes the change into the record key (opened on the first change).
 static void SaveChange(RunChange* change)
 {
-    if (recordKey == 0 && RegCreateKeyExA(HKEY_LOCAL_MACHINE, kRecordKey, 0, 0, 0,
+    if (recordKey == 0 && RegCreateKeyExA(RecordRoot(), kRecordKey, 0, 0, 0,
                                           KEY_SET_VALUE | KEY_QUERY_VALUE, 0, &recordKey,
                                           0) != ERROR_SUCCESS)
         recordKey = 0;
@@ -126,7 +140,7 @@ static HANDLE OpenRecorded(const char* path, const RunChange* change, DWORD acce
 // use that waits for it. Returns nonzero when the move is registered.
 static int LeaveToRestart(const char* from, const char* to, DWORD flags)
 {
-    int left = MoveFileExA(from, to, MOVEFILE_DELAY_UNTIL_REBOOT | flags);
+    int left = !perUser && MoveFileExA(from, to, MOVEFILE_DELAY_UNTIL_REBOOT | flags);
     if (left)
         LogLine("In use until the restart: %s", to != 0 ? to : from);
     return left;
@@ -247,8 +261,9 @@ static SetAsideResult SetAsideOldFile(const char* path, const char** openPath, P
         return kAsideRefused;
     if (MoveFileExA(path, aside, 0))
         return kAsideMoved;
-    // Held without even a rename allowed: the new file is made at the name beside it.
-    if (GetLastError() == ERROR_SHARING_VIOLATION) {
+    // Held without even a rename allowed: the new file is made at the name beside it, to take
+    // its place at the next restart, which a user's own installation cannot ask for.
+    if (GetLastError() == ERROR_SHARING_VIOLATION && !perUser) {
         change->held = 1;
         SaveChange(change);
         *openPath = change->aside;
@@ -302,7 +317,7 @@ static void DeleteRecordKey(void)
 {
     RegCloseKey(recordKey);
     recordKey = 0;
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kRecordKey);
+    RegDeleteKeyA(RecordRoot(), kRecordKey);
 }
 
 int EndRunRecord(int undo)
@@ -324,7 +339,7 @@ int EndRunRecord(int undo)
 
 void UndoKilledRun(void)
 {
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRecordKey, 0, KEY_SET_VALUE | KEY_QUERY_VALUE,
+    if (RegOpenKeyExA(RecordRoot(), kRecordKey, 0, KEY_SET_VALUE | KEY_QUERY_VALUE,
                       &recordKey) != ERROR_SUCCESS)
         return;
     // The changes are numbered from 1 without a gap: each is dropped newest first.

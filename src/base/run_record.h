@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "base/safe_paths.h"
+#include "base/scope_choice.h"
 
 // What became of an older file at a path that CreateRecordedFile or SetAsideRecorded was given.
 enum SetAsideResult {
@@ -47,6 +48,12 @@ void UndoFileInHand(void);
 // folder recorded is touched: a path that leads elsewhere since (a folder swapped for a link)
 // is left alone. Returns nonzero when a restart is needed to finish.
 int EndRunRecord(int undo);
+
+// Keeps the record, from now on, where an installation of the scope keeps it: the machine's
+// registry, or the current user's; a user's own run leaves nothing to the next restart (a
+// file held so that not even a rename is allowed is then not replaced). Called once, before
+// UndoKilledRun.
+void UseRunRecordOf(InstallScope scope);
 
 // Undoes what a run that was killed left in the record, newest first, as EndRunRecord(1)
 // would have. Called once the run has the machine to itself, before anything else changes.

@@ -34,7 +34,7 @@ static int ReadWholeFile(HANDLE file, HGLOBAL* memory, const char** text)
     return 0;
 }
 
-int LoadTrustedScriptCopy(const char* entryPath, const char* target, HGLOBAL* memory,
+int LoadTrustedScriptCopy(HKEY root, const char* entryPath, const char* target, HGLOBAL* memory,
                           const char** text)
 {
     char recorded[kHashTextCapacity];
@@ -42,7 +42,7 @@ int LoadTrustedScriptCopy(const char* entryPath, const char* target, HGLOBAL* me
     char path[kPathCapacity];
     *memory = 0;
     *text = nullptr;
-    if (ReadKeyPathValue(HKEY_LOCAL_MACHINE, entryPath, kScriptHashValue, REG_SZ, recorded,
+    if (ReadKeyPathValue(root, entryPath, kScriptHashValue, REG_SZ, recorded,
                          kHashTextCapacity) != 0 ||
         TextLength(recorded) != kHashTextCapacity - 1 ||
         JoinPath(path, kPathCapacity, target, kScriptCopyName) < 0)

@@ -6,6 +6,7 @@
 #include "base/capacities.h"
 #include "base/exit_statuses.h"
 #include "base/product_names.h"
+#include "base/scope_choice.h"
 
 // Who is at the screen, as the command line says.
 enum RunMode {
@@ -118,6 +119,8 @@ struct SetupState {
 
     // The command line's switches.
     RunMode runMode;
+    ScopeAsked scopeAsked;      // /ALLUSERS or /CURRENTUSER, or neither
+    InstallScope scope;         // decided once at start-up, from scopeAsked and the rights
     int targetGiven;            // targetDir came from the command line
     int registerAsked;          // a quiet run answers Yes to the default-editor question
     int allowDowngrade;         // /ALLOWDOWNGRADE: a run without questions replaces a newer

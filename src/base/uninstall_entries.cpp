@@ -12,10 +12,10 @@
 // The longest key name the registry allows, and its zero.
 enum { kKeyNameCapacity = 256 };
 
-int VisitUninstallEntries(EntryVisit visit, void* context)
+int VisitUninstallEntries(HKEY root, EntryVisit visit, void* context)
 {
     HKEY list = 0;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_ENUMERATE_SUB_KEYS, &list) !=
+    if (RegOpenKeyExA(root, kUninstallKey, 0, KEY_ENUMERATE_SUB_KEYS, &list) !=
         ERROR_SUCCESS)
         return 0;
     int stopped = 0;
@@ -35,6 +35,7 @@ int VisitUninstallEntries(EntryVisit visit, void* context)
 }
 
 struct NearbySearch {
+    HKEY root;
     const char* folder;
     const char* skipName;
 };
@@ -45,7 +46,7 @@ static int IsNearFolder(const char* name, const char* path, void* context)
     char location[kPathCapacity];
     char canonical[kPathCapacity];
     if (lstrcmpiA(name, search->skipName) == 0 ||
-        ReadKeyPathValue(HKEY_LOCAL_MACHINE, path, kInstallLocationValue, REG_SZ, location,
+        ReadKeyPathValue(search->root, path, kInstallLocationValue, REG_SZ, location,
                          kPathCapacity) != 0 ||
         CanonicalFolder(location, canonical) < 0)
         return 0;
@@ -54,6 +55,8 @@ static int IsNearFolder(const char* name, const char* path, void* context)
 
 int IsNearAnotherInstallation(const char* folder, const char* skipName)
 {
-    NearbySearch search = {folder, skipName};
-    return VisitUninstallEntries(IsNearFolder, &search);
+    NearbySearch machine = {HKEY_LOCAL_MACHINE, folder, skipName};
+    NearbySearch user = {HKEY_CURRENT_USER, folder, skipName};
+    return VisitUninstallEntries(HKEY_LOCAL_MACHINE, IsNearFolder, &machine) ||
+           VisitUninstallEntries(HKEY_CURRENT_USER, IsNearFolder, &user);
 }

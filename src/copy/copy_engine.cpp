@@ -143,7 +143,9 @@ static HANDLE OpenTargetDestination(const char* name)
     int entered = inside ? EnteredLength(folderLength) : 0;
     // The first separator from the target's last character on ends the target itself, whether
     // or not targetDir ends in one.
-    int protectFrom = inside ? targetLength - 1 : kPathCapacity;
+    // A user's own installation keeps the access list its folders inherit from the profile.
+    int protectFrom = inside && setupState.scope == kScopeAllUsers ? targetLength - 1
+                                                                   : kPathCapacity;
     if (CreatePathDirectories(setupState.destPath, entered, protectFrom, setupState.mainWindow,
                               setupState.className) != 0)
         return INVALID_HANDLE_VALUE;
@@ -214,7 +216,11 @@ static EntryKind ReadNextEntry(int* toWindows, const char** sourceName)
     // The label shows the whole value, so the dialog hears of it before the name is ended.
     NotifyProgressDialog(CMD_COPY_NEW_ENTRY);
     s.entryValue[split.nameLength] = '\0';
-    *toWindows = split.toWindows;
+    // A user cannot write the Windows directory: a user's own installation puts such a file
+    // into the program folder.
+    *toWindows = split.toWindows && s.scope == kScopeAllUsers;
+    if (split.toWindows != *toWindows)
+        LogLine("Into the program folder instead of the Windows directory: %s", s.entryValue);
     *sourceName = split.source;
     return kFileEntry;
 }

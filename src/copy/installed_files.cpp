@@ -36,7 +36,8 @@ static void CancelPendingDeletion(const char* path)
 {
     // Nothing else adds a deletion of this run's files while it copies: a list without any
     // deletion is not read again.
-    if (setupState.noPendingDeletion)
+    // A user's own installation never asks for a restart's work, and cannot change the list.
+    if (setupState.noPendingDeletion || setupState.scope == kScopeCurrentUser)
         return;
     // Zeroed beyond what is read, so that every name ends within the block.
     char* data = static_cast<char*>(AllocateBlock(kPendingCapacity + 4));

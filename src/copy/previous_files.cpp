@@ -1,6 +1,7 @@
 // The files of the installation that a run replaces in its own folder, as its own copy of its script lists them.
 #include "copy/previous_files.h"
 
+#include "base/install_scope.h"
 #include "base/folder_text.h"
 #include "base/product_names.h"
 #include "base/run_log.h"
@@ -22,7 +23,7 @@ void ReadPreviousScript(void)
     // The block stays with the process, as the script's own does, until it ends.
     if (s.previousDir[0] != '\0' && lstrcmpiA(s.previousDir, s.targetDir) == 0 &&
         JoinPath(entryPath, kPathCapacity, kUninstallKey, s.applicationName) >= 0 &&
-        LoadTrustedScriptCopy(entryPath, s.targetDir, &memory, &text) == 0) {
+        LoadTrustedScriptCopy(ScopeRoot(s.scope), entryPath, s.targetDir, &memory, &text) == 0) {
         s.previousScript = text;
         LogLine("Earlier script: %s\\%s", s.targetDir, kScriptCopyName);
     }
@@ -45,7 +46,8 @@ static int NextDestination(const char* text, int* cursor, char* entry, int* toWi
         *cursor += length;
         FilesValue split = SplitFilesValue(value, valueLength, entry, kTextCapacity);
         entry[split.nameLength] = '\0';
-        *toWindows = split.toWindows;
+        // As the copy places it: a user's own installation has no Windows-directory files.
+        *toWindows = split.toWindows && setupState.scope == kScopeAllUsers;
         if (split.nameLength != 0)
             return 1;
     }

@@ -3,6 +3,7 @@
 
 #include "base/canonical_folder.h"
 #include "base/format_text.h"
+#include "base/install_scope.h"
 #include "base/key_paths.h"
 #include "base/message_boxes.h"
 #include "base/refused_folders.h"
@@ -32,8 +33,8 @@ INT_PTR RunDirectoryDialog(void)
     return DialogBoxParamA(s.instance, "Directory", s.mainWindow, DirectoryDialogProc, 0);
 }
 
-// The folder of the previous installation; else the program files directory followed by the
-// application's name; without the registry value (or with an empty one, which would make the
+// The folder of the previous installation; else the scope's folder of programs (the program
+// files directory, or the user's own) followed by the application's name; without the registry value (or with an empty one, which would make the
 // proposal relative to the current directory) targetDir keeps the script's Directory setting.
 // A target from the command line stays.
 static void ProposeTargetDirectory(void)
@@ -46,8 +47,7 @@ static void ProposeTargetDirectory(void)
         CopyBounded(s.targetDir, kTextCapacity, s.previousDir, TextLength(s.previousDir));
         return;
     }
-    if (ReadKeyPathValue(HKEY_LOCAL_MACHINE, kCurrentVersionKey, kProgramFilesValue, REG_SZ, value,
-                         kTextCapacity) != 0 || value[0] == '\0')
+    if (ReadProgramsBase(s.scope, value) != 0)
         return;
     JoinPath(s.targetDir, kTextCapacity, value, s.applicationName);
 }

@@ -45,6 +45,8 @@
 #define IDS_SWITCH_LIST        2046
 #define IDS_OLDER_VERSION      2032
 #define IDS_RESTART_NEEDED     2033
+#define IDS_NEEDS_ADMIN        2034
+#define IDS_OTHER_SCOPE        2035
 
 // DIRECTORY dialog.
 #define IDC_DIRECTORY_PROMPT 256

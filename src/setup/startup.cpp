@@ -5,6 +5,7 @@
 
 #include "base/exit_statuses.h"
 #include "base/file_size.h"
+#include "base/install_scope.h"
 #include "base/locked_blocks.h"
 #include "base/message_boxes.h"
 #include "base/private_messages.h"
@@ -18,6 +19,7 @@
 #include "script/script_reader.h"
 #include "script/script_scan.h"
 #include "setup/installation_sequence.h"
+#include "system/registration.h"
 #include "setup/switches.h"
 #include "text/bounded_text.h"
 
@@ -258,6 +260,38 @@ void ReleaseStartup(void)
     s.scriptText = 0;
 }
 
+// Decides the run's scope once, from the switches and the process's rights, and logs which and
+// why. 0, or -1 with *status after IDS_NEEDS_ADMIN (logged only in a quiet run) when all users
+// are asked for without the rights: nothing is written then.
+int DecideScope(int* status)
+{
+    SetupState& s = setupState;
+    ScopeChoice choice = ChooseScope(s.scopeAsked, IsElevated());
+    s.scope = choice.scope;
+    static const char kReasons[][16] = {"elevated", "not elevated", "switch", "no rights"};
+    LogLine("Scope: %s (%s)", choice.scope == kScopeAllUsers ? "all users" : "current user",
+            kReasons[choice.reason]);
+    if (choice.reason != kReasonRefused)
+        return 0;
+    ShowStringMessage(s.instance, s.className, NULL, IDS_NEEDS_ADMIN, MB_ICONERROR);
+    *status = kExitAccessDenied;
+    return -1;
+}
+
+// Refuses an installation of the same application in the other scope, before anything is
+// written: two entries for one program in the programs list. 0, or -1 with *status after
+// IDS_OTHER_SCOPE, which names the other installation's folder.
+int RefuseOtherScope(int* status)
+{
+    SetupState& s = setupState;
+    char folder[kTextCapacity];
+    if (FindOtherScopeInstallation(folder) == 0)
+        return 0;
+    ShowSetupMessage(s.className, NULL, IDS_OTHER_SCOPE, folder, MB_ICONERROR);
+    *status = kExitOtherScope;
+    return -1;
+}
+
 // Opens the log under the application's name once it is known, so that a long run's lines
 // reach the file while it runs.
 void OpenLog(void)
@@ -276,18 +310,20 @@ int RunSetup(HINSTANCE instance, const char* commandLine)
     LoadNames();
     LogStart(commandLine);
     // The switches come first, so that a quiet run refused below shows no box either.
-    if (ReadSwitches(commandLine, &status) == 0) {
-        if (TakeRunMutex() != 0) {
+    if (ReadSwitches(commandLine, &status) == 0 && DecideScope(&status) == 0) {
+        if (TakeRunMutex(s.scope == kScopeCurrentUser) != 0) {
             ShowStringMessage(s.instance, s.className, NULL, IDS_ANOTHER_RUN, MB_ICONERROR);
             status = kExitAnotherRun;
         } else {
+            UseRunRecordOf(s.scope);
             UndoKilledRun();
             RegisterMainClass();
             if (FormScriptPath() == 0) {
                 LogLine("Script: %s", s.modulePath);
                 if (LoadScript(s.instance, s.className, NULL, s.modulePath, &s.scriptMemory,
                                &s.scriptText) == 0 &&
-                    ReadInstallSettings() == 0 && SumSourceSizes() == 0) {
+                    ReadInstallSettings() == 0 && RefuseOtherScope(&status) == 0 &&
+                    SumSourceSizes() == 0) {
                     OpenLog();
                     status = RunMainWindow();
                 }

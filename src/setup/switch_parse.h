@@ -13,6 +13,8 @@ enum SwitchKind {
     kSwitchNoRestart,    // /NORESTART
     kSwitchHelp,         // /?, /HELP
     kSwitchAllowDowngrade,   // /ALLOWDOWNGRADE
+    kSwitchAllUsers,     // /ALLUSERS
+    kSwitchCurrentUser,  // /CURRENTUSER
     kSwitchUnknown,      // anything else, or a known switch with a wrong or missing value
 };
 

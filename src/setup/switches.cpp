@@ -70,6 +70,12 @@ int ReadSwitches(const char* commandLine, int* status)
         case kSwitchAllowDowngrade:
             s.allowDowngrade = 1;
             break;
+        case kSwitchAllUsers:
+            s.scopeAsked = kScopeAllUsersAsked;
+            break;
+        case kSwitchCurrentUser:
+            s.scopeAsked = kScopeCurrentUserAsked;
+            break;
         case kSwitchUnknown:
             if (unknown[0] == '\0')
                 field = unknown;

@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include "base/format_text.h"
+#include "base/install_scope.h"
 #include "base/key_paths.h"
 #include "base/message_boxes.h"
 #include "base/script_hash.h"
@@ -60,7 +61,7 @@ static void ReportMissingEditor(char* path)
 // Writes a number of the programs list under the uninstall key.
 static void WriteUninstallNumber(const char* uninstallPath, const char* name, DWORD number)
 {
-    WriteKeyPathValue(HKEY_LOCAL_MACHINE, uninstallPath, name, REG_DWORD, &number,
+    WriteKeyPathValue(ScopeRoot(setupState.scope), uninstallPath, name, REG_DWORD, &number,
                       sizeof number);
 }
 
@@ -68,7 +69,7 @@ static void WriteUninstallNumber(const char* uninstallPath, const char* name, DW
 static void WriteUninstallText(const char* uninstallPath, const char* name, const char* text)
 {
     if (text[0] != '\0')
-        WriteKeyPathValue(HKEY_LOCAL_MACHINE, uninstallPath, name, REG_SZ, text,
+        WriteKeyPathValue(ScopeRoot(setupState.scope), uninstallPath, name, REG_SZ, text,
                           TextLength(text));
 }
 
@@ -94,6 +95,9 @@ static void WriteUninstallDetails(const char* uninstallPath, char* command)
     char hash[kHashTextCapacity];
     if (HashText(setupState.scriptText, TextLength(setupState.scriptText), hash) == 0)
         WriteUninstallText(uninstallPath, kScriptHashValue, hash);
+    // Where the shortcuts were made, so that the uninstaller finds them whoever runs it.
+    WriteUninstallText(uninstallPath, kGroupFolderValue, setupState.groupFolder);
+    WriteUninstallText(uninstallPath, kDesktopShortcutsValue, setupState.desktopFolder);
 }
 
 static void RegisterUninstaller(char* command)
@@ -101,12 +105,18 @@ static void RegisterUninstaller(char* command)
     char uninstallPath[kUninstallPathCapacity];
     FormatText(uninstallPath, "%s\\%s", kUninstallKey, setupState.applicationName);
     // The name is written with its whole field, as the uninstall list has always read it.
-    WriteKeyPathValue(HKEY_LOCAL_MACHINE, uninstallPath, "DisplayName", REG_SZ,
+    HKEY root = ScopeRoot(setupState.scope);
+    WriteKeyPathValue(root, uninstallPath, "DisplayName", REG_SZ,
                       setupState.applicationName, kTextCapacity);
 
+    // The uninstaller lies in the Windows directory, or in a user's own program folder.
     char windowsDir[kPathCapacity];
     windowsDir[0] = '\0';
-    GetWindowsDirectoryA(windowsDir, kPathCapacity);
+    if (setupState.scope == kScopeAllUsers)
+        GetWindowsDirectoryA(windowsDir, kPathCapacity);
+    else
+        CopyBounded(windowsDir, kPathCapacity, setupState.targetDir,
+                    TextLength(setupState.targetDir));
     // Quoted when the Windows directory holds a blank, for the reason the editor's commands
     // always are.
     int length = BuildProgramCommand(command, kCommandCapacity, windowsDir, kUninstallerFileName,
@@ -115,7 +125,7 @@ static void RegisterUninstaller(char* command)
         length = TextLength(command);
     AppendBounded(command, kCommandCapacity, length, setupState.targetDir,
                   TextLength(setupState.targetDir));
-    WriteKeyPathValue(HKEY_LOCAL_MACHINE, uninstallPath, kUninstallStringValue, REG_SZ, command,
+    WriteKeyPathValue(root, uninstallPath, kUninstallStringValue, REG_SZ, command,
                       TextLength(command));
     // The quiet form, for deployment tools: the program's path always quoted, and nothing
     // written when the command would be cut.
@@ -145,16 +155,17 @@ static void BindSuffixes(void)
     SetupState& s = setupState;
     const char* cursor = s.suffixList;
     while (NextSuffixKey(&cursor, s.workBuffer, kWorkCapacity) > 0)
-        WriteKeyPathValue(HKEY_CLASSES_ROOT, s.workBuffer, "", REG_SZ, kTextFileType,
+        WriteKeyPathValue(ScopeClassesRoot(s.scope), s.workBuffer, "", REG_SZ, kTextFileType,
                           TextLength(kTextFileType));
 }
 
 static void BecomeDefaultEditor(char* command)
 {
+    HKEY classes = ScopeClassesRoot(setupState.scope);
     BuildEditorCommand(command, kQuoteAlways, kOpenSuffix);
-    WriteDefaultText(HKEY_CLASSES_ROOT, kOpenCommandKey, command);
+    WriteDefaultText(classes, kOpenCommandKey, command);
     BuildEditorCommand(command, kQuoteAlways, kPrintSuffix);
-    WriteDefaultText(HKEY_CLASSES_ROOT, kPrintCommandKey, command);
+    WriteDefaultText(classes, kPrintCommandKey, command);
 
     if (ReadSuffixList() == 0) {
         if (RunRegistrationDialog() == IDYES)
@@ -171,11 +182,12 @@ static void BecomeDefaultEditor(char* command)
 static void QuoteCommand(char* command, const char* path)
 {
     // The read keeps the text terminated within 260 bytes, so two more characters fit.
+    // A user's own installation reads what the user sees and writes it as the user's own.
     if (ReadKeyPathValue(HKEY_CLASSES_ROOT, path, "", REG_SZ, command,
                          kCommandReadCapacity) != 0)
         return;
     if (QuoteFinalArgument(command, kCommandCapacity))
-        WriteDefaultText(HKEY_CLASSES_ROOT, path, command);
+        WriteDefaultText(ScopeClassesRoot(setupState.scope), path, command);
 }
 
 void RegisterApplication(void)
@@ -187,7 +199,7 @@ void RegisterApplication(void)
     // anybody's.
     if (s.editorWritten) {
         BuildEditorCommand(command, kQuoteNever, "");
-        WriteDefaultText(HKEY_LOCAL_MACHINE, kAppPathsKey, command);
+        WriteDefaultText(ScopeRoot(s.scope), kAppPathsKey, command);
     }
     RegisterUninstaller(command);
 
@@ -211,15 +223,33 @@ void ReadPreviousInstallation(void)
     if (setupState.applicationName[0] == '\0' ||
         JoinPath(path, kPathCapacity, kUninstallKey, setupState.applicationName) < 0)
         return;
+    HKEY root = ScopeRoot(setupState.scope);
     char* folder = setupState.previousDir;
-    if (ReadKeyPathValue(HKEY_LOCAL_MACHINE, path, kInstallLocationValue, REG_SZ, folder,
+    if (ReadKeyPathValue(root, path, kInstallLocationValue, REG_SZ, folder,
                          kTextCapacity) == 0) {
         DWORD attributes = GetFileAttributesA(folder);
         if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
             folder[0] = '\0';
     }
-    ReadKeyPathValue(HKEY_LOCAL_MACHINE, path, kDisplayVersionValue, REG_SZ,
+    ReadKeyPathValue(root, path, kDisplayVersionValue, REG_SZ,
                      setupState.previousVersion, kTextCapacity);
+}
+
+int FindOtherScopeInstallation(char* folder)
+{
+    SetupState& s = setupState;
+    char path[kPathCapacity];
+    HKEY other = ScopeRoot(s.scope == kScopeAllUsers ? kScopeCurrentUser : kScopeAllUsers);
+    HKEY entry = 0;
+    if (JoinPath(path, kPathCapacity, kUninstallKey, s.applicationName) < 0 ||
+        RegOpenKeyExA(other, path, 0, KEY_QUERY_VALUE, &entry) != ERROR_SUCCESS)
+        return 0;
+    RegCloseKey(entry);
+    // Without its folder, the box names the application.
+    if (ReadKeyPathValue(other, path, kInstallLocationValue, REG_SZ, folder, kTextCapacity) != 0 ||
+        folder[0] == '\0')
+        CopyBounded(folder, kTextCapacity, s.applicationName, TextLength(s.applicationName));
+    return 1;
 }
 
 int DeclineDowngrade(void)

@@ -1,8 +1,8 @@
 // App Paths, the uninstall entry and the default-editor registration.
 #pragma once
 
-// UM_REGISTER's work, up to the final report that the caller shows next: writes the App Paths
-// value and DisplayIcon (only when this run wrote <targetDir>\Quillor.exe: editorWritten) and
+// UM_REGISTER's work, up to the final report that the caller shows next, under the scope's
+// roots (ScopeRoot, ScopeClassesRoot): writes the App Paths value and DisplayIcon (only when this run wrote <targetDir>\Quillor.exe: editorWritten) and
 // the uninstall values, asks whether Quillor is to be the default text editor (owner
 // mainWindow, caption caption). Yes: when this run wrote the editor, writes the txtfile
 // open and print commands with the editor's path quoted, takes the Suffixes line of the
@@ -17,6 +17,11 @@ void RegisterApplication(void);
 // when that names an existing folder, and its DisplayVersion into previousVersion. Both stay
 // empty without an entry.
 void ReadPreviousInstallation(void);
+
+// Nonzero when the application has an entry in the other scope's programs list (the machine's
+// for a user's own run, the running user's for an all-users run); its InstallLocation (or the
+// application's name without one) then goes into folder (kTextCapacity bytes).
+int FindOtherScopeInstallation(char* folder);
 
 // Nonzero when the script's Version is older than the installed previousVersion and the person
 // does not answer Yes to replacing it (No is the default button); 0 without both versions.

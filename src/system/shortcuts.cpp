@@ -3,6 +3,7 @@
 
 #include <shlobj.h>
 
+#include "base/install_scope.h"
 #include "base/key_paths.h"
 #include "base/message_boxes.h"
 #include "base/run_log.h"
@@ -117,16 +118,6 @@ HRESULT CreateShellShortcut(const char* targetPath, const char* linkPath,
     return SUCCEEDED(result) ? S_OK : result;
 }
 
-// Reads the shell folder `name` into folder (kTextCapacity bytes). 0, or -1 when the value is
-// missing or empty: an empty folder would put the files beside the current directory.
-static int ReadShellFolder(const char* name, char* folder)
-{
-    if (ReadKeyPathValue(HKEY_CURRENT_USER, kShellFoldersKey, name, REG_SZ, folder,
-                         kTextCapacity) != 0)
-        return -1;
-    return folder[0] == '\0' ? -1 : 0;
-}
-
 // Makes the entry's shortcut in folder, named entryKey, counting an error when it cannot be
 // made (a name cut to fit would be another file): the final report must not announce an icon
 // that is not there.
@@ -167,7 +158,7 @@ static void CreateEntryShortcuts(void)
 
         if (firstEntry) {
             firstEntry = 0;
-            if (ReadShellFolder(kDesktopFolderValue, s.desktopFolder) == 0)
+            if (ReadShortcutFolder(s.scope, kDesktopPlace, s.desktopFolder) == 0)
                 CreateCountedShortcut(fields, s.desktopFolder);
             else
                 s.errorCount++;
@@ -185,7 +176,7 @@ int CreateGroupShortcuts(void)
 
     SetCapture(mainWindow);
     // No folder and no shortcut can be made: counted, so that the report does not claim them.
-    if (ReadShellFolder(kProgramsFolderValue, s.programsFolder) != 0) {
+    if (ReadShortcutFolder(s.scope, kProgramsPlace, s.programsFolder) != 0) {
         s.errorCount++;
         ReleaseCapture();
         return -1;
@@ -206,9 +197,12 @@ int CreateGroupShortcuts(void)
     }
     if (group == INVALID_HANDLE_VALUE) {
         s.errorCount++;
+        LogLine("Group folder not made: %s", s.groupFolder);
         ReleaseCapture();
         ShowSetupMessage(s.applicationName, mainWindow, IDS_CANNOT_CREATE, s.groupFolder,
                          MB_ICONERROR);
+        // Not the installation's: the uninstall entry does not name it.
+        s.groupFolder[0] = '\0';
         return 0;
     }
 

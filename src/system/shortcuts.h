@@ -10,8 +10,8 @@
 HRESULT CreateShellShortcut(const char* targetPath, const char* linkPath,
                             const char* description, const char* iconFile, int iconIndex);
 
-// UM_SHORTCUTS: the group folder under the programs folder and one shortcut per Group entry,
-// the first one also on the desktop; writes programsFolder, groupFolder, desktopFolder and the
+// UM_SHORTCUTS: the group folder under the scope's programs folder (all users': the common
+// one) and one shortcut per Group entry, the first one also on the scope's desktop; writes programsFolder, groupFolder, desktopFolder and the
 // entry fields. Adds 1 to errorCount when the programs folder cannot be read, when the group
 // folder cannot be made, for each shortcut that cannot be made and when the desktop folder
 // cannot be read (no message but the group folder's). Holds the mouse capture

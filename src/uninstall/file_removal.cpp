@@ -251,7 +251,8 @@ void RemoveScriptFiles(void)
         u.entryValue[split.nameLength] = '\0';
         if (split.nameLength == 0)
             continue;
-        if (split.toWindows)
+        // A user's own installation put its Windows-directory files into its folder.
+        if (split.toWindows && u.scope == kScopeAllUsers)
             RemoveWindowsFile(u.entryValue, split.nameLength);
         else
             RemoveTargetFile(u.entryValue, split.nameLength);

@@ -7,6 +7,7 @@
 #include <shlobj.h>
 
 #include "base/canonical_folder.h"
+#include "base/install_scope.h"
 #include "base/key_paths.h"
 #include "base/product_names.h"
 #include "script/script_scan.h"
@@ -40,12 +41,25 @@ enum GroupFolder {
                           // not this application's name
 };
 
+// Reads the folder that the uninstall entry records under `value` into folder (kTextCapacity
+// bytes): where the installation made its shortcuts. 0, or -1 for an installation made before
+// the entry recorded it (or that made none there).
+static int ReadRecordedFolder(const char* value, char* folder)
+{
+    UninstallState& u = uninstallState;
+    return ReadKeyPathValue(ScopeRoot(u.scope), u.entryPath, value, REG_SZ, folder,
+                            kTextCapacity) == 0 && folder[0] != '\0' ? 0 : -1;
+}
+
 // The group folder below the Start menu's programs folder, as the installer made it, into
-// folder (kTextCapacity bytes).
+// folder (kTextCapacity bytes): as the entry records it, or else below the running user's
+// programs folder.
 static GroupFolder FindGroupFolder(char* folder)
 {
     const char* name = uninstallState.applicationName;
     char programs[kPathCapacity];
+    if (ReadRecordedFolder(kGroupFolderValue, folder) == 0)
+        return kGroupFound;
     if (!IsPlainName(name, TextLength(name)) ||
         ReadKeyPathValue(HKEY_CURRENT_USER, kShellFoldersKey, kProgramsFolderValue, REG_SZ, programs,
                          kPathCapacity) != 0)
@@ -93,8 +107,9 @@ void RemoveShortcuts(void)
     if (groupFound == kGroupCut && GetFileAttributesA(group) != INVALID_FILE_ATTRIBUTES)
         AddLeftItem(group, IDS_REASON_CUT, 0);
     char desktop[kTextCapacity];
-    int first = ReadKeyPathValue(HKEY_CURRENT_USER, kShellFoldersKey, kDesktopFolderValue, REG_SZ, desktop,
-                                 kTextCapacity) == 0;
+    int first = ReadRecordedFolder(kDesktopShortcutsValue, desktop) == 0 ||
+                ReadKeyPathValue(HKEY_CURRENT_USER, kShellFoldersKey, kDesktopFolderValue, REG_SZ,
+                                 desktop, kTextCapacity) == 0;
     for (;;) {
         int keyLength = 0;
         int valueLength = 0;
@@ -126,10 +141,11 @@ void ListUnknownShortcuts(void)
 void RemoveAppPath(void)
 {
     char path[kPathCapacity];
-    if (ReadKeyPathValue(HKEY_LOCAL_MACHINE, kAppPathsKey, "", REG_SZ, path, kPathCapacity) != 0 ||
+    HKEY root = ScopeRoot(uninstallState.scope);
+    if (ReadKeyPathValue(root, kAppPathsKey, "", REG_SZ, path, kPathCapacity) != 0 ||
         !NamesOurEditor(path))
         return;
-    if (RegDeleteKeyA(HKEY_LOCAL_MACHINE, kAppPathsKey) != ERROR_SUCCESS)
+    if (RegDeleteKeyA(root, kAppPathsKey) != ERROR_SUCCESS)
         AddLeftItem(kShownAppPathsKey, IDS_REASON_FAILED, 1);
     else
         LogLine("Removed %s", kShownAppPathsKey);
@@ -145,17 +161,39 @@ static void NotifyAssociationChange(void)
         notify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
 }
 
+// Removes the key at path below root, then each key above it that is left empty. 0, or -1 when
+// the key itself stays.
+static int DeleteEmptiedKeys(HKEY root, const char* path)
+{
+    char key[kPathCapacity];
+    CopyBounded(key, kPathCapacity, path, TextLength(path));
+    for (int removed = 0;; removed = 1) {
+        if (RegDeleteKeyA(root, key) != ERROR_SUCCESS)
+            return removed ? 0 : -1;
+        char* cut = FindLastChar(key, '\\');
+        if (cut == nullptr)
+            return 0;
+        *cut = '\0';
+    }
+}
+
 void RestoreTextCommands(void)
 {
+    UninstallState& u = uninstallState;
     char command[kPathCapacity];
     int restored = 0;
+    HKEY classes = ScopeClassesRoot(u.scope);
     for (const TextCommand& text : kTextCommands) {
-        if (ReadKeyPathValue(HKEY_CLASSES_ROOT, text.key, "", REG_SZ, command, kPathCapacity) != 0 ||
+        if (ReadKeyPathValue(classes, text.key, "", REG_SZ, command, kPathCapacity) != 0 ||
             !NamesOurEditor(command))
             continue;
-        // Stored with its terminating zero, as the system stores its own expandable texts.
-        if (WriteKeyPathValue(HKEY_CLASSES_ROOT, text.key, "", REG_EXPAND_SZ, text.defaultCommand,
-                              TextLength(text.defaultCommand) + 1) == 0) {
+        // A user's own commands go, and the machine's show again; the machine's are set back to
+        // the system's, stored with the terminating zero, as the system stores its own
+        // expandable texts.
+        if (u.scope == kScopeCurrentUser ? DeleteEmptiedKeys(classes, text.key) == 0
+                                         : WriteKeyPathValue(classes, text.key, "", REG_EXPAND_SZ,
+                                                             text.defaultCommand,
+                                                             TextLength(text.defaultCommand) + 1) == 0) {
             restored = 1;
         } else {
             JoinPath(command, kPathCapacity, "HKEY_CLASSES_ROOT", text.key);

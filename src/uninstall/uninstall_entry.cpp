@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "base/canonical_folder.h"
+#include "base/install_scope.h"
 #include "base/key_paths.h"
 #include "base/run_log.h"
 #include "base/uninstall_entries.h"
@@ -18,7 +19,7 @@ enum { kCommandCapacity = 2 * kPathCapacity };
 // Reads the entry's UninstallString into command. 0, or -1 when it has none.
 static int ReadCommand(const char* path, char* command)
 {
-    return ReadKeyPathValue(HKEY_LOCAL_MACHINE, path, kUninstallStringValue, REG_SZ, command,
+    return ReadKeyPathValue(ScopeRoot(uninstallState.scope), path, kUninstallStringValue, REG_SZ, command,
                             kCommandCapacity) == 0 ? 0 : -1;
 }
 
@@ -54,7 +55,7 @@ static int NamesTarget(const char* path, int location)
     int length = -1;
     if (!location)
         length = ReadEntryTarget(path, folder);
-    else if (ReadKeyPathValue(HKEY_LOCAL_MACHINE, path, kInstallLocationValue, REG_SZ, text,
+    else if (ReadKeyPathValue(ScopeRoot(uninstallState.scope), path, kInstallLocationValue, REG_SZ, text,
                               kPathCapacity) == 0 && text[0] != '\0')
         length = CanonicalFolder(text, folder);
     return length == u.targetLength && CompareFolded(folder, u.target, length) == 0;
@@ -87,7 +88,7 @@ int FindUninstallEntry(void)
     search.taken = 0;
     search.names[0] = '\0';
     search.namesLength = 0;
-    VisitUninstallEntries(TakeEntryOfTarget, &search);
+    VisitUninstallEntries(ScopeRoot(uninstallState.scope), TakeEntryOfTarget, &search);
     if (!search.taken)
         ShowUninstallMessage(IDS_NO_ENTRY, uninstallState.target, MB_ICONINFORMATION);
     else if (search.count > 1)
@@ -127,7 +128,7 @@ int IsNamedByAnotherEntry(const char* path)
     char program[kPathCapacity];
     if (CanonicalProgram(path, TextLength(path), program) != 0)
         return 1;
-    return VisitUninstallEntries(NamesProgram, program);
+    return VisitUninstallEntries(ScopeRoot(uninstallState.scope), NamesProgram, program);
 }
 
 static void NoteIfNested(const char* folder)
@@ -147,7 +148,7 @@ static int NoteNestedFolders(const char* name, const char* path, void* context)
         return 0;
     if (ReadEntryTarget(path, folder) >= 0)
         NoteIfNested(folder);
-    if (ReadKeyPathValue(HKEY_LOCAL_MACHINE, path, kInstallLocationValue, REG_SZ, location,
+    if (ReadKeyPathValue(ScopeRoot(uninstallState.scope), path, kInstallLocationValue, REG_SZ, location,
                          kPathCapacity) == 0 &&
         location[0] != '\0' && CanonicalFolder(location, folder) >= 0)
         NoteIfNested(folder);
@@ -157,18 +158,19 @@ static int NoteNestedFolders(const char* name, const char* path, void* context)
 void FindNestedInstallations(void)
 {
     uninstallState.nestedCount = 0;
-    VisitUninstallEntries(NoteNestedFolders, nullptr);
+    VisitUninstallEntries(ScopeRoot(uninstallState.scope), NoteNestedFolders, nullptr);
 }
 
 int RemoveUninstallEntry(void)
 {
     UninstallState& u = uninstallState;
-    if (RegDeleteKeyA(HKEY_LOCAL_MACHINE, u.entryPath) == ERROR_SUCCESS) {
-        LogLine("Removed HKLM\\%s", u.entryPath);
+    if (RegDeleteKeyA(ScopeRoot(u.scope), u.entryPath) == ERROR_SUCCESS) {
+        LogLine("Removed %s", u.entryPath);
         return 0;
     }
     char shown[kPathCapacity];
-    JoinPath(shown, kPathCapacity, "HKEY_LOCAL_MACHINE", u.entryPath);
+    JoinPath(shown, kPathCapacity, u.scope == kScopeAllUsers ? "HKEY_LOCAL_MACHINE" : "HKEY_CURRENT_USER",
+             u.entryPath);
     AddLeftItem(shown, IDS_REASON_FAILED, 0);
     return -1;
 }

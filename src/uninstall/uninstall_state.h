@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "base/capacities.h"
+#include "base/scope_choice.h"
 #include "uninstall/folder_table.h"
 
 enum {
@@ -33,6 +34,10 @@ struct UninstallState {
     char windowsDir[kPathCapacity];
     char applicationName[kTextCapacity];
     char entryPath[kPathCapacity];
+    // The installation's scope: a user's own when this program runs from the target, where
+    // only such an installation puts it; its entry then lies below HKEY_CURRENT_USER.
+    InstallScope scope;
+    char selfAside[kPathCapacity];   // where this program was moved out of the target, or empty
 
     // The target's copy of the setup script, held only when its hash matches the entry's.
     HGLOBAL scriptMemory;

@@ -2,7 +2,9 @@
 #include "uninstall/uninstaller.h"
 
 #include "base/exit_statuses.h"
+#include "base/canonical_folder.h"
 #include "base/folder_text.h"
+#include "base/install_scope.h"
 #include "base/locked_blocks.h"
 #include "base/product_names.h"
 #include "base/run_log.h"
@@ -65,11 +67,70 @@ static void ListUnknownPlaces(void)
     AddLeftItem(u.windowsDir, IDS_REASON_UNKNOWN, 0);
 }
 
+// The scope of the installation: a user's own when this program runs from the target folder,
+// where only such an installation puts it (an installation for all users puts it into the
+// Windows directory).
+static InstallScope FindScope(void)
+{
+    UninstallState& u = uninstallState;
+    char own[kPathCapacity];
+    char folder[kPathCapacity];
+    DWORD length = GetModuleFileNameA(nullptr, own, kPathCapacity);
+    char* name = length != 0 && length < kPathCapacity ? FindLastChar(own, '\\') : nullptr;
+    if (name == nullptr)
+        return kScopeAllUsers;
+    *name = '\0';
+    return CanonicalFolder(own, folder) == u.targetLength &&
+                   CompareFolded(folder, u.target, u.targetLength) == 0
+               ? kScopeCurrentUser
+               : kScopeAllUsers;
+}
+
+// A user's own installation keeps this program in its folder, where a running program cannot
+// be deleted but can be renamed: it moves into the user's temp folder before the files go, so
+// that the folder can go too, and is deleted there when the system allows it (at most that one
+// file is left, and the next uninstall replaces it).
+static void MoveSelfOut(void)
+{
+    UninstallState& u = uninstallState;
+    char own[kPathCapacity];
+    char temp[kPathCapacity];
+    DWORD length = GetModuleFileNameA(nullptr, own, kPathCapacity);
+    DWORD tempLength = GetTempPathA(kPathCapacity, temp);
+    if (length == 0 || length >= kPathCapacity || tempLength == 0 || tempLength >= kPathCapacity ||
+        JoinPath(u.selfAside, kPathCapacity, temp, "Purgax-removed.tmp") < 0 ||
+        !MoveFileExA(own, u.selfAside, MOVEFILE_REPLACE_EXISTING)) {
+        u.selfAside[0] = '\0';
+        return;
+    }
+    LogLine("Moved %s to %s", own, u.selfAside);
+}
+
+// Puts this program back into the folder when the entry stays for a later run.
+static void MoveSelfBack(void)
+{
+    UninstallState& u = uninstallState;
+    char own[kPathCapacity];
+    DWORD length = GetModuleFileNameA(nullptr, own, kPathCapacity);
+    if (u.selfAside[0] == '\0' || length == 0 || length >= kPathCapacity)
+        return;
+    if (MoveFileExA(u.selfAside, own, 0))
+        u.selfAside[0] = '\0';
+    else
+        AddLeftItem(own, IDS_REASON_FAILED, 0);
+}
+
 // Purgax.exe cannot delete itself while it runs: it goes at the next restart, unless another
-// installation still names it. The entries, not a shared count, tell who needs it.
+// installation still names it. The entries, not a shared count, tell who needs it. A user's
+// own installation's copy moved out already.
 static void ScheduleUninstallerRemoval(void)
 {
     UninstallState& u = uninstallState;
+    if (u.scope == kScopeCurrentUser) {
+        if (u.selfAside[0] != '\0')
+            DeleteFileA(u.selfAside);
+        return;
+    }
     if (JoinPath(u.path, kPathCapacity, u.windowsDir, kUninstallerFileName) < 0 ||
         GetFileAttributesA(u.path) == INVALID_FILE_ATTRIBUTES || IsNamedByAnotherEntry(u.path))
         return;
@@ -84,6 +145,8 @@ static void ScheduleUninstallerRemoval(void)
 static void RemoveInstallation(int trusted, int wholeFolder)
 {
     UninstallState& u = uninstallState;
+    if (u.scope == kScopeCurrentUser && (trusted || wholeFolder))
+        MoveSelfOut();
     if (trusted) {
         RemoveScriptFiles();
         RemoveShortcuts();
@@ -103,8 +166,10 @@ static void RemoveInstallation(int trusted, int wholeFolder)
         RemoveEmptyFolders();
     }
     ReleaseTargetChain();
-    if (u.retryNeeded)
+    if (u.retryNeeded) {
+        MoveSelfBack();
         return;
+    }
     // Without the copy the entry's own uninstaller is the one the installation put there.
     if (u.uninstallerListed || !trusted)
         ScheduleUninstallerRemoval();
@@ -140,7 +205,7 @@ static int RemoveAfterQuestions(void)
     }
     if (HoldTarget() != 0)
         return kNothingDoneStatus;
-    int loaded = LoadTrustedScriptCopy(u.entryPath, u.target, &u.scriptMemory, &u.scriptText);
+    int loaded = LoadTrustedScriptCopy(ScopeRoot(u.scope), u.entryPath, u.target, &u.scriptMemory, &u.scriptText);
     if (loaded == kScriptInUse) {
         ReleaseTargetChain();
         ShowUninstallMessage(IDS_TRY_LATER, u.target, MB_ICONWARNING);
@@ -163,14 +228,20 @@ static int RemoveAfterQuestions(void)
 static int Uninstall(const char* arguments)
 {
     UninstallState& u = uninstallState;
-    if (TakeRunMutex() != 0) {
+    // The target is read first: it tells the scope, and with it the run to wait for.
+    if (AcceptTarget(arguments) != 0)
+        return kNothingDoneStatus;
+    u.scope = FindScope();
+    LogLine("Scope: %s", u.scope == kScopeAllUsers ? "all users" : "current user");
+    if (TakeRunMutex(u.scope == kScopeCurrentUser) != 0) {
         ShowUninstallMessage(IDS_ANOTHER_RUN, "", MB_ICONERROR);
         return kExitAnotherRun;
     }
     // A setup run that was killed (maybe one that had just written this very program) is
     // undone before anything is read or asked: the installation is then the one it replaced.
+    UseRunRecordOf(u.scope);
     UndoKilledRun();
-    if (AcceptTarget(arguments) != 0 || FindUninstallEntry() != 0)
+    if (FindUninstallEntry() != 0)
         return kNothingDoneStatus;
     NameCaption();
     // A quiet run was asked for by whoever started it: it confirms.

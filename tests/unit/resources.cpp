@@ -52,7 +52,7 @@ void ExpectSetupManifest(const std::string& manifest)
 {
     ASSERT_NE("", manifest);
     EXPECT_NE("", ElementWith(manifest, "<requestedExecutionLevel",
-                              "level=\"requireAdministrator\""))
+                              "level=\"highestAvailable\""))
         << manifest;
     const char* systems[] = {
         "{e2011457-1546-43c5-a5fe-008deee3d3f0}",  // Vista

@@ -1,0 +1,69 @@
+// The two scopes of an installation and the places each one writes to.
+#include "base/install_scope.h"
+
+#include "base/capacities.h"
+#include "base/key_paths.h"
+#include "base/product_names.h"
+#include "text/bounded_text.h"
+
+static const char kUserClassesKey[] = "Software\\Classes";
+static const char kUserProgramsBase[] = "%LOCALAPPDATA%\\Programs";
+
+// The value names of the shortcut places, by scope and place.
+static const char* const kShortcutValues[2][2] = {
+    {kCommonProgramsValue, kCommonDesktopValue},
+    {kProgramsFolderValue, kDesktopFolderValue},
+};
+
+HKEY ScopeRoot(InstallScope scope)
+{
+    return scope == kScopeAllUsers ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+}
+
+// The running user's classes key, kept open for the rest of the process.
+static HKEY userClasses;
+
+HKEY ScopeClassesRoot(InstallScope scope)
+{
+    if (scope == kScopeAllUsers)
+        return HKEY_CLASSES_ROOT;
+    if (userClasses == 0 &&
+        RegCreateKeyExA(HKEY_CURRENT_USER, kUserClassesKey, 0, nullptr, 0,
+                        KEY_READ | KEY_WRITE, nullptr, &userClasses, nullptr) != ERROR_SUCCESS)
+        userClasses = 0;
+    return userClasses;
+}
+
+int ReadShortcutFolder(InstallScope scope, ShortcutPlace place, char* folder)
+{
+    if (ReadKeyPathValue(ScopeRoot(scope), kShellFoldersKey, kShortcutValues[scope][place],
+                         REG_SZ, folder, kTextCapacity) != 0)
+        return -1;
+    return folder[0] == '\0' ? -1 : 0;
+}
+
+int ReadProgramsBase(InstallScope scope, char* folder)
+{
+    if (scope == kScopeAllUsers)
+        return ReadKeyPathValue(HKEY_LOCAL_MACHINE, kCurrentVersionKey, kProgramFilesValue,
+                                REG_SZ, folder, kTextCapacity) == 0 && folder[0] != '\0'
+                   ? 0
+                   : -1;
+    // A variable that is not set stays as written, beginning with '%'.
+    DWORD length = ExpandEnvironmentStringsA(kUserProgramsBase, folder, kTextCapacity);
+    return length != 0 && length <= static_cast<DWORD>(kTextCapacity) && folder[0] != '%' ? 0
+                                                                                          : -1;
+}
+
+int IsElevated(void)
+{
+    HANDLE token = 0;
+    TOKEN_ELEVATION elevation = {};
+    DWORD size = 0;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return 0;
+    if (!GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size))
+        elevation.TokenIsElevated = 0;
+    CloseHandle(token);
+    return elevation.TokenIsElevated != 0;
+}

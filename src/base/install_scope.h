@@ -1,0 +1,30 @@
+// The two scopes of an installation (every user of the machine, or the running user alone) and the places each one writes to.
+#pragma once
+
+#include <windows.h>
+
+#include "base/scope_choice.h"
+
+// The root of every registry value an installation of the scope writes and its uninstaller
+// reads: HKEY_LOCAL_MACHINE, or HKEY_CURRENT_USER.
+HKEY ScopeRoot(InstallScope scope);
+
+// The root of the file types (txtfile and the suffixes): HKEY_CLASSES_ROOT, or the running
+// user's Software\Classes (opened, or created, once; 0 when it cannot be had).
+HKEY ScopeClassesRoot(InstallScope scope);
+
+// The two shortcut places of an installation.
+enum ShortcutPlace { kProgramsPlace, kDesktopPlace };
+
+// Reads into folder (kTextCapacity bytes) where the scope's shortcuts go: the all-users
+// Programs folder and desktop (the shell's common folders), or the running user's own. 0, or
+// -1 when the value is missing or empty.
+int ReadShortcutFolder(InstallScope scope, ShortcutPlace place, char* folder);
+
+// Reads into folder (kTextCapacity bytes) the folder below which the scope's installations
+// go: the program files folder, or the running user's %LOCALAPPDATA%\Programs. 0, or -1 when
+// it is unknown.
+int ReadProgramsBase(InstallScope scope, char* folder);
+
+// Nonzero when the process runs with an administrator's full rights (its token is elevated).
+int IsElevated(void);
