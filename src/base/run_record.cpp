@@ -28,7 +28,9 @@ struct RunChange {
 // While a run changes files, every change is also a binary value of this key, named by its
 // number: a run that is killed is undone by the next one. Only administrators can write it,
 // and its paths are the ones this program recorded.
-static const char kRecordKey[] = "Software\\Quillor Setup\\Run record";
+#define RECORD_PARENT "Software\\Quillor Setup"
+static const char kRecordParent[] = RECORD_PARENT;
+static const char kRecordKey[] = RECORD_PARENT "\\Run record";
 
 enum { kSavedCapacity = 16 + 2 * kPathCapacity };
 
@@ -318,6 +320,8 @@ static void DeleteRecordKey(void)
     RegCloseKey(recordKey);
     recordKey = 0;
     RegDeleteKeyA(RecordRoot(), kRecordKey);
+    // Its parent goes too once empty: an uninstall leaves nothing of the program's own.
+    RegDeleteKeyA(RecordRoot(), kRecordParent);
 }
 
 int EndRunRecord(int undo)

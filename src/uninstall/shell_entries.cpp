@@ -58,8 +58,14 @@ static GroupFolder FindGroupFolder(char* folder)
 {
     const char* name = uninstallState.applicationName;
     char programs[kPathCapacity];
-    if (ReadRecordedFolder(kGroupFolderValue, folder) == 0)
-        return kGroupFound;
+    // A recorded folder whose last name is not the application's was cut short by the
+    // installer: it may be another program's.
+    if (ReadRecordedFolder(kGroupFolderValue, folder) == 0) {
+        int length = TextLength(folder) - TextLength(name);
+        return length > 0 && folder[length - 1] == '\\' && lstrcmpiA(folder + length, name) == 0
+                   ? kGroupFound
+                   : kGroupCut;
+    }
     if (!IsPlainName(name, TextLength(name)) ||
         ReadKeyPathValue(HKEY_CURRENT_USER, kShellFoldersKey, kProgramsFolderValue, REG_SZ, programs,
                          kPathCapacity) != 0)

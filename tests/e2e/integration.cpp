@@ -8,7 +8,6 @@
 
 namespace {
 
-const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 const char kAppPathKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Quillor.exe";
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillor";
 const char kOpenCommandKey[] = "txtfile\\shell\\open\\command";
@@ -41,12 +40,6 @@ void SetClassValue(const char* path, const char* text)
     EXPECT_EQ(0, WriteRegistryText(HKEY_CLASSES_ROOT, path, nullptr, text)) << path;
 }
 
-std::string ShellFolder(const char* name)
-{
-    std::string text;
-    ReadRegistryText(HKEY_CURRENT_USER, kShellFolders, name, &text);
-    return text;
-}
 
 // How one installation is to be answered.
 struct RunPlan {
@@ -164,12 +157,14 @@ struct ShellPlaces {
 ShellPlaces FindShellPlaces()
 {
     char path[MAX_PATH];
-    // Asking the shell for a folder also records it under Shell Folders.
-    if (ShellFolder("Programs").empty())
-        SHGetFolderPathA(nullptr, CSIDL_PROGRAMS | CSIDL_FLAG_CREATE, nullptr, 0, path);
-    if (ShellFolder("Desktop").empty())
-        SHGetFolderPathA(nullptr, CSIDL_DESKTOPDIRECTORY | CSIDL_FLAG_CREATE, nullptr, 0, path);
-    ShellPlaces places = {ShellFolder("Programs"), ShellFolder("Desktop"), ""};
+    // Asking the shell for a folder also records it under Shell Folders. An elevated run (every
+    // run under Wine) installs for all users, into the common folders.
+    if (ShortcutFolder(true, false).empty())
+        SHGetFolderPathA(nullptr, CSIDL_COMMON_PROGRAMS | CSIDL_FLAG_CREATE, nullptr, 0, path);
+    if (ShortcutFolder(true, true).empty())
+        SHGetFolderPathA(nullptr, CSIDL_COMMON_DESKTOPDIRECTORY | CSIDL_FLAG_CREATE, nullptr, 0,
+                         path);
+    ShellPlaces places = {ShortcutFolder(true, false), ShortcutFolder(true, true), ""};
     places.group = places.programs + "\\Quillor";
     return places;
 }

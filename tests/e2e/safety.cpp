@@ -14,8 +14,6 @@ const char kPrintCommandKey[] = "txtfile\\shell\\print\\command";
 const char kUninstallKey[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillor Safety";
 const char kAppPathKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Quillor.exe";
-const char kShellFolders[] =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
 // The editor's File > Open command.
 const WPARAM kEditorFileOpen = 101;
@@ -92,8 +90,11 @@ protected:
         SetupRunTest::SetUp();
         for (const char* path : {kOpenCommandKey, kPrintCommandKey, ".txt"})
             saved.push_back(SaveDefault(path));
-        ASSERT_EQ(0, ReadRegistryText(HKEY_CURRENT_USER, kShellFolders, "Programs", &programs));
-        ASSERT_EQ(0, ReadRegistryText(HKEY_CURRENT_USER, kShellFolders, "Desktop", &desktop));
+        // An elevated run (every run under Wine) puts its shortcuts into the common folders.
+        programs = ShortcutFolder(true, false);
+        desktop = ShortcutFolder(true, true);
+        ASSERT_NE("", programs);
+        ASSERT_NE("", desktop);
         std::string programFiles;
         ASSERT_EQ(0, ReadRegistryText(HKEY_LOCAL_MACHINE,
                                       "Software\\Microsoft\\Windows\\CurrentVersion",

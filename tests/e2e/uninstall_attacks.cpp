@@ -113,13 +113,15 @@ TEST_F(UninstallAttackTest, WhatStaysIsListedAndTheStatusSaysSo)
     // Unless an entry left by another program's test still names it.
     EXPECT_EQ(IsNamedByAnEntry(uninstaller) ? 0 : 1, PendingRemovals(uninstaller));
 
-    const std::string name = "Quillor" + std::string(58, 'q');
+    // A name that the group folder's path of 127 characters cuts by a few.
+    const std::string programs = ShortcutFolder(true, false);
+    const std::string name = "Quillor" + std::string(127 - programs.size() - 3, 'q');
     ASSERT_EQ(0, WriteMediumFile(medium, "SETUP.INF",
                                  "[Install]\r\nApplication=" + name +
                                      "\r\nCaption=Quillor Setup\r\n[Files]\r\n" + kFiles +
                                      kGroupLines));
     ASSERT_NO_FATAL_FAILURE(InstallThroughReports());
-    const std::string group = (ShellFolder("Programs") + "\\" + name).substr(0, 127);
+    const std::string group = (programs + "\\" + name).substr(0, 127);
     std::string command;
     ASSERT_EQ(0, ReadRegistryText(HKEY_LOCAL_MACHINE, (std::string(kUninstallList) + "\\" + name).c_str(),
                                   "UninstallString", &command));

@@ -79,12 +79,6 @@ inline void AddKey(Snapshot* snapshot, HKEY root, const std::string& path)
     RegCloseKey(key);
 }
 
-inline std::string ShellFolder(const char* name)
-{
-    std::string folder;
-    ReadRegistryText(HKEY_CURRENT_USER, kShellFolders, name, &folder);
-    return folder;
-}
 
 inline std::string Differences(const Snapshot& before, const Snapshot& after)
 {
@@ -180,7 +174,8 @@ protected:
     void SetUp() override
     {
         SetupRunTest::SetUp();
-        places = {ShellFolder("Programs") + "\\Quillor", ShellFolder("Desktop")};
+        // An elevated run (every run under Wine) installs for all users.
+        places = {ShortcutFolder(true, false) + "\\Quillor", ShortcutFolder(true, true)};
         savedOpen = ReadStoredValue(HKEY_CLASSES_ROOT, kOpenCommand, "");
         savedPrint = ReadStoredValue(HKEY_CLASSES_ROOT, kPrintCommand, "");
         uninstaller = WindowsFolder() + "\\Purgax.exe";
@@ -313,7 +308,7 @@ protected:
         Snapshot snapshot;
         AddFolder(&snapshot, medium.root, true);
         AddFolder(&snapshot, WindowsFolder(), false);
-        AddFolder(&snapshot, ShellFolder("Programs"), true);
+        AddFolder(&snapshot, ShortcutFolder(true, false), true);
         AddFolder(&snapshot, places.desktop, false);
         AddKey(&snapshot, HKEY_LOCAL_MACHINE, kUninstallList);
         AddKey(&snapshot, HKEY_LOCAL_MACHINE, kAppPaths);

@@ -118,3 +118,14 @@ int SubkeyCount(HKEY root, const std::string& path)
     RegCloseKey(key);
     return (int)count;
 }
+
+std::string ShortcutFolder(bool allUsers, bool desktop)
+{
+    static const char* const names[2][2] = {{"Programs", "Desktop"},
+                                            {"Common Programs", "Common Desktop"}};
+    std::string folder;
+    ReadRegistryText(allUsers ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER,
+                     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+                     names[allUsers][desktop], &folder);
+    return folder;
+}

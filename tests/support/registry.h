@@ -49,5 +49,10 @@ int WriteRegistryText(HKEY root, const std::string& path, const char* name,
 // Deletes a value. 0, or -1 when it could not be deleted (or was not there).
 int DeleteRegistryValue(HKEY root, const std::string& path, const char* name);
 
+// The folder where an installation puts its shortcuts, as its scope reads it: the machine's
+// common Programs folder or desktop (allUsers), or the running user's own (Shell Folders
+// "Programs" or "Desktop"); "" when the value is not there.
+std::string ShortcutFolder(bool allUsers, bool desktop);
+
 // The number of subkeys of a key, or -1 when the key is not there.
 int SubkeyCount(HKEY root, const std::string& path);

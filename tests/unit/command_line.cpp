@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/capacities.h"
+#include "base/scope_choice.h"
 #include "setup/switch_parse.h"
 
 struct SwitchRow {
@@ -31,6 +32,9 @@ TEST(ReadSwitch, Table)
          {"", "C:\\Program Files\\Q /LOG=x"}},
         {"SETUP /REGISTER /REGISTER=\"txt log\"", {kSwitchRegister, kSwitchRegister},
          {"", "txt log"}},
+        {"SETUP /AllUsers -currentuser /ALLUSERS=1", {kSwitchAllUsers, kSwitchCurrentUser,
+                                                       kSwitchUnknown},
+         {"", "", "/ALLUSERS=1"}},
         // Whole switches quoted, as argument lists quote words with blanks.
         {"SETUP \"/DIR=C:\\Program Files\\Q\" \"/S\" \"-log=a b\"",
          {kSwitchDirectory, kSwitchVerySilent, kSwitchLog},
@@ -101,5 +105,30 @@ TEST(CheckGivenTarget, Table)
             EXPECT_EQ(std::string(row.checked), path);
             EXPECT_EQ(static_cast<int>(std::string(row.checked).size()), length);
         }
+    }
+}
+
+// The scope of a run: what the command line asks, with whether the token is elevated.
+TEST(ChooseScope, Table)
+{
+    struct Row {
+        ScopeAsked asked;
+        int elevated;
+        InstallScope scope;
+        ScopeReason reason;
+    };
+    const Row rows[] = {
+        {kScopeByRights, 1, kScopeAllUsers, kReasonElevated},
+        {kScopeByRights, 0, kScopeCurrentUser, kReasonNotElevated},
+        {kScopeAllUsersAsked, 1, kScopeAllUsers, kReasonSwitch},
+        {kScopeAllUsersAsked, 0, kScopeAllUsers, kReasonRefused},
+        {kScopeCurrentUserAsked, 1, kScopeCurrentUser, kReasonSwitch},
+        {kScopeCurrentUserAsked, 0, kScopeCurrentUser, kReasonSwitch},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.asked << " elevated " << row.elevated);
+        ScopeChoice choice = ChooseScope(row.asked, row.elevated);
+        EXPECT_EQ(row.scope, choice.scope);
+        EXPECT_EQ(row.reason, choice.reason);
     }
 }

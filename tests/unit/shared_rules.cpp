@@ -9,6 +9,10 @@
 
 #include <string>
 
+#include <shlobj.h>
+
+#include "base/capacities.h"
+#include "base/install_scope.h"
 #include "base/locked_blocks.h"
 #include "base/product_names.h"
 #include "base/script_copy.h"
@@ -60,6 +64,53 @@ TEST(TrustedScriptCopy, OnlyThePlainFileThatTheEntryVouchesFor)
     EXPECT_EQ(nullptr, text);
 
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, entry.c_str());
+}
+
+// Each scope reads its own places: the machine's common shortcut folders, program files folder
+// and registry, or the running user's own.
+TEST(InstallScope, EachScopeReadsItsOwnPlaces)
+{
+    struct Row {
+        InstallScope scope;
+        ShortcutPlace place;
+        HKEY root;
+        const char* value;
+    };
+    const Row rows[] = {
+        {kScopeAllUsers, kProgramsPlace, HKEY_LOCAL_MACHINE, "Common Programs"},
+        {kScopeAllUsers, kDesktopPlace, HKEY_LOCAL_MACHINE, "Common Desktop"},
+        {kScopeCurrentUser, kProgramsPlace, HKEY_CURRENT_USER, "Programs"},
+        {kScopeCurrentUser, kDesktopPlace, HKEY_CURRENT_USER, "Desktop"},
+    };
+    char path[MAX_PATH];
+    // Asking the shell for the user's folders also records them under Shell Folders.
+    SHGetFolderPathA(nullptr, CSIDL_PROGRAMS | CSIDL_FLAG_CREATE, nullptr, 0, path);
+    SHGetFolderPathA(nullptr, CSIDL_DESKTOPDIRECTORY | CSIDL_FLAG_CREATE, nullptr, 0, path);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.value);
+        std::string expected;
+        ASSERT_EQ(0, ReadRegistryText(row.root, kShellFoldersKey, row.value, &expected));
+        char folder[kTextCapacity] = "";
+        ASSERT_EQ(0, ReadShortcutFolder(row.scope, row.place, folder));
+        EXPECT_EQ(expected, folder);
+        EXPECT_EQ(row.root, ScopeRoot(row.scope));
+    }
+
+    std::string programFiles;
+    ASSERT_EQ(0, ReadRegistryText(HKEY_LOCAL_MACHINE, kCurrentVersionKey, kProgramFilesValue,
+                                  &programFiles));
+    char folder[kTextCapacity] = "";
+    ASSERT_EQ(0, ReadProgramsBase(kScopeAllUsers, folder));
+    EXPECT_EQ(programFiles, folder);
+    char local[kTextCapacity] = "";
+    ASSERT_NE(0u, GetEnvironmentVariableA("LOCALAPPDATA", local, kTextCapacity));
+    ASSERT_EQ(0, ReadProgramsBase(kScopeCurrentUser, folder));
+    EXPECT_EQ(std::string(local) + "\\Programs", folder);
+
+    EXPECT_EQ(HKEY_CLASSES_ROOT, ScopeClassesRoot(kScopeAllUsers));
+    HKEY userClasses = ScopeClassesRoot(kScopeCurrentUser);
+    ASSERT_NE(HKEY(0), userClasses);
+    EXPECT_NE(HKEY_CLASSES_ROOT, userClasses);
 }
 
 }  // namespace

@@ -572,6 +572,8 @@ protected:
         SetFolder("Desktop", desktop);
 
         ResetSetupState();
+        // The user's own Shell Folders: where an installation for the current user puts them.
+        setupState.scope = kScopeCurrentUser;
         SetText(setupState.groupSection, kNameCapacity, "Group");
         SetText(setupState.applicationName, kTextCapacity, "Quillor");
     }
