@@ -1,7 +1,9 @@
 // The two scopes of an installation and the places each one writes to.
 #include "base/install_scope.h"
 
+#include "base/canonical_folder.h"
 #include "base/capacities.h"
+#include "base/folder_text.h"
 #include "base/key_paths.h"
 #include "base/product_names.h"
 #include "text/bounded_text.h"
@@ -53,6 +55,18 @@ int ReadProgramsBase(InstallScope scope, char* folder)
     DWORD length = ExpandEnvironmentStringsA(kUserProgramsBase, folder, kTextCapacity);
     return length != 0 && length <= static_cast<DWORD>(kTextCapacity) && folder[0] != '%' ? 0
                                                                                           : -1;
+}
+
+int IsOutsideScope(InstallScope scope, const char* folder)
+{
+    char expanded[kPathCapacity];
+    char profile[kPathCapacity];
+    if (scope == kScopeAllUsers)
+        return 0;
+    // Without a known profile nothing is inside it.
+    DWORD length = ExpandEnvironmentStringsA("%USERPROFILE%", expanded, kPathCapacity);
+    return length == 0 || length > static_cast<DWORD>(kPathCapacity) || expanded[0] == '%' ||
+           CanonicalFolder(expanded, profile) < 0 || !IsSameOrBelow(folder, profile);
 }
 
 int IsElevated(void)

@@ -26,5 +26,10 @@ int ReadShortcutFolder(InstallScope scope, ShortcutPlace place, char* folder);
 // it is unknown.
 int ReadProgramsBase(InstallScope scope, char* folder);
 
+// Nonzero when folder (canonical form) is no place for an installation of the scope: for the
+// current user, every folder outside the running user's profile (%USERPROFILE%). The folders
+// that no installation takes (IsRefusedFolder) are refused apart from this.
+int IsOutsideScope(InstallScope scope, const char* folder);
+
 // Nonzero when the process runs with an administrator's full rights (its token is elevated).
 int IsElevated(void);

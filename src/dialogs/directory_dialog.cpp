@@ -83,6 +83,8 @@ UINT TakeTargetDirectory(const char* path)
         return IDS_TARGET_TOO_LONG;
     if (IsRefusedFolder(target))
         return IDS_REFUSED_TARGET;
+    if (IsOutsideScope(setupState.scope, target))
+        return IDS_OUTSIDE_PROFILE;
     if (IsNearAnotherInstallation(target, setupState.applicationName))
         return IDS_NEAR_INSTALLATION;
     CopyBounded(setupState.targetDir, kTextCapacity, target, length);

@@ -16,6 +16,7 @@ INT_PTR RunDirectoryDialog(void);
 // Takes a completed target path into setupState.targetDir, in the canonical form that every
 // record of the target holds (full, long names, no trailing dots or blanks). Returns 0, or the
 // string id of the refusal with targetDir unchanged: IDS_TARGET_TOO_LONG (more than 127
-// characters), IDS_REFUSED_TARGET (a folder the uninstaller refuses) or IDS_NEAR_INSTALLATION
+// characters), IDS_REFUSED_TARGET (a folder the uninstaller refuses), IDS_OUTSIDE_PROFILE (an
+// installation for the current user outside the user's profile) or IDS_NEAR_INSTALLATION
 // (another application's installation is there, around or inside it).
 UINT TakeTargetDirectory(const char* path);

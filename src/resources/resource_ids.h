@@ -47,6 +47,7 @@
 #define IDS_RESTART_NEEDED     2033
 #define IDS_NEEDS_ADMIN        2034
 #define IDS_OTHER_SCOPE        2035
+#define IDS_OUTSIDE_PROFILE    2036
 
 // DIRECTORY dialog.
 #define IDC_DIRECTORY_PROMPT 256

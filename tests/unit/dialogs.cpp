@@ -229,6 +229,40 @@ TEST_F(DialogTest, DirectoryProposesTheProgramFilesDirectoryAndInstallKeepsIt)
     EXPECT_EQ(proposal, std::string(setupState.targetDir));
 }
 
+// For the current user the proposal is the user's own program folder, and a target outside the
+// profile is refused; the user's own shell folders stay refused as for every installation.
+TEST_F(DialogTest, DirectoryForTheCurrentUserProposesTheUsersProgramFolder)
+{
+    char local[MAX_PATH];
+    char profile[MAX_PATH];
+    ASSERT_NE(0u, GetEnvironmentVariableA("LOCALAPPDATA", local, MAX_PATH));
+    ASSERT_NE(0u, GetEnvironmentVariableA("USERPROFILE", profile, MAX_PATH));
+    const std::string own = std::string(local) + "\\Programs\\Quillor";
+    setupState.scope = kScopeCurrentUser;
+    DialogSession session;
+    session.button = IDC_DIRECTORY_INSTALL;
+    EXPECT_EQ(IDC_DIRECTORY_INSTALL, RunDirectory(&session));
+    EXPECT_EQ(own, session.shownEdit);
+
+    struct Row {
+        InstallScope scope;
+        std::string path;
+        UINT refusal;
+    };
+    const Row rows[] = {
+        {kScopeCurrentUser, own, 0},
+        {kScopeCurrentUser, "C:\\QuillorScopeTest", IDS_OUTSIDE_PROFILE},
+        {kScopeCurrentUser, std::string(profile) + "\\Documents", IDS_REFUSED_TARGET},
+        {kScopeCurrentUser, profile, IDS_REFUSED_TARGET},
+        {kScopeAllUsers, "C:\\QuillorScopeTest", 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.path);
+        setupState.scope = row.scope;
+        EXPECT_EQ(row.refusal, TakeTargetDirectory(row.path.c_str()));
+    }
+}
+
 TEST_F(DialogTest, DirectorySizeLineRoundsUpToKilobytes)
 {
     const struct {

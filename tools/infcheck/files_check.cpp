@@ -59,6 +59,9 @@ static int SayFileEntry(Check* check, int lineNumber, const FileEntry& file)
     }
     Say(check, lineNumber, "file " + Quoted(file.entryKey) + ": " + Quoted(source) + " -> " +
                                Shown(file.destination) + sizeNote);
+    if (file.split.toWindows)
+        Detail(check, std::string("for the current user: ") + kTargetDir + "\\" + file.entryValue +
+                          " (a user cannot write the Windows directory)");
     return sourceMissing;
 }
 

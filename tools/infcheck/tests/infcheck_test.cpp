@@ -330,6 +330,11 @@ TEST(Infcheck, FilesValueFormsGiveSourceAndDestination)
               LineStartingWith(report.output, "SETUP.INF:6:"));
     EXPECT_EQ("SETUP.INF:7: file 'Lib': 'DISK2\\EDLIB.DL_' -> <windows>\\EDLIB.DLL",
               LineStartingWith(report.output, "SETUP.INF:7:"));
+    // An installation for the current user puts it into the program folder instead.
+    EXPECT_NE(std::string::npos,
+              report.output.find("<windows>\\EDLIB.DLL\n    for the current user: "
+                                 "<target>\\EDLIB.DLL (a user cannot write the Windows directory)\n"))
+        << report.output;
     EXPECT_EQ("SETUP.INF:8: file 'Odd': 'Z' -> <target>\\X;Y",
               LineStartingWith(report.output, "SETUP.INF:8:"));
 }
