@@ -74,6 +74,7 @@ TEST(DeploymentManifest, ReturnCodesAreTheExitStatusesWithTheirMeanings)
     std::string manifest = ReadManifest();
     ASSERT_FALSE(manifest.empty()) << kInstallerManifest;
     const std::map<int, std::string> expected = {
+        {kExitAccessDenied, "blockedByPolicy"},
         {kExitEarlyEnd, "contactSupport"},
         {kExitPartial, "contactSupport"},
         {kExitAbandoned, "cancelledByUser"},
@@ -114,4 +115,38 @@ TEST(DeploymentManifest, SwitchesAreTheOnesTheProgramReads)
     // The programs list entry that SETUP.EXE writes is found by its key's name.
     EXPECT_EQ("Quillor", ManifestValue(manifest, "ProductCode"));
     EXPECT_EQ("Quillor", ManifestValue(manifest, "DisplayName"));
+}
+
+// One installer for each scope: the machine's asks for elevation and demands all users, the
+// user's asks for the current user; the switch is one the program reads.
+TEST(DeploymentManifest, EachScopeHasItsInstallerAndSwitch)
+{
+    std::string manifest = ReadManifest();
+    ASSERT_FALSE(manifest.empty()) << kInstallerManifest;
+    // Each installer node from its Scope line on.
+    std::map<std::string, std::string> nodes;
+    for (size_t at = manifest.find("    Scope: "); at != std::string::npos;) {
+        size_t next = manifest.find("    Scope: ", at + 1);
+        std::string node = manifest.substr(at, next == std::string::npos ? next : next - at);
+        nodes[ManifestValue(node, "Scope")] = node;
+        at = next;
+    }
+    ASSERT_EQ(2u, nodes.size());
+    const struct {
+        const char* scope;
+        SwitchKind kind;
+        const char* elevation;
+    } rows[] = {
+        {"machine", kSwitchAllUsers, "elevationRequired"},
+        {"user", kSwitchCurrentUser, ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.scope);
+        const std::string& node = nodes[row.scope];
+        std::string given;
+        EXPECT_EQ(row.kind, ReadManifestSwitch(ManifestValue(node, "Custom"), "", "", &given));
+        EXPECT_EQ(row.elevation, ManifestValue(node, "ElevationRequirement"));
+    }
+    // Nothing above the installers decides the scope for both.
+    EXPECT_EQ(std::string::npos, manifest.find("\nScope: "));
 }
