@@ -22,6 +22,11 @@ HKEY ScopeRoot(InstallScope scope)
     return scope == kScopeAllUsers ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
 }
 
+const char* ScopeRootName(InstallScope scope)
+{
+    return scope == kScopeAllUsers ? "HKEY_LOCAL_MACHINE" : "HKEY_CURRENT_USER";
+}
+
 // The running user's classes key, kept open for the rest of the process.
 static HKEY userClasses;
 

@@ -9,6 +9,9 @@
 // reads: HKEY_LOCAL_MACHINE, or HKEY_CURRENT_USER.
 HKEY ScopeRoot(InstallScope scope);
 
+// The name of ScopeRoot as a report shows it: "HKEY_LOCAL_MACHINE" or "HKEY_CURRENT_USER".
+const char* ScopeRootName(InstallScope scope);
+
 // The root of the file types (txtfile and the suffixes): HKEY_CLASSES_ROOT, or the running
 // user's Software\Classes (opened, or created, once; 0 when it cannot be had).
 HKEY ScopeClassesRoot(InstallScope scope);

@@ -1,7 +1,7 @@
 // Every name that the setup program writes and the uninstaller finds again, defined once.
 #include "base/product_names.h"
 
-// The keys below HKEY_LOCAL_MACHINE (or HKEY_CURRENT_USER for the shell folders) start at the
+// The keys below HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER start at the
 // CurrentVersion key, and the App Paths key ends with the editor's name: the macros spell each
 // of them once.
 #define CURRENT_VERSION "Software\\Microsoft\\Windows\\CurrentVersion"
@@ -11,7 +11,6 @@
 const char kCurrentVersionKey[] = CURRENT_VERSION;
 const char kUninstallKey[] = CURRENT_VERSION "\\Uninstall";
 const char kAppPathsKey[] = CURRENT_VERSION "\\App Paths\\" EDITOR_NAME;
-const char kShownAppPathsKey[] = "HKEY_LOCAL_MACHINE\\" CURRENT_VERSION "\\App Paths\\" EDITOR_NAME;
 const char kSharedFilesKey[] = CURRENT_VERSION "\\SharedDLLs";
 const char kShellFoldersKey[] = CURRENT_VERSION "\\Explorer\\Shell Folders";
 const char kUserShellFoldersKey[] = CURRENT_VERSION "\\Explorer\\User Shell Folders";

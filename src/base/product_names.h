@@ -7,9 +7,8 @@
 extern const char kCurrentVersionKey[];
 // The programs list: one key per installed application, named by its Application setting.
 extern const char kUninstallKey[];
-// The editor's entry in App Paths, and the same key as the uninstaller's report names it.
+// The editor's entry in App Paths.
 extern const char kAppPathsKey[];
-extern const char kShownAppPathsKey[];
 // The use count of each file in the Windows directory, by its full path.
 extern const char kSharedFilesKey[];
 // The current user's shell folders, and the two of them that hold shortcuts.

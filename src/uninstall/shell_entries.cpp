@@ -147,14 +147,17 @@ void ListUnknownShortcuts(void)
 void RemoveAppPath(void)
 {
     char path[kPathCapacity];
-    HKEY root = ScopeRoot(uninstallState.scope);
+    InstallScope scope = uninstallState.scope;
+    HKEY root = ScopeRoot(scope);
     if (ReadKeyPathValue(root, kAppPathsKey, "", REG_SZ, path, kPathCapacity) != 0 ||
         !NamesOurEditor(path))
         return;
-    if (RegDeleteKeyA(root, kAppPathsKey) != ERROR_SUCCESS)
-        AddLeftItem(kShownAppPathsKey, IDS_REASON_FAILED, 1);
+    LONG status = RegDeleteKeyA(root, kAppPathsKey);
+    JoinPath(path, kPathCapacity, ScopeRootName(scope), kAppPathsKey);
+    if (status != ERROR_SUCCESS)
+        AddLeftItem(path, IDS_REASON_FAILED, 1);
     else
-        LogLine("Removed %s", kShownAppPathsKey);
+        LogLine("Removed %s", path);
 }
 
 // Tells the shell that the text-file commands changed, so that it drops what it cached. The

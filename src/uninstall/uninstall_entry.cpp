@@ -169,8 +169,7 @@ int RemoveUninstallEntry(void)
         return 0;
     }
     char shown[kPathCapacity];
-    JoinPath(shown, kPathCapacity, u.scope == kScopeAllUsers ? "HKEY_LOCAL_MACHINE" : "HKEY_CURRENT_USER",
-             u.entryPath);
+    JoinPath(shown, kPathCapacity, ScopeRootName(u.scope), u.entryPath);
     AddLeftItem(shown, IDS_REASON_FAILED, 0);
     return -1;
 }

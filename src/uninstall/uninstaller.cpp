@@ -64,7 +64,9 @@ static void ListUnknownPlaces(void)
 {
     UninstallState& u = uninstallState;
     ListUnknownShortcuts();
-    AddLeftItem(u.windowsDir, IDS_REASON_UNKNOWN, 0);
+    // A user's own installation put nothing there.
+    if (u.scope == kScopeAllUsers)
+        AddLeftItem(u.windowsDir, IDS_REASON_UNKNOWN, 0);
 }
 
 // The scope of the installation: a user's own when this program runs from the target folder,

@@ -37,6 +37,9 @@ protected:
     void TearDown() override
     {
         if (heldFile != INVALID_HANDLE_VALUE) CloseHandle(heldFile);
+        CloseProgram(&program);
+        // A user's own installation's entry, which would make every later run refuse.
+        RegDeleteKeyA(HKEY_CURRENT_USER, kQuillorEntry);
         RestoreStoredValue(HKEY_LOCAL_MACHINE, kSessionManager, kPendingValue, savedPending);
         SetupRunTest::TearDown();
     }
@@ -102,6 +105,32 @@ TEST_F(FilesInUseTest, CancelAfterAHeldFileLeavesNoRenameAndNoCopyBeside)
     Snapshot after;
     AddFolder(&after, medium.target, true);
     EXPECT_EQ("", Differences(target, after));
+}
+
+// A user's own installation cannot leave a file to the next restart: the held file is reported
+// as not replaced and counted, and stays as it was.
+TEST_F(FilesInUseTest, AHeldFileOfAUsersOwnInstallationIsReportedAsNotReplaced)
+{
+    ASSERT_NO_FATAL_FAILURE(LayOutHeld("First=FIRST.TXT\r\nHeld=HELD.TXT\r\n",
+                                       {{"FIRST.TXT", 300, 1}, {"HELD.TXT", 20000, 2}}));
+    const std::vector<std::string> before = PendingRenames();
+    // An earlier test's installation for all users would refuse this one.
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kQuillorEntry);
+
+    const std::string exe = medium.folder + "\\SETUP.EXE";
+    ASSERT_EQ(0, StartProgramWithArguments(exe.c_str(), "/CURRENTUSER", medium.folder.c_str(),
+                                           &program));
+    ASSERT_NO_FATAL_FAILURE(ChooseTarget(medium.target));
+    ASSERT_NO_FATAL_FAILURE(ExpectMessage(IDOK, kErrorCaption, CannotOpen(held), 1));
+    ASSERT_NO_FATAL_FAILURE(ExpectPartialEnd());
+
+    CloseHandle(heldFile);
+    heldFile = INVALID_HANDLE_VALUE;
+    ExpectContent(held, heldBytes);
+    ExpectCopied(medium.target + "\\FIRST.TXT", "FIRST.TXT");
+    EXPECT_EQ(before, PendingRenames());
+    // Nothing waits beside it either.
+    EXPECT_EQ(2u, ListFolder(medium.target).size());
 }
 
 }  // namespace
