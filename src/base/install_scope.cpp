@@ -41,6 +41,11 @@ HKEY ScopeClassesRoot(InstallScope scope)
     return userClasses;
 }
 
+int UsesWindowsDirectory(InstallScope scope, int windowsEntry)
+{
+    return windowsEntry && scope == kScopeAllUsers;
+}
+
 int ReadShortcutFolder(InstallScope scope, ShortcutPlace place, char* folder)
 {
     if (ReadKeyPathValue(ScopeRoot(scope), kShellFoldersKey, kShortcutValues[scope][place],

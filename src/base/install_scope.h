@@ -16,6 +16,11 @@ const char* ScopeRootName(InstallScope scope);
 // user's Software\Classes (opened, or created, once; 0 when it cannot be had).
 HKEY ScopeClassesRoot(InstallScope scope);
 
+// Nonzero when a script's Windows-directory entry ('%') of an installation of the scope goes
+// there: for all users. A user cannot write the Windows directory: for the current user such an
+// entry goes into the program folder.
+int UsesWindowsDirectory(InstallScope scope, int windowsEntry);
+
 // The two shortcut places of an installation.
 enum ShortcutPlace { kProgramsPlace, kDesktopPlace };
 

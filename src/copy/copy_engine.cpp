@@ -4,6 +4,7 @@
 
 #include "base/file_size.h"
 #include "base/folder_text.h"
+#include "base/install_scope.h"
 #include "base/message_boxes.h"
 #include "base/private_messages.h"
 #include "base/run_log.h"
@@ -216,9 +217,7 @@ static EntryKind ReadNextEntry(int* toWindows, const char** sourceName)
     // The label shows the whole value, so the dialog hears of it before the name is ended.
     NotifyProgressDialog(CMD_COPY_NEW_ENTRY);
     s.entryValue[split.nameLength] = '\0';
-    // A user cannot write the Windows directory: a user's own installation puts such a file
-    // into the program folder.
-    *toWindows = split.toWindows && s.scope == kScopeAllUsers;
+    *toWindows = UsesWindowsDirectory(s.scope, split.toWindows);
     if (split.toWindows != *toWindows)
         LogLine("Into the program folder instead of the Windows directory: %s", s.entryValue);
     *sourceName = split.source;

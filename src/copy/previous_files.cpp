@@ -46,8 +46,8 @@ static int NextDestination(const char* text, int* cursor, char* entry, int* toWi
         *cursor += length;
         FilesValue split = SplitFilesValue(value, valueLength, entry, kTextCapacity);
         entry[split.nameLength] = '\0';
-        // As the copy places it: a user's own installation has no Windows-directory files.
-        *toWindows = split.toWindows && setupState.scope == kScopeAllUsers;
+        // As the copy places it.
+        *toWindows = UsesWindowsDirectory(setupState.scope, split.toWindows);
         if (split.nameLength != 0)
             return 1;
     }

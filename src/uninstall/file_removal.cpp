@@ -3,6 +3,7 @@
 
 #include <winioctl.h>
 
+#include "base/install_scope.h"
 #include "base/product_names.h"
 #include "base/run_log.h"
 #include "base/shared_files.h"
@@ -251,8 +252,8 @@ void RemoveScriptFiles(void)
         u.entryValue[split.nameLength] = '\0';
         if (split.nameLength == 0)
             continue;
-        // A user's own installation put its Windows-directory files into its folder.
-        if (split.toWindows && u.scope == kScopeAllUsers)
+        // As the installer placed it.
+        if (UsesWindowsDirectory(u.scope, split.toWindows))
             RemoveWindowsFile(u.entryValue, split.nameLength);
         else
             RemoveTargetFile(u.entryValue, split.nameLength);
