@@ -8,7 +8,8 @@
 #include "base/product_names.h"
 #include "text/bounded_text.h"
 
-static const char kUserClassesKey[] = "Software\\Classes";
+static const char kUserClassesKey[] = "Software\\Classes\\";
+static_assert(sizeof kUserClassesKey - 1 == kUserClassesLength, "one length for one prefix");
 static const char kUserProgramsBase[] = "%LOCALAPPDATA%\\Programs";
 
 // The value names of the shortcut places, by scope and place.
@@ -27,18 +28,13 @@ const char* ScopeRootName(InstallScope scope)
     return scope == kScopeAllUsers ? "HKEY_LOCAL_MACHINE" : "HKEY_CURRENT_USER";
 }
 
-// The running user's classes key, kept open for the rest of the process.
-static HKEY userClasses;
-
-HKEY ScopeClassesRoot(InstallScope scope)
+HKEY ScopeClassesKey(InstallScope scope, const char* path, char* key)
 {
-    if (scope == kScopeAllUsers)
-        return HKEY_CLASSES_ROOT;
-    if (userClasses == 0 &&
-        RegCreateKeyExA(HKEY_CURRENT_USER, kUserClassesKey, 0, nullptr, 0,
-                        KEY_READ | KEY_WRITE, nullptr, &userClasses, nullptr) != ERROR_SUCCESS)
-        userClasses = 0;
-    return userClasses;
+    int length = 0;
+    if (scope == kScopeCurrentUser)
+        length = CopyBounded(key, kPathCapacity, kUserClassesKey, kUserClassesLength);
+    AppendBounded(key, kPathCapacity, length, path, TextLength(path));
+    return scope == kScopeAllUsers ? HKEY_CLASSES_ROOT : HKEY_CURRENT_USER;
 }
 
 int UsesWindowsDirectory(InstallScope scope, int windowsEntry)

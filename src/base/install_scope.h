@@ -12,9 +12,12 @@ HKEY ScopeRoot(InstallScope scope);
 // The name of ScopeRoot as a report shows it: "HKEY_LOCAL_MACHINE" or "HKEY_CURRENT_USER".
 const char* ScopeRootName(InstallScope scope);
 
-// The root of the file types (txtfile and the suffixes): HKEY_CLASSES_ROOT, or the running
-// user's Software\Classes (opened, or created, once; 0 when it cannot be had).
-HKEY ScopeClassesRoot(InstallScope scope);
+// Where the file-type key `path` (txtfile..., .<suffix>) of the scope lies: returns the root,
+// HKEY_CLASSES_ROOT or HKEY_CURRENT_USER, and writes into key (kPathCapacity bytes) the path
+// below it, path itself or Software\Classes\path (cut at the capacity). The length of the
+// prefix added is kUserClassesLength.
+HKEY ScopeClassesKey(InstallScope scope, const char* path, char* key);
+enum { kUserClassesLength = 17 };
 
 // Nonzero when a script's Windows-directory entry ('%') of an installation of the scope goes
 // there: for all users. A user cannot write the Windows directory: for the current user such an

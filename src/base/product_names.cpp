@@ -30,6 +30,7 @@ const char kDisplayVersionValue[] = "DisplayVersion";
 const char kScriptHashValue[] = "ScriptSha256";
 const char kGroupFolderValue[] = "ShortcutGroupFolder";
 const char kDesktopShortcutsValue[] = "ShortcutDesktopFolder";
+const char kBoundSuffixesValue[] = "BoundSuffixes";
 
 const char kEditorFileName[] = EDITOR_NAME;
 const char kUninstallerFileName[] = "Purgax.exe";

@@ -36,6 +36,8 @@ extern const char kScriptHashValue[];
 // Where the installation made its shortcuts: the group folder and the desktop folder.
 extern const char kGroupFolderValue[];
 extern const char kDesktopShortcutsValue[];
+// The suffixes that a user's own installation bound to the text-file type, for its uninstaller.
+extern const char kBoundSuffixesValue[];
 
 // The two programs the installer names whatever the script says: the editor in the target
 // folder and the uninstaller in the Windows directory.

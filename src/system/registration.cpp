@@ -100,10 +100,17 @@ static void WriteUninstallDetails(const char* uninstallPath, char* command)
     WriteUninstallText(uninstallPath, kDesktopShortcutsValue, setupState.desktopFolder);
 }
 
+// The key of this application's entry in the programs list, into uninstallPath
+// (kUninstallPathCapacity bytes).
+static void FormUninstallPath(char* uninstallPath)
+{
+    FormatText(uninstallPath, "%s\\%s", kUninstallKey, setupState.applicationName);
+}
+
 static void RegisterUninstaller(char* command)
 {
     char uninstallPath[kUninstallPathCapacity];
-    FormatText(uninstallPath, "%s\\%s", kUninstallKey, setupState.applicationName);
+    FormUninstallPath(uninstallPath);
     // The name is written with its whole field, as the uninstall list has always read it.
     HKEY root = ScopeRoot(setupState.scope);
     WriteKeyPathValue(root, uninstallPath, "DisplayName", REG_SZ,
@@ -149,23 +156,30 @@ static int ReadSuffixList(void)
     return 0;
 }
 
-// Binds every suffix of suffixList to txtfile under "." + suffix.
+// Binds every suffix of suffixList to txtfile under "." + suffix. A user's own installation
+// records them in its entry: its uninstaller takes them back, the machine's bindings show again.
 static void BindSuffixes(void)
 {
     SetupState& s = setupState;
     const char* cursor = s.suffixList;
+    char key[kPathCapacity];
     while (NextSuffixKey(&cursor, s.workBuffer, kWorkCapacity) > 0)
-        WriteKeyPathValue(ScopeClassesRoot(s.scope), s.workBuffer, "", REG_SZ, kTextFileType,
-                          TextLength(kTextFileType));
+        WriteKeyPathValue(ScopeClassesKey(s.scope, s.workBuffer, key), key, "", REG_SZ,
+                          kTextFileType, TextLength(kTextFileType));
+    if (s.scope == kScopeCurrentUser && s.applicationName[0] != '\0') {
+        char uninstallPath[kUninstallPathCapacity];
+        FormUninstallPath(uninstallPath);
+        WriteUninstallText(uninstallPath, kBoundSuffixesValue, s.suffixList);
+    }
 }
 
 static void BecomeDefaultEditor(char* command)
 {
-    HKEY classes = ScopeClassesRoot(setupState.scope);
+    char key[kPathCapacity];
     BuildEditorCommand(command, kQuoteAlways, kOpenSuffix);
-    WriteDefaultText(classes, kOpenCommandKey, command);
+    WriteDefaultText(ScopeClassesKey(setupState.scope, kOpenCommandKey, key), key, command);
     BuildEditorCommand(command, kQuoteAlways, kPrintSuffix);
-    WriteDefaultText(classes, kPrintCommandKey, command);
+    WriteDefaultText(ScopeClassesKey(setupState.scope, kPrintCommandKey, key), key, command);
 
     if (ReadSuffixList() == 0) {
         if (RunRegistrationDialog() == IDYES)
@@ -186,8 +200,9 @@ static void QuoteCommand(char* command, const char* path)
     if (ReadKeyPathValue(HKEY_CLASSES_ROOT, path, "", REG_SZ, command,
                          kCommandReadCapacity) != 0)
         return;
+    char key[kPathCapacity];
     if (QuoteFinalArgument(command, kCommandCapacity))
-        WriteDefaultText(ScopeClassesRoot(setupState.scope), path, command);
+        WriteDefaultText(ScopeClassesKey(setupState.scope, path, key), key, command);
 }
 
 void RegisterApplication(void)

@@ -2,8 +2,10 @@
 #pragma once
 
 // UM_REGISTER's work, up to the final report that the caller shows next, under the scope's
-// roots (ScopeRoot, ScopeClassesRoot): writes the App Paths value and DisplayIcon (only when this run wrote <targetDir>\Quillor.exe: editorWritten) and
-// the uninstall values, asks whether Quillor is to be the default text editor (owner
+// roots (ScopeRoot, ScopeClassesRoot): writes the App Paths value and DisplayIcon (only when
+// this run wrote <targetDir>\Quillor.exe: editorWritten), the uninstall values (with the
+// uninstaller in the Windows directory, or for the current user in targetDir, and the
+// folders the shortcuts went into), asks whether Quillor is to be the default text editor (owner
 // mainWindow, caption caption). Yes: when this run wrote the editor, writes the txtfile
 // open and print commands with the editor's path quoted, takes the Suffixes line of the
 // Registration section into suffixList, runs the file types dialog and binds each listed

@@ -11,8 +11,9 @@ HRESULT CreateShellShortcut(const char* targetPath, const char* linkPath,
                             const char* description, const char* iconFile, int iconIndex);
 
 // UM_SHORTCUTS: the group folder under the scope's programs folder (all users': the common
-// one) and one shortcut per Group entry, the first one also on the scope's desktop; writes programsFolder, groupFolder, desktopFolder and the
-// entry fields. Adds 1 to errorCount when the programs folder cannot be read, when the group
+// one) and one shortcut per Group entry, the first one also on the scope's desktop; writes
+// programsFolder, groupFolder (emptied when it cannot be made), desktopFolder and the entry
+// fields. Adds 1 to errorCount when the programs folder cannot be read, when the group
 // folder cannot be made, for each shortcut that cannot be made and when the desktop folder
 // cannot be read (no message but the group folder's). Holds the mouse capture
 // for the main window while it works. Returns 0 (the registration step follows), or -1 when

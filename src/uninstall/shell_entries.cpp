@@ -11,6 +11,7 @@
 #include "base/key_paths.h"
 #include "base/product_names.h"
 #include "script/script_scan.h"
+#include "system/suffix_walk.h"
 #include "text/bounded_text.h"
 #include "uninstall/file_removal.h"
 #include "uninstall/purgax_ids.h"
@@ -41,14 +42,14 @@ enum GroupFolder {
                           // not this application's name
 };
 
-// Reads the folder that the uninstall entry records under `value` into folder (kTextCapacity
-// bytes): where the installation made its shortcuts. 0, or -1 for an installation made before
-// the entry recorded it (or that made none there).
-static int ReadRecordedFolder(const char* value, char* folder)
+// Reads what the uninstall entry records under `value` into text (kTextCapacity bytes): where
+// the installation made its shortcuts, the suffixes it bound. 0, or -1 for an installation
+// made before the entry recorded it (or that made none).
+static int ReadRecordedText(const char* value, char* text)
 {
     UninstallState& u = uninstallState;
-    return ReadKeyPathValue(ScopeRoot(u.scope), u.entryPath, value, REG_SZ, folder,
-                            kTextCapacity) == 0 && folder[0] != '\0' ? 0 : -1;
+    return ReadKeyPathValue(ScopeRoot(u.scope), u.entryPath, value, REG_SZ, text,
+                            kTextCapacity) == 0 && text[0] != '\0' ? 0 : -1;
 }
 
 // The group folder below the Start menu's programs folder, as the installer made it, into
@@ -60,7 +61,7 @@ static GroupFolder FindGroupFolder(char* folder)
     char programs[kPathCapacity];
     // A recorded folder whose last name is not the application's was cut short by the
     // installer: it may be another program's.
-    if (ReadRecordedFolder(kGroupFolderValue, folder) == 0) {
+    if (ReadRecordedText(kGroupFolderValue, folder) == 0) {
         int length = TextLength(folder) - TextLength(name);
         return length > 0 && folder[length - 1] == '\\' && lstrcmpiA(folder + length, name) == 0
                    ? kGroupFound
@@ -113,7 +114,7 @@ void RemoveShortcuts(void)
     if (groupFound == kGroupCut && GetFileAttributesA(group) != INVALID_FILE_ATTRIBUTES)
         AddLeftItem(group, IDS_REASON_CUT, 0);
     char desktop[kTextCapacity];
-    int first = ReadRecordedFolder(kDesktopShortcutsValue, desktop) == 0 ||
+    int first = ReadRecordedText(kDesktopShortcutsValue, desktop) == 0 ||
                 ReadKeyPathValue(HKEY_CURRENT_USER, kShellFoldersKey, kDesktopFolderValue, REG_SZ,
                                  desktop, kTextCapacity) == 0;
     for (;;) {
@@ -170,20 +171,41 @@ static void NotifyAssociationChange(void)
         notify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
 }
 
-// Removes the key at path below root, then each key above it that is left empty. 0, or -1 when
-// the key itself stays.
-static int DeleteEmptiedKeys(HKEY root, const char* path)
+// Removes the key at path below root, then each key above it that is left empty, down to the
+// first keptLength characters of path. 0, or -1 when the key itself stays.
+static int DeleteEmptiedKeys(HKEY root, char* path, int keptLength)
 {
-    char key[kPathCapacity];
-    CopyBounded(key, kPathCapacity, path, TextLength(path));
     for (int removed = 0;; removed = 1) {
-        if (RegDeleteKeyA(root, key) != ERROR_SUCCESS)
+        if (RegDeleteKeyA(root, path) != ERROR_SUCCESS)
             return removed ? 0 : -1;
-        char* cut = FindLastChar(key, '\\');
-        if (cut == nullptr)
+        char* cut = FindLastChar(path, '\\');
+        if (cut == nullptr || cut < path + keptLength)
             return 0;
         *cut = '\0';
     }
+}
+
+// The suffixes that a user's own installation bound to txtfile go, each while it still is
+// bound to it; the machine's bindings show again. Returns nonzero when one went.
+static int UnbindUserSuffixes(void)
+{
+    int removed = 0;
+    char suffixes[kTextCapacity];
+    char suffix[kTextCapacity + 1];
+    char key[kPathCapacity];
+    char type[kTextCapacity];
+    if (ReadRecordedText(kBoundSuffixesValue, suffixes) != 0)
+        return 0;
+    const char* cursor = suffixes;
+    while (NextSuffixKey(&cursor, suffix, sizeof suffix) > 0) {
+        HKEY root = ScopeClassesKey(kScopeCurrentUser, suffix, key);
+        if (ReadKeyPathValue(root, key, "", REG_SZ, type, kTextCapacity) == 0 &&
+            lstrcmpA(type, kTextFileType) == 0 && RegDeleteKeyA(root, key) == ERROR_SUCCESS) {
+            LogLine("Removed HKEY_CURRENT_USER\\%s", key);
+            removed = 1;
+        }
+    }
+    return removed;
 }
 
 void RestoreTextCommands(void)
@@ -191,24 +213,30 @@ void RestoreTextCommands(void)
     UninstallState& u = uninstallState;
     char command[kPathCapacity];
     int restored = 0;
-    HKEY classes = ScopeClassesRoot(u.scope);
+    char key[kPathCapacity];
     for (const TextCommand& text : kTextCommands) {
-        if (ReadKeyPathValue(classes, text.key, "", REG_SZ, command, kPathCapacity) != 0 ||
+        HKEY classes = ScopeClassesKey(u.scope, text.key, key);
+        if (ReadKeyPathValue(classes, key, "", REG_SZ, command, kPathCapacity) != 0 ||
             !NamesOurEditor(command))
             continue;
         // A user's own commands go, and the machine's show again; the machine's are set back to
         // the system's, stored with the terminating zero, as the system stores its own
         // expandable texts.
-        if (u.scope == kScopeCurrentUser ? DeleteEmptiedKeys(classes, text.key) == 0
-                                         : WriteKeyPathValue(classes, text.key, "", REG_EXPAND_SZ,
-                                                             text.defaultCommand,
-                                                             TextLength(text.defaultCommand) + 1) == 0) {
+        LONG status = u.scope == kScopeCurrentUser
+                          ? DeleteEmptiedKeys(classes, key, kUserClassesLength)
+                          : WriteKeyPathValue(classes, key, "", REG_EXPAND_SZ,
+                                              text.defaultCommand,
+                                              TextLength(text.defaultCommand) + 1);
+        if (status == 0) {
             restored = 1;
         } else {
-            JoinPath(command, kPathCapacity, "HKEY_CLASSES_ROOT", text.key);
+            JoinPath(command, kPathCapacity,
+                     u.scope == kScopeAllUsers ? "HKEY_CLASSES_ROOT" : ScopeRootName(u.scope), key);
             AddLeftItem(command, IDS_REASON_FAILED, 1);
         }
     }
+    if (u.scope == kScopeCurrentUser && UnbindUserSuffixes())
+        restored = 1;
     if (restored)
         NotifyAssociationChange();
 }

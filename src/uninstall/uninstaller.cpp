@@ -123,16 +123,10 @@ static void MoveSelfBack(void)
 }
 
 // Purgax.exe cannot delete itself while it runs: it goes at the next restart, unless another
-// installation still names it. The entries, not a shared count, tell who needs it. A user's
-// own installation's copy moved out already.
+// installation still names it. The entries, not a shared count, tell who needs it.
 static void ScheduleUninstallerRemoval(void)
 {
     UninstallState& u = uninstallState;
-    if (u.scope == kScopeCurrentUser) {
-        if (u.selfAside[0] != '\0')
-            DeleteFileA(u.selfAside);
-        return;
-    }
     if (JoinPath(u.path, kPathCapacity, u.windowsDir, kUninstallerFileName) < 0 ||
         GetFileAttributesA(u.path) == INVALID_FILE_ATTRIBUTES || IsNamedByAnotherEntry(u.path))
         return;
@@ -172,9 +166,15 @@ static void RemoveInstallation(int trusted, int wholeFolder)
         MoveSelfBack();
         return;
     }
-    // Without the copy the entry's own uninstaller is the one the installation put there.
-    if (u.uninstallerListed || !trusted)
+    // Without the copy the entry's own uninstaller is the one the installation put there. A
+    // user's own installation's copy has left its folder already: where the system allows a
+    // running program's file to go, it goes now.
+    if (u.scope == kScopeCurrentUser) {
+        if (u.selfAside[0] != '\0')
+            DeleteFileA(u.selfAside);
+    } else if (u.uninstallerListed || !trusted) {
         ScheduleUninstallerRemoval();
+    }
     RemoveUninstallEntry();
 }
 
@@ -207,7 +207,8 @@ static int RemoveAfterQuestions(void)
     }
     if (HoldTarget() != 0)
         return kNothingDoneStatus;
-    int loaded = LoadTrustedScriptCopy(ScopeRoot(u.scope), u.entryPath, u.target, &u.scriptMemory, &u.scriptText);
+    int loaded = LoadTrustedScriptCopy(ScopeRoot(u.scope), u.entryPath, u.target,
+                                       &u.scriptMemory, &u.scriptText);
     if (loaded == kScriptInUse) {
         ReleaseTargetChain();
         ShowUninstallMessage(IDS_TRY_LATER, u.target, MB_ICONWARNING);

@@ -9,6 +9,7 @@ const char kUserEntry[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninsta
 const char kUserAppPath[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Quillor.exe";
 const char kRecordKey[] = "Software\\Quillor Setup";
+const char kUserOpenCommand[] = "Software\\Classes\\txtfile\\shell\\open\\command";
 
 std::string OtherScopeRefusal(const std::string& folder)
 {
@@ -39,6 +40,7 @@ protected:
         RemoveInstallations();
         ASSERT_EQ(0, CreateSampleMedium("quillor-scope", &medium));
         logPath = medium.root + "\\setup.log";
+        uninstallLog = medium.root + "\\uninstall.log";
     }
 
     void TearDown() override
@@ -75,9 +77,10 @@ protected:
         return code;
     }
 
-    void InstallForTheUser()
+    void InstallForTheUser(const std::string& more = "")
     {
-        ASSERT_EQ(DWORD(kExitInstalled), RunQuietly("/CURRENTUSER /S /LOG=\"" + logPath + "\""));
+        ASSERT_EQ(DWORD(kExitInstalled),
+                  RunQuietly("/CURRENTUSER /S /LOG=\"" + logPath + "\"" + more));
         ASSERT_TRUE(PathExists(programs + "\\Quillor\\Quillor.lnk"));
         ASSERT_TRUE(PathExists(desktop + "\\Quillor.lnk"));
     }
@@ -89,6 +92,11 @@ protected:
         EXPECT_EQ(0, ReadRegistryText(HKEY_CURRENT_USER, kUserEntry, "QuietUninstallString",
                                       &command));
         CloseProgram(&program);
+        // Its log beside the setup program's.
+        size_t quiet = command.find(" /S /");
+        EXPECT_NE(std::string::npos, quiet) << command;
+        if (quiet != std::string::npos)
+            command.insert(quiet + 3, " /LOG=\"" + uninstallLog + "\"");
         EXPECT_EQ(0, StartCommandLine(command, "C:\\", &program));
         DWORD code = 999;
         EXPECT_EQ(0, WaitForExit(program, &code));
@@ -111,10 +119,20 @@ protected:
         return snapshot;
     }
 
+    // The user's own file types that the installation may bind.
+    Snapshot UserClasses()
+    {
+        Snapshot snapshot;
+        for (const char* key : {"txtfile", ".txt", ".log", ".ini"})
+            AddKey(&snapshot, HKEY_CURRENT_USER, std::string("Software\\Classes\\") + key);
+        return snapshot;
+    }
+
     std::string target;
     std::string programs;
     std::string desktop;
     std::string logPath;
+    std::string uninstallLog;
     StoredValue savedPrograms;
     StoredValue savedDesktop;
 };
@@ -122,7 +140,9 @@ protected:
 TEST_F(ScopeTest, ForTheCurrentUserNothingGoesOutsideTheProfileAndTheUninstallLeavesNothing)
 {
     Snapshot before = Outside();
-    ASSERT_NO_FATAL_FAILURE(InstallForTheUser());
+    Snapshot userClasses = UserClasses();
+    // Yes to the default-editor question: the user's own file types.
+    ASSERT_NO_FATAL_FAILURE(InstallForTheUser(" /REGISTER"));
     std::string log = ReadWholeFile(logPath);
     EXPECT_NE(std::string::npos, log.find("Scope: current user (switch)")) << log;
     EXPECT_NE(std::string::npos, log.find("Target directory: " + target)) << log;
@@ -141,9 +161,14 @@ TEST_F(ScopeTest, ForTheCurrentUserNothingGoesOutsideTheProfileAndTheUninstallLe
     EXPECT_EQ(target + "\\Purgax.exe /" + target, command);
     ASSERT_EQ(0, ReadRegistryText(HKEY_CURRENT_USER, kUserAppPath, "", &command));
     EXPECT_EQ(target + "\\Quillor.exe", command);
+    ASSERT_EQ(0, ReadRegistryText(HKEY_CURRENT_USER, kUserOpenCommand, "", &command));
+    EXPECT_EQ("\"" + target + "\\Quillor.exe\" \"%1\"", command);
+    ASSERT_EQ(0, ReadRegistryText(HKEY_CURRENT_USER, "Software\\Classes\\.log", "", &command))
+        << log;
+    EXPECT_EQ("txtfile", command);
     EXPECT_EQ(before, Outside()) << Differences(before, Outside());
 
-    EXPECT_EQ(0u, UninstallQuietly());
+    EXPECT_EQ(0u, UninstallQuietly()) << ReadWholeFile(uninstallLog);
     EXPECT_FALSE(PathExists(target));
     EXPECT_FALSE(PathExists(programs + "\\Quillor"));
     EXPECT_FALSE(PathExists(desktop + "\\Quillor.lnk"));
@@ -151,6 +176,7 @@ TEST_F(ScopeTest, ForTheCurrentUserNothingGoesOutsideTheProfileAndTheUninstallLe
     EXPECT_EQ(-1, SubkeyCount(HKEY_CURRENT_USER, kUserAppPath));
     EXPECT_EQ(-1, SubkeyCount(HKEY_CURRENT_USER, kRecordKey));
     EXPECT_EQ(before, Outside()) << Differences(before, Outside());
+    EXPECT_EQ(userClasses, UserClasses()) << Differences(userClasses, UserClasses());
 }
 
 // The entry says where the shortcuts are: an uninstall that reads other shell folder values
@@ -163,7 +189,7 @@ TEST_F(ScopeTest, AnUninstallWithOtherShellFoldersStillRemovesTheShortcuts)
     ASSERT_EQ(0, WriteRegistryText(HKEY_CURRENT_USER, kShellFolders, "Programs", elsewhere));
     ASSERT_EQ(0, WriteRegistryText(HKEY_CURRENT_USER, kShellFolders, "Desktop", elsewhere));
 
-    EXPECT_EQ(0u, UninstallQuietly());
+    EXPECT_EQ(0u, UninstallQuietly()) << ReadWholeFile(uninstallLog);
     EXPECT_FALSE(PathExists(programs + "\\Quillor"));
     EXPECT_FALSE(PathExists(desktop + "\\Quillor.lnk"));
     EXPECT_FALSE(PathExists(target));

@@ -107,10 +107,11 @@ TEST(InstallScope, EachScopeReadsItsOwnPlaces)
     ASSERT_EQ(0, ReadProgramsBase(kScopeCurrentUser, folder));
     EXPECT_EQ(std::string(local) + "\\Programs", folder);
 
-    EXPECT_EQ(HKEY_CLASSES_ROOT, ScopeClassesRoot(kScopeAllUsers));
-    HKEY userClasses = ScopeClassesRoot(kScopeCurrentUser);
-    ASSERT_NE(HKEY(0), userClasses);
-    EXPECT_NE(HKEY_CLASSES_ROOT, userClasses);
+    char key[kPathCapacity];
+    EXPECT_EQ(HKEY_CLASSES_ROOT, ScopeClassesKey(kScopeAllUsers, ".txt", key));
+    EXPECT_STREQ(".txt", key);
+    EXPECT_EQ(HKEY_CURRENT_USER, ScopeClassesKey(kScopeCurrentUser, ".txt", key));
+    EXPECT_STREQ("Software\\Classes\\.txt", key);
 }
 
 }  // namespace
