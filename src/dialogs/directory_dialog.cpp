@@ -34,8 +34,9 @@ INT_PTR RunDirectoryDialog(void)
 }
 
 // The folder of the previous installation; else the scope's folder of programs (the program
-// files directory, or the user's own) followed by the application's name; without the registry value (or with an empty one, which would make the
-// proposal relative to the current directory) targetDir keeps the script's Directory setting.
+// files directory, or the user's own) followed by the application's name; without it (or with
+// an empty one, which would make the proposal relative to the current directory) targetDir
+// keeps the script's Directory setting.
 // A target from the command line stays.
 static void ProposeTargetDirectory(void)
 {

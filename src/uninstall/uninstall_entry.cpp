@@ -16,10 +16,16 @@
 
 enum { kCommandCapacity = 2 * kPathCapacity };
 
+// The root of the programs list of the installation's scope.
+static HKEY EntryRoot(void)
+{
+    return ScopeRoot(uninstallState.scope);
+}
+
 // Reads the entry's UninstallString into command. 0, or -1 when it has none.
 static int ReadCommand(const char* path, char* command)
 {
-    return ReadKeyPathValue(ScopeRoot(uninstallState.scope), path, kUninstallStringValue, REG_SZ, command,
+    return ReadKeyPathValue(EntryRoot(), path, kUninstallStringValue, REG_SZ, command,
                             kCommandCapacity) == 0 ? 0 : -1;
 }
 
@@ -55,7 +61,7 @@ static int NamesTarget(const char* path, int location)
     int length = -1;
     if (!location)
         length = ReadEntryTarget(path, folder);
-    else if (ReadKeyPathValue(ScopeRoot(uninstallState.scope), path, kInstallLocationValue, REG_SZ, text,
+    else if (ReadKeyPathValue(EntryRoot(), path, kInstallLocationValue, REG_SZ, text,
                               kPathCapacity) == 0 && text[0] != '\0')
         length = CanonicalFolder(text, folder);
     return length == u.targetLength && CompareFolded(folder, u.target, length) == 0;
@@ -88,7 +94,7 @@ int FindUninstallEntry(void)
     search.taken = 0;
     search.names[0] = '\0';
     search.namesLength = 0;
-    VisitUninstallEntries(ScopeRoot(uninstallState.scope), TakeEntryOfTarget, &search);
+    VisitUninstallEntries(EntryRoot(), TakeEntryOfTarget, &search);
     if (!search.taken)
         ShowUninstallMessage(IDS_NO_ENTRY, uninstallState.target, MB_ICONINFORMATION);
     else if (search.count > 1)
@@ -128,7 +134,7 @@ int IsNamedByAnotherEntry(const char* path)
     char program[kPathCapacity];
     if (CanonicalProgram(path, TextLength(path), program) != 0)
         return 1;
-    return VisitUninstallEntries(ScopeRoot(uninstallState.scope), NamesProgram, program);
+    return VisitUninstallEntries(EntryRoot(), NamesProgram, program);
 }
 
 static void NoteIfNested(const char* folder)
@@ -148,7 +154,7 @@ static int NoteNestedFolders(const char* name, const char* path, void* context)
         return 0;
     if (ReadEntryTarget(path, folder) >= 0)
         NoteIfNested(folder);
-    if (ReadKeyPathValue(ScopeRoot(uninstallState.scope), path, kInstallLocationValue, REG_SZ, location,
+    if (ReadKeyPathValue(EntryRoot(), path, kInstallLocationValue, REG_SZ, location,
                          kPathCapacity) == 0 &&
         location[0] != '\0' && CanonicalFolder(location, folder) >= 0)
         NoteIfNested(folder);
@@ -158,14 +164,14 @@ static int NoteNestedFolders(const char* name, const char* path, void* context)
 void FindNestedInstallations(void)
 {
     uninstallState.nestedCount = 0;
-    VisitUninstallEntries(ScopeRoot(uninstallState.scope), NoteNestedFolders, nullptr);
+    VisitUninstallEntries(EntryRoot(), NoteNestedFolders, nullptr);
 }
 
 int RemoveUninstallEntry(void)
 {
     UninstallState& u = uninstallState;
-    if (RegDeleteKeyA(ScopeRoot(u.scope), u.entryPath) == ERROR_SUCCESS) {
-        LogLine("Removed %s", u.entryPath);
+    if (RegDeleteKeyA(EntryRoot(), u.entryPath) == ERROR_SUCCESS) {
+        LogLine("Removed %s\\%s", ScopeRootName(u.scope), u.entryPath);
         return 0;
     }
     char shown[kPathCapacity];

@@ -55,12 +55,14 @@ TEST(TrustedScriptCopy, OnlyThePlainFileThatTheEntryVouchesFor)
     HGLOBAL memory = 0;
     const char* text = nullptr;
     ASSERT_EQ(0, WriteFileBytes(copy, script));
-    ASSERT_EQ(0, LoadTrustedScriptCopy(HKEY_LOCAL_MACHINE, entry.c_str(), target.path.c_str(), &memory, &text));
+    ASSERT_EQ(0, LoadTrustedScriptCopy(HKEY_LOCAL_MACHINE, entry.c_str(), target.path.c_str(),
+                                       &memory, &text));
     EXPECT_EQ(script, text);
     ReleaseLockedBlock(memory);
 
     ASSERT_EQ(0, WriteFileBytes(copy, script + "[Files]\r\n"));
-    EXPECT_EQ(-1, LoadTrustedScriptCopy(HKEY_LOCAL_MACHINE, entry.c_str(), target.path.c_str(), &memory, &text));
+    EXPECT_EQ(-1, LoadTrustedScriptCopy(HKEY_LOCAL_MACHINE, entry.c_str(), target.path.c_str(),
+                                       &memory, &text));
     EXPECT_EQ(nullptr, text);
 
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, entry.c_str());
