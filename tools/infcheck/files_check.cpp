@@ -60,7 +60,8 @@ static int SayFileEntry(Check* check, int lineNumber, const FileEntry& file)
     Say(check, lineNumber, "file " + Quoted(file.entryKey) + ": " + Quoted(source) + " -> " +
                                Shown(file.destination) + sizeNote);
     if (file.split.toWindows)
-        Detail(check, std::string("for the current user: ") + kTargetDir + "\\" + file.entryValue +
+        Detail(check, "for the current user: " +
+                          Shown(std::string(kTargetDir) + "\\" + file.entryValue) +
                           " (a user cannot write the Windows directory)");
     return sourceMissing;
 }
