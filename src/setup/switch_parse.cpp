@@ -37,17 +37,6 @@ static_assert(CountNames(kSwitchNames, sizeof kSwitchNames) == sizeof kSwitchRul
 static_assert(kSwitchUnknown < 16, "every SwitchKind fits in the rule's low four bits");
 static_assert(kValueToEnd < 16, "every ValueRule fits in the four bits above the kind");
 
-// Nonzero when the piece of `length` characters at text is name, in any letter case.
-int MatchesName(const char* text, int length, const char* name)
-{
-    int i = 0;
-    for (; i < length && name[i] != '\0'; i++) {
-        if (UpperAscii(text[i]) != name[i])
-            return 0;
-    }
-    return i == length && name[i] == '\0';
-}
-
 // The end of a switch's name that starts at name: its value's '=', a quotation mark, a blank,
 // or the '/' of a switch glued to it ("/S/D=C:\Q" holds two).
 const char* NameEnd(const char* name)
@@ -63,7 +52,7 @@ int FindSwitchName(const char* name, int length)
     int found = -1;
     const char* known = kSwitchNames;
     for (int i = 0; i < static_cast<int>(sizeof kSwitchRules); i++) {
-        if (MatchesName(name, length, known))
+        if (IsSwitchName(name, length, known))
             found = i;
         known += TextLength(known) + 1;
     }
