@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= 2
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build native test demo bench fuzz clean
+.PHONY: all deps build native test demo bench fuzz package clean
 
 all: build
 
@@ -26,6 +26,10 @@ demo: build
 
 bench: build
 	@scripts/run-bench $(BUILD)
+
+# SIGN="--pkcs12 FILE ..." signs the programs first (scripts/sign-medium options).
+package: build native
+	@scripts/package-sample $(BUILD) $(SIGN)
 
 fuzz: native
 	@scripts/run-fuzz $(BUILD)/native $(FUZZ_SECONDS)

@@ -343,6 +343,26 @@ double Median(std::vector<double> values)
     return values[values.size() / 2];
 }
 
+// A copy of medium (script and payload) whose script gets its [Checksums] section from
+// infcheck.exe, which lies beside the benchmark. 0 or -1.
+int LayOutCheckedMedium(const Medium& medium, const std::string& script, Medium* checked)
+{
+    if (CreateMedium("bench-checked", script, checked) != 0 ||
+        ::CopyTree(medium.folder, checked->folder) != 0)
+        return -1;
+    DrivenProgram program = {};
+    DWORD status = 999;
+    // Through the command processor, which sends the checker's long report nowhere.
+    std::string command = "/c \"\"" + ProgramFolder() + "\\infcheck.exe\" --write-checksums "
+                          "SETUP.INF >NUL\"";
+    if (StartProgramWithArguments((WindowsFolder() + "\\system32\\cmd.exe").c_str(), command,
+                                  checked->folder.c_str(), &program) != 0)
+        return -1;
+    int ended = WaitForExit(program, &status, 600000);
+    CloseProgram(&program);
+    return ended == 0 && status <= 1 ? 0 : -1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -372,6 +392,13 @@ int main(int argc, char** argv)
         payloadBytes += files[i].size;
     }
     printf("payload: %u files, %lld bytes\n", unsigned(files.size()), payloadBytes);
+    // The same medium with a [Checksums] section, written by the packager's checker.
+    Medium checkedMedium;
+    if (LayOutCheckedMedium(medium, script, &checkedMedium) != 0) {
+        fprintf(stderr, "setup_bench: cannot lay out the medium with a [Checksums] section\n");
+        RemoveMedium(&medium);
+        return 1;
+    }
 
     HINSTANCE instance = GetModuleHandleA(NULL);
     WNDCLASSA windowClass = {};
@@ -386,7 +413,7 @@ int main(int argc, char** argv)
     floorDialog.total = payloadBytes;
 
     // Every run writes into a directory of its own: re-creating deleted files is much slower.
-    std::vector<double> plain, bare, floor, installer, reinstall;
+    std::vector<double> plain, bare, floor, installer, reinstall, checked;
     SIZE_T peak = 0;
     int failed = 0;
     for (int round = 0; round < rounds && !failed; round++) {
@@ -415,10 +442,15 @@ int main(int argc, char** argv)
         if (!failed && RunInstaller(medium, medium.root + "\\installed" + suffix, &again) != 0)
             failed = 1;
         reinstall.push_back(again.copySeconds);
+        InstallerRun checkedRun = {};
+        if (!failed &&
+            RunInstaller(checkedMedium, medium.root + "\\checked" + suffix, &checkedRun) != 0)
+            failed = 1;
+        checked.push_back(checkedRun.copySeconds);
         printf("round %d: plain %.3f s, bare floor %.3f s, floor %.3f s, installer copy phase %.3f s, "
-               "reinstall %.3f s\n",
+               "reinstall %.3f s, with [Checksums] %.3f s\n",
                round + 1, plain.back(), bare.back(), floor.back(), installer.back(),
-               reinstall.back());
+               reinstall.back(), checked.back());
     }
     if (!failed) {
         double p = Median(plain), b = Median(bare), f = Median(floor), i = Median(installer);
@@ -431,6 +463,8 @@ int main(int argc, char** argv)
                i / b);
         printf("reinstall / installer:  %.2f (over an existing installation; target 1.10 at most)\n",
                Median(reinstall) / i);
+        printf("with [Checksums] / installer: %.2f (each file's SHA-256 from its chunks; target "
+               "1.05 at most)\n", Median(checked) / i);
         printf("installer peak working set: %lu KiB\n", (unsigned long)(peak / 1024));
     }
     long long setupSize = ReadFileSizeOnDisk(ProgramFolder() + "\\SETUP.EXE");
@@ -439,6 +473,7 @@ int main(int argc, char** argv)
            "way: %lld bytes\n", setupSize, helloSize);
     DeleteObject(floorDialog.barBrush);
     RemoveMedium(&medium);
+    RemoveMedium(&checkedMedium);
     if (!failed && strcmp(kind, "all") == 0 && BenchStartupScaling() != 0)
         failed = 1;
     return failed;

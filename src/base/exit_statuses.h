@@ -15,6 +15,9 @@ enum ExitStatus {
                                    // command line: nothing installed
     kExitAnotherRun = 1618,        // try again later: another SETUP.EXE or Purgax.exe is
                                    // running, or an undo could not finish yet (a file in use)
+    kExitDamagedMedium = 1620,     // a file of the medium differs from its [Checksums] entry
+                                   // (the package cannot be used): nothing installed; /VERIFY
+                                   // found it so, or the script has no such section
     kExitDowngrade = 1638,         // a newer version is installed; it stays
     kExitRestartNeeded = 3010,     // installed; a file in use is replaced at the next restart
 };

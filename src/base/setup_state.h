@@ -6,6 +6,7 @@
 #include "base/capacities.h"
 #include "base/exit_statuses.h"
 #include "base/product_names.h"
+#include "base/script_hash.h"
 
 // Who is at the screen, as the command line says.
 enum RunMode {
@@ -59,6 +60,7 @@ struct SetupState {
     char directoryPrompt[kTextCapacity];
     char sizeFormat[kTextCapacity];
     char filesSection[kNameCapacity];
+    char checksumsSection[kNameCapacity];
     char groupSection[kNameCapacity];
     char installSection[kNameCapacity];
     char registrationSection[kNameCapacity];
@@ -117,12 +119,21 @@ struct SetupState {
     int underWay;               // from the start of the copy to the final report: an end
                                 // before the report is undone
     int errorCount;
+    // The medium's check against the script's [Checksums] section.
+    int checksumsCursor;        // offset of the section's first entry line; 0: no section
+    int checksumsNext;          // where the next look-up in it starts (after the last found)
+    char scriptPath[kPathCapacity];   // the script, which is never listed in its own section
+    RunningHash sourceHash;     // of the source being copied, while it is checked
+    unsigned char expectedDigest[32];
+    int damagedCount;           // sources found to differ from their entries
+    char damagedFile[kPathCapacity];  // the first of them
     ExitStatus exitStatus;      // how the run ends, set before the window exists
 
     // The command line's switches.
     RunMode runMode;
     int targetGiven;            // targetDir came from the command line
     int registerAsked;          // a quiet run answers Yes to the default-editor question
+    int verifyOnly;             // /VERIFY: the medium is checked, nothing is installed
     int allowDowngrade;         // /ALLOWDOWNGRADE: a run without questions replaces a newer
                                 // version too
     char registerSuffixes[kTextCapacity];   // the suffixes given with it, or empty

@@ -12,6 +12,7 @@
 #include "base/shared_files.h"
 #include "copy/progress_dialog.h"
 #include "base/run_record.h"
+#include "copy/source_checks.h"
 #include "resources/resource_ids.h"
 #include "script/files_value.h"
 #include "script/script_reader.h"
@@ -36,6 +37,7 @@ static void CloseHandleOf(HANDLE* file)
 
 static void CloseCopyFiles(void)
 {
+    EndHash(&setupState.sourceHash, 0);
     CloseHandleOf(&setupState.sourceFile);
     CloseHandleOf(&setupState.destFile);
 }
@@ -240,6 +242,15 @@ static UINT FailEntry(UINT id, const char* path, UINT type)
     return UM_FINISH;
 }
 
+// A source that differs from its Checksums entry: its copy is removed and the run ends as an
+// abandoned one, everything undone, with the damaged medium's report.
+static UINT StopOnDamagedSource(void)
+{
+    FailEntry(0, 0, 0);
+    setupState.cancelled = 1;
+    return UM_COPY_DONE;
+}
+
 UINT CopyNextEntry(void)
 {
     // Cancelled while this step waited (during a failure box, or by closing the window):
@@ -267,7 +278,8 @@ UINT CopyNextEntry(void)
     // The size is taken before the destination is touched, so that a source whose size
     // cannot be read leaves no destination created.
     long long size = GetOpenFileSize(setupState.sourceFile);
-    if (size < 0)
+    // A source listed in the Checksums section is hashed as it is copied.
+    if (size < 0 || StartSourceHash(sourceName) != 0)
         return FailEntry(IDS_CANNOT_READ, setupState.modulePath, MB_ICONERROR);
 
     const char* destinationName = setupState.entryValue;
@@ -314,6 +326,8 @@ UINT CopyNextChunk(void)
     if (!ReadFile(setupState.sourceFile, setupState.workBuffer, kChunkSize, &count, 0))
         return FailEntry(IDS_CANNOT_READ, setupState.modulePath, MB_ICONERROR);
     setupState.bytesRead = (int)count;
+    if (HashChunk(setupState.workBuffer, (int)count) != 0)
+        return FailEntry(IDS_CANNOT_READ, setupState.modulePath, MB_ICONERROR);
 
     if (setupState.bytesRead > 0) {
         DWORD written = 0;
@@ -330,6 +344,11 @@ UINT CopyNextChunk(void)
 
     if (setupState.bytesRead == kChunkSize)
         return UM_COPY_CHUNK;
+    int checked = EndSourceHash();
+    if (checked == -1)
+        return StopOnDamagedSource();
+    if (checked != 0)
+        return FailEntry(IDS_CANNOT_READ, setupState.modulePath, MB_ICONERROR);
     if (FinishFile() != 0)
         return FailEntry(IDS_CANNOT_WRITE, setupState.destPath, MB_ICONERROR);
     LogCopiedFile("Copied", setupState.modulePath, setupState.destPath, setupState.fileCopied);

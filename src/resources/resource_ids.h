@@ -20,6 +20,7 @@
 #define IDS_SUFFIXES_KEY         24
 #define IDS_PUBLISHER_KEY        25
 #define IDS_VERSION_KEY          26
+#define IDS_CHECKSUMS_SECTION    27
 
 // String table: failure messages, each with at most one "%s". The table is stored in blocks of
 // sixteen ids, each with a cost of its own: new texts fill the free ids of the blocks in use
@@ -38,9 +39,10 @@
 #define IDS_NEAR_INSTALLATION  2062
 #define IDS_TARGET_TOO_LONG    2063
 #define IDS_NO_EDITOR          2057
-#define IDS_PROGRAM_SUFFIXES   2034
-#define IDS_FOLDER_NOT_EMPTY   2035
-#define IDS_UNDO_LEFT          2036
+#define IDS_DAMAGED_MEDIUM     2034
+#define IDS_PROGRAM_SUFFIXES   2035
+#define IDS_FOLDER_NOT_EMPTY   2036
+#define IDS_UNDO_LEFT          2037
 
 // String table: the command line.
 #define IDS_UNKNOWN_SWITCH     2058

@@ -10,6 +10,7 @@
 #include "copy/copy_engine.h"
 #include "copy/previous_files.h"
 #include "base/run_record.h"
+#include "copy/source_checks.h"
 #include "dialogs/directory_dialog.h"
 #include "resources/resource_ids.h"
 #include "system/registration.h"
@@ -131,6 +132,11 @@ void ShowFinalReport(void)
     s.underWay = 0;
     UINT id = IDS_INSTALL_DONE;
     s.exitStatus = restart ? kExitRestartNeeded : kExitInstalled;
+    if (s.damagedCount != 0) {
+        // Undone above as a cancelled copy: nothing is installed.
+        s.exitStatus = static_cast<ExitStatus>(EndMediumCheck());
+        return;
+    }
     if (s.cancelled != 0) {
         id = IDS_INSTALL_ABANDONED;
     } else if (s.errorCount != 0) {

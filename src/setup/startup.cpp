@@ -13,6 +13,7 @@
 #include "base/setup_messages.h"
 #include "base/setup_state.h"
 #include "base/run_record.h"
+#include "copy/source_checks.h"
 #include "resources/resource_ids.h"
 #include "script/files_value.h"
 #include "script/script_reader.h"
@@ -47,6 +48,7 @@ void LoadNames(void)
         STRING_FIELD(IDS_DIRECTORY_PROMPT, directoryPrompt, kTextCapacity),
         STRING_FIELD(IDS_SIZE_FORMAT, sizeFormat, kTextCapacity),
         STRING_FIELD(IDS_FILES_SECTION, filesSection, kNameCapacity),
+        STRING_FIELD(IDS_CHECKSUMS_SECTION, checksumsSection, kNameCapacity),
         STRING_FIELD(IDS_GROUP_SECTION, groupSection, kNameCapacity),
         STRING_FIELD(IDS_INSTALL_SECTION, installSection, kNameCapacity),
         STRING_FIELD(IDS_REGISTRATION_SECTION, registrationSection, kNameCapacity),
@@ -104,6 +106,7 @@ int FormScriptPath(void)
         ShowSetupMessage(s.className, NULL, IDS_CANNOT_OPEN, s.modulePath, MB_ICONERROR);
         return -1;
     }
+    CopyBounded(s.scriptPath, kPathCapacity, s.modulePath, TextLength(s.modulePath));
     return 0;
 }
 
@@ -154,20 +157,27 @@ long long SourceSize(const char* value, int valueLength)
         file = CreateFileA(s.modulePath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
                            FILE_FLAG_SEQUENTIAL_SCAN, NULL);
     if (file == INVALID_HANDLE_VALUE) {
-        ShowSetupMessage(s.className, NULL, IDS_CANNOT_OPEN, s.modulePath, MB_ICONINFORMATION);
+        // A medium that lists its files is damaged without it: the run ends before the copy.
+        if (s.checksumsCursor != 0)
+            NoteDamaged(s.modulePath);
+        else
+            ShowSetupMessage(s.className, NULL, IDS_CANNOT_OPEN, s.modulePath, MB_ICONINFORMATION);
         return -1;
     }
     long long size = GetOpenFileSize(file);
+    CheckSourceSize(file, source, size);
     CloseHandle(file);
     return size > 0 ? size : 0;
 }
 
-// Sums the sizes of the Files sources into totalBytes and counts those that cannot be opened
-// in errorCount; 0, or -1 after IDS_NO_SECTION when the section is missing.
+// Sums the sizes of the Files sources into totalBytes, counts those that cannot be opened in
+// errorCount, and checks them against the Checksums section; 0, or -1 after IDS_NO_SECTION when
+// the Files section is missing.
 int SumSourceSizes(void)
 {
     SetupState& s = setupState;
     int cursor = 0;
+    FindChecksums();
     if (FindSection(s.instance, s.className, NULL, s.filesSection, 1, s.scriptText, &cursor) != 0)
         return -1;
     long long total = 0;
@@ -253,6 +263,7 @@ void ReleaseStartup(void)
     s.barBrush = 0;
     s.grayBrush = 0;
     UnregisterClassA(s.className, s.instance);
+    ReleaseHash(&s.sourceHash);
     ReleaseLockedBlock(s.scriptMemory);
     s.scriptMemory = 0;
     s.scriptText = 0;
@@ -298,7 +309,9 @@ int RunSetup(HINSTANCE instance, const char* commandLine)
                                &s.scriptText) == 0 &&
                     ReadInstallSettings() == 0 && SumSourceSizes() == 0) {
                     OpenLog();
-                    status = RunMainWindow();
+                    status = EndMediumCheck();
+                    if (status < 0)
+                        status = RunMainWindow();
                 }
             }
             ReleaseStartup();

@@ -13,7 +13,8 @@ enum ValueRule { kNoValue, kValueNeeded, kValueOptional, kValueToEnd };
 // its SwitchKind in the low four bits and its ValueRule above them. Kept in place rather than
 // pointed to, the shipped program needs no relocation for them.
 constexpr char kSwitchNames[] =
-    "S\0VERYSILENT\0SILENT\0PASSIVE\0D\0DIR\0LOG\0REGISTER\0NORESTART\0?\0HELP\0ALLOWDOWNGRADE";
+    "S\0VERYSILENT\0SILENT\0PASSIVE\0D\0DIR\0LOG\0REGISTER\0NORESTART\0?\0HELP\0ALLOWDOWNGRADE\0"
+    "VERIFY";
 constexpr unsigned char kSwitchRules[] = {
     kSwitchVerySilent | kNoValue << 4,     kSwitchVerySilent | kNoValue << 4,
     kSwitchPassive | kNoValue << 4,        kSwitchPassive | kNoValue << 4,
@@ -21,6 +22,7 @@ constexpr unsigned char kSwitchRules[] = {
     kSwitchLog | kValueNeeded << 4,        kSwitchRegister | kValueOptional << 4,
     kSwitchNoRestart | kNoValue << 4,      kSwitchHelp | kNoValue << 4,
     kSwitchHelp | kNoValue << 4,           kSwitchAllowDowngrade | kNoValue << 4,
+    kSwitchVerify | kNoValue << 4,
 };
 
 // The number of names in a list of names each ended by a zero.

@@ -13,6 +13,7 @@ enum SwitchKind {
     kSwitchNoRestart,    // /NORESTART
     kSwitchHelp,         // /?, /HELP
     kSwitchAllowDowngrade,   // /ALLOWDOWNGRADE
+    kSwitchVerify,       // /VERIFY
     kSwitchUnknown,      // anything else, or a known switch with a wrong or missing value
     kSwitchWord,         // a word that is no switch: a file dropped on the program, say
 };

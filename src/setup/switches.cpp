@@ -72,6 +72,9 @@ int ReadSwitches(const char* commandLine, int* status)
         case kSwitchAllowDowngrade:
             s.allowDowngrade = 1;
             break;
+        case kSwitchVerify:
+            s.verifyOnly = 1;
+            break;
         case kSwitchUnknown:
             if (unknown[0] == '\0')
                 field = unknown;

@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "base/capacities.h"
+#include "script/checksum_entry.h"
 #include "script/files_value.h"
 #include "script/script_scan.h"
 #include "system/group_fields.h"
@@ -128,6 +129,31 @@ void WalkFiles(Walk* walk)
     }
 }
 
+// The Checksums section as the size pass and the copy read it: every Files source looked up,
+// each entry's own key too, which is always found (1) or malformed (-1).
+void WalkChecksums(Walk* walk)
+{
+    if (StartWalk(walk, "Checksums") != 0)
+        return;
+    const int section = walk->cursor;
+    for (int n = NextEntry(walk); n != 0; walk->cursor += n, n = NextEntry(walk)) {
+        const char* key = walk->text + walk->cursor;
+        SourceChecksum checksum;
+        checksum.size = -1;
+        int next = walk->cursor;
+        int found = FindChecksum(walk->text, section, key, walk->keyLength, &checksum, &next);
+        Require(found == 0 || (next > section && next <= walk->length));
+        if (walk->keyLength == 0) {
+            Require(found == 0);
+            continue;
+        }
+        Require(found == 1 || found == -1);
+        Require(found == -1 || (checksum.size >= 0 && checksum.size < 1000000000000000000LL));
+        int valueResult = ReadChecksumValue(walk->valueStart, walk->valueLength, &checksum);
+        Require(valueResult == 0 || valueResult == -1);
+    }
+}
+
 // targetDir + "\" at the start of a 260-byte text; returns its length.
 int StartUnderTarget(char* text)
 {
@@ -242,6 +268,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     WalkFiles(&walk);
     WalkGroup(&walk);
     WalkRegistration(&walk);
+    WalkChecksums(&walk);
     WalkNamedSection(&walk, data, size);
     free(text);
     return 0;

@@ -80,6 +80,7 @@ TEST(DeploymentManifest, ReturnCodesAreTheExitStatusesWithTheirMeanings)
         {kExitDirectoryCancelled, "cancelledByUser"},
         {kExitInvalidSwitch, "invalidParameter"},
         {kExitAnotherRun, "installInProgress"},
+        {kExitDamagedMedium, "contactSupport"},
         {kExitDowngrade, "downgrade"},
         {kExitRestartNeeded, "rebootRequiredToFinish"},
     };
@@ -91,7 +92,10 @@ TEST(DeploymentManifest, SwitchesAreTheOnesTheProgramReads)
 {
     std::string manifest = ReadManifest();
     ASSERT_FALSE(manifest.empty()) << kInstallerManifest;
-    EXPECT_EQ("exe", ManifestValue(manifest, "InstallerType"));
+    // A zip of the medium, SETUP.EXE at its top.
+    EXPECT_EQ("zip", ManifestValue(manifest, "InstallerType"));
+    EXPECT_EQ("exe", ManifestValue(manifest, "NestedInstallerType"));
+    EXPECT_EQ("SETUP.EXE", ManifestValue(manifest, "RelativeFilePath"));
     const struct {
         const char* key;
         const char* token;

@@ -16,8 +16,9 @@ const char kInstallSection[] = "Install";
 const char kFilesSection[] = "Files";
 const char kGroupSection[] = "Group";
 const char kRegistrationSection[] = "Registration";
+const char kChecksumsSection[] = "Checksums";
 const char* const kSectionNames[] = {kInstallSection, kFilesSection, kGroupSection,
-                                     kRegistrationSection};
+                                     kRegistrationSection, kChecksumsSection};
 const char* const kInstallKeys[] = {"Bitmap", "Application", "Caption", "Directory",
                                     "Publisher", "Version"};
 const int kInstallKeyCount = 6;
@@ -109,4 +110,5 @@ void AddDestination(Check* check, int lineNumber, const std::string& destination
 void CheckFiles(Check* check);
 void CheckGroup(Check* check);
 void CheckRegistration(Check* check);
+void CheckChecksums(Check* check);
 }  // namespace infcheck

@@ -22,6 +22,7 @@ int CheckScript(const std::string& bytes, const char* scriptName, const char* me
     CheckFiles(&check);
     CheckGroup(&check);
     CheckRegistration(&check);
+    CheckChecksums(&check);
 
     Say(&check, 0, Summary(check));
     if (check.errors > 0)

@@ -164,6 +164,8 @@ static std::string MissedSectionConsequence(const Check& check, const char* sect
     if (strcmp(section, kRegistrationSection) == 0)
         return "without a [Registration] SETUP.EXE silently skips the file types dialog, so "
                "no suffix is bound to txtfile";
+    if (strcmp(section, kChecksumsSection) == 0)
+        return "without a [Checksums] SETUP.EXE installs the files without checking them";
     return "without it SETUP.EXE shows \"Section [" + std::string(section) +
            "] does not exist !\" and ends before any window";
 }

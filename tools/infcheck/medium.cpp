@@ -36,14 +36,14 @@ static fs::path ResolveComponent(const fs::path& folder, const std::string& comp
     return exact;
 }
 
-int FindMediumFile(const char* mediumDir, const char* name, long long* size)
+int ResolveMediumFile(const char* mediumDir, const char* name, std::string* path)
 {
-    fs::path path(mediumDir);
+    fs::path resolved(mediumDir);
     std::string component;
     for (const char* at = name;; at++) {
         if (*at == '\\' || *at == '/' || *at == '\0') {
             if (!component.empty())
-                path = ResolveComponent(path, component);
+                resolved = ResolveComponent(resolved, component);
             component.clear();
             if (*at == '\0')
                 break;
@@ -52,8 +52,16 @@ int FindMediumFile(const char* mediumDir, const char* name, long long* size)
         }
     }
     std::error_code error;
-    if (!fs::is_regular_file(path, error))
+    *path = resolved.string();
+    return fs::is_regular_file(resolved, error) ? 0 : -1;
+}
+
+int FindMediumFile(const char* mediumDir, const char* name, long long* size)
+{
+    std::string path;
+    if (ResolveMediumFile(mediumDir, name, &path) != 0)
         return -1;
+    std::error_code error;
     uintmax_t bytes = fs::file_size(path, error);
     if (error)
         return -1;
