@@ -26,6 +26,10 @@ DWORD WINAPI GetLastErrorDirect(void) __asm__("_GetLastError@0");
 BOOL WINAPI SetWindowTextADirect(HWND, LPCSTR) __asm__("_SetWindowTextA@8");
 LONG WINAPI RegCloseKeyDirect(HKEY) __asm__("_RegCloseKey@4");
 LONG WINAPI RegOpenKeyExADirect(HKEY, LPCSTR, DWORD, REGSAM, PHKEY) __asm__("_RegOpenKeyExA@20");
+int WINAPI lstrcmpiADirect(LPCSTR, LPCSTR) __asm__("_lstrcmpiA@8");
+void WINAPI SetLastErrorDirect(DWORD) __asm__("_SetLastError@4");
+HGLOBAL WINAPI GlobalAllocDirect(UINT, SIZE_T) __asm__("_GlobalAlloc@8");
+HGLOBAL WINAPI GlobalFreeDirect(HGLOBAL) __asm__("_GlobalFree@4");
 }
 
 #define CloseHandle CloseHandleDirect
@@ -34,3 +38,7 @@ LONG WINAPI RegOpenKeyExADirect(HKEY, LPCSTR, DWORD, REGSAM, PHKEY) __asm__("_Re
 #define SetWindowTextA SetWindowTextADirect
 #define RegCloseKey RegCloseKeyDirect
 #define RegOpenKeyExA RegOpenKeyExADirect
+#define lstrcmpiA lstrcmpiADirect
+#define SetLastError SetLastErrorDirect
+#define GlobalAlloc GlobalAllocDirect
+#define GlobalFree GlobalFreeDirect

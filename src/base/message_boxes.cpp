@@ -73,7 +73,7 @@ int ShowFormattedMessage(HINSTANCE instance, const char* caption, HWND owner, UI
     int room = kMessageCapacity - 1 - TextLength(format);
     if (conversions > 1)
         room /= conversions;
-    CopyBounded(bounded, room + 1, argument, TextLength(argument));
+    CopyText(bounded, room + 1, argument);
     FormatText(text, format, bounded);
     SetLastError(error);
     return AskOrAnswer(owner, text, caption, type, silentAnswer);

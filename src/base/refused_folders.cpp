@@ -12,10 +12,11 @@
 static const char kProfileListKey[] =
     "Software\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
 static const char* const kShellFolderKeys[] = {kShellFoldersKey, kUserShellFoldersKey};
-static const char* const kProgramFolderValues[] = {
-    kProgramFilesValue, "ProgramW6432Dir", "ProgramFilesDir (x86)",
-    "CommonFilesDir",  "CommonW6432Dir",  "CommonFilesDir (x86)",
-};
+// The CurrentVersion values that name the program folders, one after the other, each ended by
+// a zero, and an empty name after the last: kept in place, the names need no relocation.
+static const char kProgramFolderValues[] =
+    "ProgramFilesDir\0ProgramW6432Dir\0ProgramFilesDir (x86)\0"
+    "CommonFilesDir\0CommonW6432Dir\0CommonFilesDir (x86)\0";
 
 // The temporary folders and the running user's profile with the folders directly in it.
 struct VariableFolder {
@@ -129,7 +130,8 @@ int IsRefusedFolder(const char* folder)
         if (Collides(folder, variable.text, variable.depth))
             return 1;
     }
-    for (const char* value : kProgramFolderValues) {
+    for (const char* value = kProgramFolderValues; *value != '\0';
+         value += TextLength(value) + 1) {
         if (CollidesWithValue(folder, HKEY_LOCAL_MACHINE, kCurrentVersionKey, value, 0))
             return 1;
     }

@@ -126,7 +126,7 @@ static HANDLE CreateNumberedLog(const char* stem)
     DWORD folderLength = GetTempPathA(kPathCapacity, folder);
     if (folderLength == 0 || folderLength >= static_cast<DWORD>(kPathCapacity))
         return INVALID_HANDLE_VALUE;
-    int nameLength = CopyBounded(name, kNameCapacity, stem, TextLength(stem));
+    int nameLength = CopyText(name, kNameCapacity, stem);
     for (int i = 0; i < nameLength; i++) {
         char c = name[i];
         if (c == '\\' || c == '/' || c == ':' || c == '*' || c == '?' || c == '"' || c == '<' ||
@@ -166,7 +166,7 @@ int OpenRunLog(const char* path, const char* stem)
     if (file == INVALID_HANDLE_VALUE)
         file = CreateNumberedLog(stem);
     else
-        CopyBounded(runLog.path, kPathCapacity, path, TextLength(path));
+        CopyText(runLog.path, kPathCapacity, path);
     if (file == INVALID_HANDLE_VALUE)
         return -1;
     runLog.file = file;

@@ -270,7 +270,7 @@ static int UndoRegistryValue(const RunChange* change)
     if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
         result = -1;
     char path[kSavedCapacity];
-    CopyBounded(path, kSavedCapacity, change->path, TextLength(change->path));
+    CopyText(path, kSavedCapacity, change->path);
     RemoveCreatedKeys(root, path, change->newKeys);
     return result;
 }

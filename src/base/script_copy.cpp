@@ -2,7 +2,6 @@
 #include "base/script_copy.h"
 
 #include "base/capacities.h"
-#include "base/file_size.h"
 #include "base/folder_text.h"
 #include "base/key_paths.h"
 #include "base/locked_blocks.h"
@@ -10,29 +9,16 @@
 #include "base/script_hash.h"
 #include "text/bounded_text.h"
 
-// The largest script the installer reads; a larger copy is not the script of any medium.
-static const LONGLONG kScriptSizeLimit = 0x7FFFFFFE;
-
-// Reads the whole open file into a locked movable block with a zero after it. 0, or with
-// nothing held kScriptInUse when another program has locked a part of the file (it cannot be
-// read now, and says nothing of what the file holds), or -1.
-static int ReadWholeFile(HANDLE file, HGLOBAL* memory, const char** text)
+// Reads the whole open file into *memory and *text: 0, or with nothing held kScriptInUse when
+// another program has locked a part of the file (it cannot be read now, and says nothing of what
+// the file holds), or -1.
+static int ReadScriptCopy(HANDLE file, HGLOBAL* memory, const char** text)
 {
-    long long size = GetOpenFileSize(file);
     BlockFailure failure;
-    if (size < 0 || size > kScriptSizeLimit)
-        return -1;
-    DWORD length = static_cast<DWORD>(size);
-    unsigned char* bytes = ObtainLockedBlock(length + 1, memory, &failure);
-    DWORD got = 0;
-    if (bytes == nullptr || !ReadFile(file, bytes, length, &got, nullptr) || got != length) {
-        int held = bytes != nullptr && GetLastError() == ERROR_LOCK_VIOLATION;
-        ReleaseLockedBlock(*memory);
-        *memory = 0;
-        return held ? kScriptInUse : -1;
-    }
-    *text = reinterpret_cast<const char*>(bytes);
-    return 0;
+    *text = ReadWholeFile(file, memory, &failure);
+    if (*text != nullptr)
+        return 0;
+    return failure == kBlockNotRead && GetLastError() == ERROR_LOCK_VIOLATION ? kScriptInUse : -1;
 }
 
 int LoadTrustedScriptCopy(const char* entryPath, const char* target, HGLOBAL* memory,
@@ -62,7 +48,7 @@ int LoadTrustedScriptCopy(const char* entryPath, const char* target, HGLOBAL* me
     if (GetFileInformationByHandle(file, &information) &&
         (information.dwFileAttributes &
          (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) == 0)
-        loaded = ReadWholeFile(file, memory, text);
+        loaded = ReadScriptCopy(file, memory, text);
     CloseHandle(file);
     if (loaded != 0)
         return loaded;

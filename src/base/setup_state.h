@@ -144,3 +144,6 @@ struct SetupState {
 // The one instance, zero-initialised before start-up.
 extern SetupState setupState;
 
+// setupState.totalBytes in units of 1024 bytes, rounded up, and at most limit.
+DWORD TotalKilobytes(DWORD limit);
+

@@ -36,7 +36,7 @@ void NoteDamaged(const char* path)
 {
     LogLine("Damaged on the medium: %s", path);
     if (setupState.damagedCount++ == 0)
-        CopyBounded(setupState.damagedFile, kPathCapacity, path, TextLength(path));
+        CopyText(setupState.damagedFile, kPathCapacity, path);
 }
 
 // Ends the digest in running and compares it with expected: 0 when they agree, -1 when they

@@ -44,7 +44,7 @@ static void ProposeTargetDirectory(void)
     if (s.targetGiven)
         return;
     if (s.previousDir[0] != '\0') {
-        CopyBounded(s.targetDir, kTextCapacity, s.previousDir, TextLength(s.previousDir));
+        CopyText(s.targetDir, kTextCapacity, s.previousDir);
         return;
     }
     if (ReadKeyPathValue(HKEY_LOCAL_MACHINE, kCurrentVersionKey, kProgramFilesValue, REG_SZ, value,
@@ -57,10 +57,7 @@ static void ProposeTargetDirectory(void)
 static void ShowRequiredSize(HWND dialog)
 {
     SetupState& s = setupState;
-    long long kilobytes = s.totalBytes > 0 ? (s.totalBytes + 1023) / 1024 : 0;
-    if (kilobytes > 0x7FFFFFFF)
-        kilobytes = 0x7FFFFFFF;
-    FormatText(s.workBuffer, s.sizeFormat, (long)kilobytes);
+    FormatText(s.workBuffer, s.sizeFormat, static_cast<long>(TotalKilobytes(0x7FFFFFFF)));
     SetDialogText(dialog, IDC_DIRECTORY_SIZE, s.workBuffer);
 }
 

@@ -10,66 +10,38 @@
 // The routine named in the memory messages.
 static const char kLoaderName[] = "FileRead";
 
-// Largest script taken: its size plus the terminating zero must fit a 32-bit signed count,
-// so that every offset into the text is an int.
-static const LONGLONG kScriptSizeLimit = 0x7FFFFFFE;
-
 UINT BlockFailureMessage(BlockFailure failure)
 {
-    return failure == kBlockNotLocked ? IDS_CANNOT_LOCK : IDS_CANNOT_ALLOCATE;
+    return failure == kBlockNotLocked ? IDS_CANNOT_LOCK
+           : failure == kBlockNotRead ? IDS_CANNOT_READ
+                                      : IDS_CANNOT_ALLOCATE;
 }
 
 int LoadScript(HINSTANCE instance, const char* caption, HWND owner, const char* path,
                HGLOBAL* memory, const char** text)
 {
-    HANDLE file = INVALID_HANDLE_VALUE;
-    HGLOBAL block = 0;
-    char* data = 0;
-    long long size = 0;
-    DWORD bytesRead = 0;
     UINT failure = IDS_CANNOT_OPEN;
-    BlockFailure blockFailure = kBlockNotAllocated;
-
     *memory = 0;
     *text = 0;
-    file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING,
-                       FILE_FLAG_SEQUENTIAL_SCAN, 0);
-    if (file == INVALID_HANDLE_VALUE)
-        goto done;
-    failure = IDS_CANNOT_ALLOCATE;
-    size = GetOpenFileSize(file);
-    if (size < 0 || size > kScriptSizeLimit)
-        goto done;
-    data = reinterpret_cast<char*>(ObtainLockedBlock(static_cast<DWORD>(size) + 1, &block,
-                                                     &blockFailure));
-    if (data == 0) {
-        failure = BlockFailureMessage(blockFailure);
-        goto done;
-    }
-    failure = IDS_CANNOT_READ;
-    if (!ReadFile(file, data, static_cast<DWORD>(size), &bytesRead, 0)
-        || bytesRead != static_cast<DWORD>(size))
-        goto done;
-    // The zero byte after the data, left by the zero-initialisation, terminates the text.
-    *memory = block;
-    *text = data;
-    failure = 0;
-
-done:
-    if (failure != 0) {
-        // The memory messages name the routine, the others the file; a quiet load (no
-        // caption) shows none.
-        if (caption != 0)
-            ShowFormattedMessage(instance, caption, owner, failure,
-                                 failure == IDS_CANNOT_ALLOCATE || failure == IDS_CANNOT_LOCK
-                                     ? kLoaderName
-                                     : path,
-                                 MB_ICONERROR);
-        ReleaseLockedBlock(block);
-    }
-    if (file != INVALID_HANDLE_VALUE)
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING,
+                              FILE_FLAG_SEQUENTIAL_SCAN, 0);
+    if (file != INVALID_HANDLE_VALUE) {
+        BlockFailure blockFailure;
+        *text = ReadWholeFile(file, memory, &blockFailure);
+        failure = *text != 0 ? 0 : BlockFailureMessage(blockFailure);
         CloseHandle(file);
-    return failure != 0 ? -1 : 0;
+    }
+    if (failure == 0)
+        return 0;
+    // The memory messages name the routine, the others the file; a quiet load (no caption)
+    // shows none.
+    if (caption != 0)
+        ShowFormattedMessage(instance, caption, owner, failure,
+                             failure == IDS_CANNOT_ALLOCATE || failure == IDS_CANNOT_LOCK
+                                 ? kLoaderName
+                                 : path,
+                             MB_ICONERROR);
+    return -1;
 }
 
 int FindSection(HINSTANCE instance, const char* caption, HWND owner, const char* name,

@@ -6,7 +6,8 @@
 #include "base/locked_blocks.h"
 #include "script/script_scan.h"
 
-// The message of a movable block that could not be had: IDS_CANNOT_ALLOCATE or IDS_CANNOT_LOCK.
+// The message of a movable block that could not be had or filled: IDS_CANNOT_ALLOCATE,
+// IDS_CANNOT_LOCK or IDS_CANNOT_READ.
 UINT BlockFailureMessage(BlockFailure failure);
 
 // Loads the whole file plus a zero byte into a movable global block, locked. Returns 0, or -1

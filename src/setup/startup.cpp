@@ -106,7 +106,7 @@ int FormScriptPath(void)
         ShowSetupMessage(s.className, NULL, IDS_CANNOT_OPEN, s.modulePath, MB_ICONERROR);
         return -1;
     }
-    CopyBounded(s.scriptPath, kPathCapacity, s.modulePath, TextLength(s.modulePath));
+    CopyText(s.scriptPath, kPathCapacity, s.modulePath);
     return 0;
 }
 

@@ -91,7 +91,7 @@ int ReadSwitches(const char* commandLine, int* status)
                 word++;
             CopyBounded(unknown, kTextCapacity, word, static_cast<int>(cursor - word));
         } else if (field != 0) {
-            CopyBounded(field, capacity, value, TextLength(value));
+            CopyText(field, capacity, value);
         }
     }
     // A command line that asks for no window gets none, even when something else in it is
@@ -111,7 +111,7 @@ int ReadSwitches(const char* commandLine, int* status)
         // The target field holds 127 characters: a longer path would be cut into another.
         if (TextLength(target) >= kTextCapacity || CheckGivenTarget(target) < 0)
             return RefuseCommandLine(IDS_INCOMPLETE_TARGET, target, status);
-        CopyBounded(s.targetDir, kTextCapacity, target, TextLength(target));
+        CopyText(s.targetDir, kTextCapacity, target);
         s.targetGiven = 1;
     }
     return 0;

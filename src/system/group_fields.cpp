@@ -6,7 +6,7 @@
 // targetDir + "\" at the start of text; returns the length written.
 static int StartUnderTarget(char* text, const char* targetDir)
 {
-    int length = CopyBounded(text, kShortcutTextCapacity, targetDir, TextLength(targetDir));
+    int length = CopyText(text, kShortcutTextCapacity, targetDir);
     return AppendBounded(text, kShortcutTextCapacity, length, "\\", 1);
 }
 

@@ -87,9 +87,7 @@ static void WriteUninstallDetails(const char* uninstallPath, char* command)
         BuildEditorCommand(command, kQuoteNever, "");
         WriteUninstallText(uninstallPath, "DisplayIcon", command);
     }
-    long long kilobytes = (setupState.totalBytes + 1023) / 1024;
-    WriteUninstallNumber(uninstallPath, "EstimatedSize",
-                         kilobytes > 0xFFFFFFFFLL ? 0xFFFFFFFFu : static_cast<DWORD>(kilobytes));
+    WriteUninstallNumber(uninstallPath, "EstimatedSize", TotalKilobytes(0xFFFFFFFF));
     WriteUninstallNumber(uninstallPath, "NoModify", 1);
     WriteUninstallNumber(uninstallPath, "NoRepair", 1);
     WriteUninstallText(uninstallPath, "Publisher", setupState.publisher);

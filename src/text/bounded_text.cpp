@@ -27,6 +27,11 @@ int CopyBounded(char* destination, int capacity, const char* source, int n)
     return count;
 }
 
+int CopyText(char* destination, int capacity, const char* source)
+{
+    return CopyBounded(destination, capacity, source, TextLength(source));
+}
+
 int AppendBounded(char* destination, int capacity, int position, const char* source, int n)
 {
     if (position >= capacity)

@@ -8,6 +8,9 @@ int CompareCounted(const char* first, const char* second, int n);
 // Capacity <= 0 writes nothing and returns 0.
 int CopyBounded(char* destination, int capacity, const char* source, int n);
 
+// CopyBounded of the whole terminated source.
+int CopyText(char* destination, int capacity, const char* source);
+
 // Appends at position, bounded by the whole buffer's capacity, and terminates; returns the
 // new length. A position at or past the capacity writes nothing and returns the position.
 int AppendBounded(char* destination, int capacity, int position, const char* source, int n);

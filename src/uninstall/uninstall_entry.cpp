@@ -43,8 +43,8 @@ static int TakeEntryOfTarget(const UninstallEntry* entry, void* context)
     // The installer writes its entry into this program's view only.
     if (byCommand && !search->taken && entry->view == 0) {
         search->taken = 1;
-        CopyBounded(u.applicationName, kTextCapacity, entry->name, TextLength(entry->name));
-        CopyBounded(u.entryPath, kPathCapacity, entry->path, TextLength(entry->path));
+        CopyText(u.applicationName, kTextCapacity, entry->name);
+        CopyText(u.entryPath, kPathCapacity, entry->path);
     }
     const char* name = entry->name;
     search->count++;
@@ -109,7 +109,7 @@ static void NoteIfNested(const char* folder)
 {
     UninstallState& u = uninstallState;
     if (u.nestedCount < kNestedLimit && IsSameOrBelow(folder, u.target))
-        CopyBounded(u.nested[u.nestedCount++], kPathCapacity, folder, TextLength(folder));
+        CopyText(u.nested[u.nestedCount++], kPathCapacity, folder);
 }
 
 // Notes the folders that another entry names when they lie inside the target.

@@ -41,7 +41,7 @@ static void NameCaption(void)
     char caption[kPathCapacity];
     LoadStringA(u.instance, IDS_CAPTION_FORMAT, format, kTextCapacity);
     wsprintfA(caption, format, u.applicationName);
-    CopyBounded(u.caption, kTextCapacity, caption, TextLength(caption));
+    CopyText(u.caption, kTextCapacity, caption);
 }
 
 // Without a trusted script copy the files are not known: the whole folder goes only when the
@@ -135,7 +135,7 @@ static int RemoveAfterQuestions(void)
 {
     UninstallState& u = uninstallState;
     char entryPath[kPathCapacity];
-    CopyBounded(entryPath, kPathCapacity, u.entryPath, TextLength(u.entryPath));
+    CopyText(entryPath, kPathCapacity, u.entryPath);
     if (FindUninstallEntry() != 0)
         return kNothingDoneStatus;
     if (lstrcmpiA(entryPath, u.entryPath) != 0) {
