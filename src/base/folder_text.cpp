@@ -118,8 +118,7 @@ int IsDeviceName(const char* name, int length)
            name[3] >= '1' && name[3] <= '9';
 }
 
-// Characters that no file or folder name holds; ':' and the slashes are checked apart.
-static int IsForbiddenInName(char c)
+int IsForbiddenInName(char c)
 {
     unsigned char u = static_cast<unsigned char>(c);
     return u < 32 || c == '"' || c == '*' || c == '?' || c == '<' || c == '>' || c == '|';

@@ -15,6 +15,10 @@ int CompareFolded(const char* first, const char* second, int n);
 // backslash of either does not count. An empty folder holds nothing.
 int IsSameOrBelow(const char* path, const char* folder);
 
+// Nonzero for a character that no file or folder name holds: a control character, '"', '*',
+// '?', '<', '>' or '|' (':' and the slashes separate the parts of a path).
+int IsForbiddenInName(char c);
+
 // Nonzero when the name (length bytes, one component) opens a device rather than a file
 // whatever folder it is in: CON, PRN, AUX, NUL, COM1-COM9, LPT1-LPT9, CONIN$, CONOUT$ and
 // CLOCK$, also with an extension or blanks after them.

@@ -18,16 +18,8 @@ static const char kProgramFolderValues[] =
     "ProgramFilesDir\0ProgramW6432Dir\0ProgramFilesDir (x86)\0"
     "CommonFilesDir\0CommonW6432Dir\0CommonFilesDir (x86)\0";
 
-// The temporary folders and the running user's profile with the folders directly in it.
-struct VariableFolder {
-    const char* text;
-    int depth;
-};
-static const VariableFolder kVariableFolders[] = {
-    {"%TMP%", 0},
-    {"%TEMP%", 0},
-    {"%USERPROFILE%", 1},
-};
+// The temporary folders, each ended by a zero, and an empty name after them.
+static const char kTemporaryFolders[] = "%TMP%\0%TEMP%\0";
 
 enum {
     kAnyDepth = 1000,
@@ -126,10 +118,14 @@ int IsRefusedFolder(const char* folder)
     if (length == 0 || length >= static_cast<UINT>(kPathCapacity) ||
         Collides(folder, place, kAnyDepth))
         return 1;
-    for (const VariableFolder& variable : kVariableFolders) {
-        if (Collides(folder, variable.text, variable.depth))
+    for (const char* variable = kTemporaryFolders; *variable != '\0';
+         variable += TextLength(variable) + 1) {
+        if (Collides(folder, variable, 0))
             return 1;
     }
+    // The running user's profile and the folders directly in it.
+    if (Collides(folder, "%USERPROFILE%", 1))
+        return 1;
     for (const char* value = kProgramFolderValues; *value != '\0';
          value += TextLength(value) + 1) {
         if (CollidesWithValue(folder, HKEY_LOCAL_MACHINE, kCurrentVersionKey, value, 0))

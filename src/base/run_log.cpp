@@ -4,6 +4,7 @@
 #include <stdarg.h>
 #include <ntsecapi.h>
 
+#include "base/folder_text.h"
 #include "base/format_text.h"
 #include "base/safe_paths.h"
 #include "text/bounded_text.h"
@@ -129,8 +130,7 @@ static HANDLE CreateNumberedLog(const char* stem)
     int nameLength = CopyText(name, kNameCapacity, stem);
     for (int i = 0; i < nameLength; i++) {
         char c = name[i];
-        if (c == '\\' || c == '/' || c == ':' || c == '*' || c == '?' || c == '"' || c == '<' ||
-            c == '>' || c == '|' || c < ' ')
+        if (c == '\\' || c == '/' || c == ':' || IsForbiddenInName(c))
             name[i] = '_';
     }
     for (int attempt = 0; attempt < kPlainLogNames + kRandomLogNames; attempt++) {

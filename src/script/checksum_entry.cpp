@@ -26,12 +26,13 @@ int ReadChecksumValue(const char* value, int length, SourceChecksum* checksum)
     at++;
     if (length - at < 2 * kSha256Length)
         return -1;
-    for (int i = 0; i < kSha256Length; i++) {
-        int high = HexDigit(value[at + 2 * i]);
-        int low = HexDigit(value[at + 2 * i + 1]);
-        if (high < 0 || low < 0)
+    // Two digits a byte, the first one high: each digit shifts the one before it up.
+    for (int i = 0; i < 2 * kSha256Length; i++) {
+        int digit = HexDigit(value[at + i]);
+        if (digit < 0)
             return -1;
-        checksum->digest[i] = static_cast<unsigned char>(high << 4 | low);
+        unsigned char& byte = checksum->digest[i / 2];
+        byte = static_cast<unsigned char>(byte << 4 | digit);
     }
     for (at += 2 * kSha256Length; at < length; at++) {
         if (value[at] != ' ' && value[at] != '\t')

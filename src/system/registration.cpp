@@ -116,8 +116,7 @@ static void RegisterUninstaller(char* command)
         length = TextLength(command);
     AppendBounded(command, kCommandCapacity, length, setupState.targetDir,
                   TextLength(setupState.targetDir));
-    WriteKeyPathValue(HKEY_LOCAL_MACHINE, uninstallPath, kUninstallStringValue, REG_SZ, command,
-                      TextLength(command));
+    WriteUninstallText(uninstallPath, kUninstallStringValue, command);
     // The quiet form, for deployment tools: the program's path always quoted, and nothing
     // written when the command would be cut.
     int targetLength = TextLength(setupState.targetDir);
@@ -158,8 +157,7 @@ static void BindSuffixes(void)
                                           TextLength(s.workBuffer + 1));
             continue;
         }
-        WriteKeyPathValue(HKEY_CLASSES_ROOT, s.workBuffer, "", REG_SZ, kTextFileType,
-                          TextLength(kTextFileType));
+        WriteDefaultText(HKEY_CLASSES_ROOT, s.workBuffer, kTextFileType);
     }
     if (skippedLength > 0)
         ShowSetupMessage(s.caption, s.mainWindow, IDS_PROGRAM_SUFFIXES, skipped,
