@@ -18,14 +18,20 @@ const unsigned kMaxHeaderBytes = 1 << 20;
 const unsigned kMaxPixelBytes = 1 << 28;
 const unsigned kBitFieldMasksSize = 12;
 
+// The file's numbers are little-endian, as the machines that read them: each is copied as it
+// is, one move of the processor, wherever it lies.
 unsigned ReadUnsigned32(const unsigned char* bytes)
 {
-    return bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<unsigned>(bytes[3]) << 24;
+    unsigned value;
+    __builtin_memcpy(&value, bytes, sizeof value);
+    return value;
 }
 
 unsigned ReadUnsigned16(const unsigned char* bytes)
 {
-    return bytes[0] | bytes[1] << 8;
+    unsigned short value;
+    __builtin_memcpy(&value, bytes, sizeof value);
+    return value;
 }
 
 int IsKnownBitCount(unsigned bitCount)

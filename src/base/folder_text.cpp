@@ -12,11 +12,11 @@ static int IsLetter(char c)
 // \\localhost\C$, \\127.0.0.1\C$), with the letter stored in *drive; 0 when there is none.
 static int DrivePrefixLength(const char* path, int length, char* drive)
 {
-    static const char* const kPrefixes[] = {
-        "\\\\?\\UNC\\LOCALHOST\\", "\\\\?\\UNC\\127.0.0.1\\", "\\\\LOCALHOST\\",
-        "\\\\127.0.0.1\\", "\\\\?\\", "\\\\.\\",
-    };
-    for (const char* prefix : kPrefixes) {
+    // Each ended by a zero, an empty one after the last: kept in place, they need no relocation.
+    static const char kPrefixes[] =
+        "\\\\?\\UNC\\LOCALHOST\\\0\\\\?\\UNC\\127.0.0.1\\\0\\\\LOCALHOST\\\0"
+        "\\\\127.0.0.1\\\0\\\\?\\\0\\\\.\\\0";
+    for (const char* prefix = kPrefixes; *prefix != '\0'; prefix += TextLength(prefix) + 1) {
         int prefixLength = TextLength(prefix);
         if (length < prefixLength + 2 || CompareFolded(path, prefix, prefixLength) != 0 ||
             !IsLetter(path[prefixLength]))
@@ -103,14 +103,14 @@ int IsSameOrBelow(const char* path, const char* folder)
 
 int IsDeviceName(const char* name, int length)
 {
-    static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$",
-                                           "CLOCK$"};
+    // Each ended by a zero, an empty one after the last.
+    static const char kDevices[] = "CON\0PRN\0AUX\0NUL\0CONIN$\0CONOUT$\0CLOCK$\0";
     int base = 0;
     while (base < length && name[base] != '.')
         base++;
     while (base > 0 && name[base - 1] == ' ')
         base--;
-    for (const char* device : kDevices) {
+    for (const char* device = kDevices; *device != '\0'; device += TextLength(device) + 1) {
         if (base == TextLength(device) && CompareFolded(name, device, base) == 0)
             return 1;
     }

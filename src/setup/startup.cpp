@@ -118,16 +118,29 @@ int ReadInstallSettings(void)
     SetupState& s = setupState;
     if (FindScriptSection(NULL, s.installSection, 1) != 0)
         return -1;
+    // The key's name and the field its value goes into (kTextCapacity bytes), by their offsets
+    // in setupState as the string fields are.
+    struct SettingField {
+        unsigned short key;
+        unsigned short field;
+    };
+    static const SettingField fields[] = {
+        {offsetof(SetupState, bitmapKey), offsetof(SetupState, bitmapFile)},
+        {offsetof(SetupState, applicationKey), offsetof(SetupState, applicationName)},
+        {offsetof(SetupState, captionKey), offsetof(SetupState, caption)},
+        {offsetof(SetupState, directoryKey), offsetof(SetupState, targetDir)},
+        {offsetof(SetupState, publisherKey), offsetof(SetupState, publisher)},
+        {offsetof(SetupState, versionKey), offsetof(SetupState, version)},
+    };
+    enum { kDirectorySetting = 3 };
+    char* record = reinterpret_cast<char*>(&s);
+    NamedKey settings[ARRAYSIZE(fields)];
+    for (int i = 0; i < static_cast<int>(ARRAYSIZE(fields)); i++)
+        settings[i] = {record + fields[i].key, record + fields[i].field, kTextCapacity};
     // A target from the command line stands in place of the script's Directory.
     char scriptDirectory[kTextCapacity];
-    const NamedKey settings[] = {
-        {s.bitmapKey, s.bitmapFile, kTextCapacity},
-        {s.applicationKey, s.applicationName, kTextCapacity},
-        {s.captionKey, s.caption, kTextCapacity},
-        {s.directoryKey, s.targetGiven ? scriptDirectory : s.targetDir, kTextCapacity},
-        {s.publisherKey, s.publisher, kTextCapacity},
-        {s.versionKey, s.version, kTextCapacity},
-    };
+    if (s.targetGiven)
+        settings[kDirectorySetting].field = scriptDirectory;
     ReadNamedKeys(s.scriptText, &s.cursor, settings, ARRAYSIZE(settings));
     if (s.applicationName[0] == '\0') {
         ShowSetupMessage(s.className, NULL, IDS_NO_APPLICATION, s.installSection,
