@@ -1,9 +1,11 @@
 # How the programs that go onto the medium are built: for size, and with nothing they do not use.
 
 # Code of a shipped program: the smallest code even where it is a little slower (the option
-# comes after the build type's and wins; the copy waits on the disk, not on the processor), one
-# section per function so that the linker can drop the unused ones, and no exception tables,
-# unwind tables or type information. No -fdata-sections: for PE targets it moves
+# comes after the build type's and wins; the copy waits on the disk, not on the processor), and
+# no exception tables, unwind tables or type information. The routines share one section: the
+# whole-program optimisation leaves out those that nothing calls, and a section per routine
+# would start each at a 4-byte boundary, with up to three bytes of padding before it
+# (SETUP.EXE: 192 bytes). No -fdata-sections: for PE targets it moves
 # zero-filled globals such as the state record out of .bss into sections stored in the file.
 # Calls push their arguments: the compiler's stack probes would force every call to store them
 # through a frame set up in advance, a fifth of the code. Without probes a frame must stay below
@@ -17,13 +19,16 @@
 # aligned as the ABI asks, not a text or table of 32 bytes or more to 32 bytes: that padding
 # filled a tenth of the constants. No calls turned into jumps at a routine's end: with the
 # arguments pushed, the jump must first move them into the caller's own argument slots, which
-# takes more bytes than the call and return it saves (SETUP.EXE: 48 bytes).
+# takes more bytes than the call and return it saves (SETUP.EXE: 48 bytes). No merging of equal
+# statement tails: the jumps to the merged tail cost more than the tails (SETUP.EXE: 80 bytes).
+# No jump tables: each of their addresses needs a relocation as well (SETUP.EXE: 36 bytes of
+# relocations for 24 of code).
 set(SHIPPED_COMPILE_OPTIONS
     -flto -ffat-lto-objects -Oz -malign-data=abi
-    -ffunction-sections -fno-asynchronous-unwind-tables -fno-exceptions -fno-rtti
+    -fno-asynchronous-unwind-tables -fno-exceptions -fno-rtti
     -fomit-frame-pointer -mpreferred-stack-boundary=2 -mno-stack-arg-probe
     -Werror=frame-larger-than=4000 -fno-tree-loop-distribute-patterns
-    -fno-optimize-sibling-calls)
+    -fno-optimize-sibling-calls -fno-tree-tail-merge -fno-jump-tables)
 
 # The read-only data goes into the code section: a section's last block in the file is filled
 # up to 512 bytes, and one section fewer fills one block fewer (SETUP.EXE: 512 bytes saved).

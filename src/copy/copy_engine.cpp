@@ -323,11 +323,10 @@ UINT CopyNextChunk(void)
     }
 
     DWORD count = 0;
-    if (!ReadFile(setupState.sourceFile, setupState.workBuffer, kChunkSize, &count, 0))
+    if (!ReadFile(setupState.sourceFile, setupState.workBuffer, kChunkSize, &count, 0) ||
+        HashChunk(setupState.workBuffer, (int)count) != 0)
         return FailEntry(IDS_CANNOT_READ, setupState.modulePath, MB_ICONERROR);
     setupState.bytesRead = (int)count;
-    if (HashChunk(setupState.workBuffer, (int)count) != 0)
-        return FailEntry(IDS_CANNOT_READ, setupState.modulePath, MB_ICONERROR);
 
     if (setupState.bytesRead > 0) {
         DWORD written = 0;

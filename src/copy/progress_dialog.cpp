@@ -23,25 +23,21 @@ static const int kDisplayIds[kDisplayCount] = {IDC_COPY_FILE_TEXT, IDC_COPY_OVER
 
 static void PaintProgressBar(HWND control, int percent);
 
-// Each returns 1 when it drew the display, 0 when it already showed percent.
-static int ShowPercentText(int display, int percent)
+// Shows percent on a display, as a text or a bar; 1 when it drew it, 0 when it already showed
+// percent.
+static int ShowPercent(ShownDisplay display, int percent)
 {
     SetupState& s = setupState;
     if (s.progressShown[display] == percent)
         return 0;
-    char text[kPercentCapacity];
-    FormatText(text, "%ld %%", (long)percent);
-    SetWindowTextA(s.progressDisplays[display], text);
-    s.progressShown[display] = percent;
-    return 1;
-}
-
-static int ShowPercentBar(int display, int percent)
-{
-    SetupState& s = setupState;
-    if (s.progressShown[display] == percent)
-        return 0;
-    PaintProgressBar(s.progressDisplays[display], percent);
+    HWND control = s.progressDisplays[display];
+    if (display >= kFileBar) {
+        PaintProgressBar(control, percent);
+    } else {
+        char text[kPercentCapacity];
+        FormatText(text, "%ld %%", (long)percent);
+        SetWindowTextA(control, text);
+    }
     s.progressShown[display] = percent;
     return 1;
 }
@@ -56,7 +52,7 @@ static INT_PTR OnInitDialog(HWND dialog)
         s.progressDisplays[display] = GetDlgItem(dialog, kDisplayIds[display]);
         s.progressShown[display] = -1;
     }
-    ShowPercentText(kOverallText, 0);
+    ShowPercent(kOverallText, 0);
     return TRUE;
 }
 
@@ -74,7 +70,7 @@ static INT_PTR OnNewEntry(void)
     SetupState& s = setupState;
     FormatText(s.workBuffer, "%s : %s", s.entryValue, s.entryKey);
     SetWindowTextA(s.progressLabel, s.workBuffer);
-    ShowPercentText(kFileText, 0);
+    ShowPercent(kFileText, 0);
     return TRUE;
 }
 
@@ -83,12 +79,12 @@ static INT_PTR OnProgress(void)
 {
     SetupState& s = setupState;
     int filePercent = PercentOf(s.fileCopied, s.fileSize);
-    int drawn = ShowPercentBar(kFileBar, filePercent);
-    drawn |= ShowPercentText(kFileText, filePercent);
+    int drawn = ShowPercent(kFileBar, filePercent);
+    drawn |= ShowPercent(kFileText, filePercent);
     if (filePercent == 100) {
         int overallPercent = PercentOf(s.copiedBytes, s.totalBytes);
-        drawn |= ShowPercentBar(kOverallBar, overallPercent);
-        drawn |= ShowPercentText(kOverallText, overallPercent);
+        drawn |= ShowPercent(kOverallBar, overallPercent);
+        drawn |= ShowPercent(kOverallText, overallPercent);
     }
     // Under Wine what a program draws reaches the screen in pieces, whenever the program happens
     // to look at its queue, and the copy keeps the queue full: the screen can show a bar without
