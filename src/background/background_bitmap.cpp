@@ -99,13 +99,9 @@ HBITMAP LoadBitmapFile(HINSTANCE instance, const char* caption, HWND owner, cons
 done:
     ReleaseLockedBlock(pixelMemory);
     ReleaseLockedBlock(headerMemory);
-    if (failure != 0) {
-        // The memory messages name the routine, the others the file.
-        const char* named =
-            failure == IDS_CANNOT_ALLOCATE || failure == IDS_CANNOT_LOCK ? kRoutineName : path;
-        ShowFormattedMessage(instance, caption, owner, failure, named,
-                             failure == IDS_CANNOT_MAKE_BITMAP ? MB_ICONINFORMATION : MB_ICONERROR);
-    }
+    if (failure != 0)
+        ShowLoadFailure(instance, caption, owner, failure, path, kRoutineName,
+                        failure == IDS_CANNOT_MAKE_BITMAP ? MB_ICONINFORMATION : MB_ICONERROR);
     if (file != INVALID_HANDLE_VALUE)
         CloseHandle(file);
     return bitmap;

@@ -65,10 +65,12 @@ void LogCopiedFile(const char* label, const char* source, const char* destinatio
         }
     }
     unsigned long low = static_cast<unsigned long>(rest);
+    char number[2 * kNumberCapacity];
     if (high != 0)
-        LogLine("%s %s -> %s, %lu%09lu bytes", label, source, destination, high, low);
+        FormatText(number, "%lu%09lu", high, low);
     else
-        LogLine("%s %s -> %s, %lu bytes", label, source, destination, low);
+        FormatText(number, "%lu", low);
+    LogLine("%s %s -> %s, %s bytes", label, source, destination, number);
 }
 
 void LogRegistryValue(HKEY root, const char* path, const char* name, DWORD type,

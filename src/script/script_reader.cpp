@@ -33,15 +33,19 @@ int LoadScript(HINSTANCE instance, const char* caption, HWND owner, const char* 
     }
     if (failure == 0)
         return 0;
-    // The memory messages name the routine, the others the file; a quiet load (no caption)
-    // shows none.
+    // A quiet load (no caption) shows none.
     if (caption != 0)
-        ShowFormattedMessage(instance, caption, owner, failure,
-                             failure == IDS_CANNOT_ALLOCATE || failure == IDS_CANNOT_LOCK
-                                 ? kLoaderName
-                                 : path,
-                             MB_ICONERROR);
+        ShowLoadFailure(instance, caption, owner, failure, path, kLoaderName, MB_ICONERROR);
     return -1;
+}
+
+void ShowLoadFailure(HINSTANCE instance, const char* caption, HWND owner, UINT failure,
+                     const char* path, const char* routine, UINT type)
+{
+    ShowFormattedMessage(instance, caption, owner, failure,
+                         failure == IDS_CANNOT_ALLOCATE || failure == IDS_CANNOT_LOCK ? routine
+                                                                                      : path,
+                         type);
 }
 
 int FindSection(HINSTANCE instance, const char* caption, HWND owner, const char* name,

@@ -10,6 +10,11 @@
 // IDS_CANNOT_LOCK or IDS_CANNOT_READ.
 UINT BlockFailureMessage(BlockFailure failure);
 
+// Shows the failure message `failure` of a file's loading (type: its icon): the memory messages
+// (IDS_CANNOT_ALLOCATE, IDS_CANNOT_LOCK) name the routine, the others the file at path.
+void ShowLoadFailure(HINSTANCE instance, const char* caption, HWND owner, UINT failure,
+                     const char* path, const char* routine, UINT type);
+
 // Loads the whole file plus a zero byte into a movable global block, locked. Returns 0, or -1
 // after showing IDS_CANNOT_OPEN, IDS_CANNOT_ALLOCATE, IDS_CANNOT_LOCK or IDS_CANNOT_READ; on
 // failure nothing stays allocated and both outputs are 0. A file of 2 GiB - 1 bytes or more is

@@ -18,12 +18,14 @@
 
 namespace {
 
-LRESULT OnCreate(HWND window, WPARAM wParam, LPARAM lParam)
+// The window messages below each return 1 when they are handled (the window procedure then
+// returns 0), or 0 when the default handling follows.
+int OnCreate(HWND window)
 {
     // A run without any window shows no picture either.
     if (setupState.runMode != kRunWithoutWindow)
         LoadBackground(window);
-    return DefWindowProcA(window, WM_CREATE, wParam, lParam);
+    return 0;
 }
 
 // The closing steps of the window's life, also run after the final report: the program ends
@@ -34,7 +36,7 @@ void EndProgram(void)
     PostQuitMessage(setupState.exitStatus);
 }
 
-LRESULT OnDestroy(void)
+int OnDestroy(void)
 {
     // A window gone before the final report leaves nothing of the run behind: its files and
     // its registry values are undone, and the run ends as abandoned. A step still inside a box
@@ -47,52 +49,38 @@ LRESULT OnDestroy(void)
     if (EndRunRecord(1) == kRecordUndoLeft)
         setupState.exitStatus = kExitAnotherRun;
     EndProgram();
-    return 0;
+    return 1;
 }
 
 // Closing the window once the copy has started acts as the progress dialog's Cancel: the copy
 // stops at its next step, removes the file it cut short, the steps after it are skipped, and
 // the run is undone before the abandonment report. Ending the program at once would leave
 // that file half-written and report nothing.
-LRESULT OnClose(HWND window, WPARAM wParam, LPARAM lParam)
+int OnClose(void)
 {
-    if (setupState.underWay) {
+    if (setupState.underWay)
         setupState.cancelled = 1;
-        return 0;
-    }
-    return DefWindowProcA(window, WM_CLOSE, wParam, lParam);
+    return setupState.underWay;
 }
 
-LRESULT OnSize(HWND window, WPARAM wParam, LPARAM lParam)
+int OnSize(LPARAM lParam)
 {
     KeepClientSize(lParam);
-    return DefWindowProcA(window, WM_SIZE, wParam, lParam);
-}
-
-LRESULT OnPaint(HWND window, WPARAM wParam, LPARAM lParam)
-{
-    SetupState& s = setupState;
-    if (s.backgroundBitmap == 0)
-        return DefWindowProcA(window, WM_PAINT, wParam, lParam);
-    PaintBackground(window);
     return 0;
 }
 
-LRESULT OnEraseBackground(HWND window, WPARAM wParam, LPARAM lParam)
+int OnPaint(HWND window)
+{
+    if (setupState.backgroundBitmap == 0)
+        return 0;
+    PaintBackground(window);
+    return 1;
+}
+
+int OnEraseBackground(void)
 {
     // The tiles cover the whole client area: the class background is never painted under them.
-    if (setupState.backgroundBitmap == 0)
-        return DefWindowProcA(window, WM_ERASEBKGND, wParam, lParam);
-    return 0;
-}
-
-// Posts the step that follows; 0 means none (the window is going away, or the step that
-// was just done continued with the next one itself).
-LRESULT PostNextStep(HWND window, UINT next)
-{
-    if (next != 0)
-        PostMessageA(window, next, 0, 0);
-    return 0;
+    return setupState.backgroundBitmap != 0;
 }
 
 // UM_START: the question before an older version replaces a newer one, the directory dialog,
@@ -187,21 +175,27 @@ UINT MakeShortcuts(void)
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    int handled = 1;
+    UINT next = 0;
     switch (message) {
-    case WM_CREATE:      return OnCreate(window, wParam, lParam);
-    case WM_DESTROY:     return OnDestroy();
-    case WM_CLOSE:       return OnClose(window, wParam, lParam);
-    case WM_SIZE:        return OnSize(window, wParam, lParam);
-    case WM_PAINT:       return OnPaint(window, wParam, lParam);
-    case WM_ERASEBKGND:  return OnEraseBackground(window, wParam, lParam);
-    // The installation: each step returns the step that follows it.
-    case UM_START:       return PostNextStep(window, StartInstallation(window));
-    case UM_NEXT_FILE:   return PostNextStep(window, CopyNextEntry());
-    case UM_COPY_CHUNK:  return PostNextStep(window, CopyNextChunk());
-    case UM_COPY_DONE:   return PostNextStep(window, FinishCopy());
-    case UM_SHORTCUTS:   return PostNextStep(window, MakeShortcuts());
-    case UM_REGISTER:    return PostNextStep(window, RegisterAndFinish());
-    case UM_FINISH:      return PostNextStep(window, FinishInstallation());
+    case WM_CREATE:      handled = OnCreate(window); break;
+    case WM_DESTROY:     handled = OnDestroy(); break;
+    case WM_CLOSE:       handled = OnClose(); break;
+    case WM_SIZE:        handled = OnSize(lParam); break;
+    case WM_PAINT:       handled = OnPaint(window); break;
+    case WM_ERASEBKGND:  handled = OnEraseBackground(); break;
+    // The installation: each step returns the step that follows it, posted here; 0 means none
+    // (the window is going away, or the step went on with the next one itself).
+    case UM_START:       next = StartInstallation(window); break;
+    case UM_NEXT_FILE:   next = CopyNextEntry(); break;
+    case UM_COPY_CHUNK:  next = CopyNextChunk(); break;
+    case UM_COPY_DONE:   next = FinishCopy(); break;
+    case UM_SHORTCUTS:   next = MakeShortcuts(); break;
+    case UM_REGISTER:    next = RegisterAndFinish(); break;
+    case UM_FINISH:      next = FinishInstallation(); break;
+    default:             handled = 0; break;
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+    if (next != 0)
+        PostMessageA(window, next, 0, 0);
+    return handled ? 0 : DefWindowProcA(window, message, wParam, lParam);
 }
