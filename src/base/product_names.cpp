@@ -17,7 +17,9 @@ const char kShellFoldersKey[] = CURRENT_VERSION "\\Explorer\\Shell Folders";
 const char kUserShellFoldersKey[] = CURRENT_VERSION "\\Explorer\\User Shell Folders";
 const char kProgramsFolderValue[] = "Programs";
 const char kDesktopFolderValue[] = "Desktop";
-const char kProgramFilesValue[] = "ProgramFilesDir";
+const char kProgramFolderValues[] =
+    "ProgramFilesDir\0ProgramW6432Dir\0ProgramFilesDir (x86)\0"
+    "CommonFilesDir\0CommonW6432Dir\0CommonFilesDir (x86)\0";
 
 const char kTextFileType[] = TEXT_FILE_TYPE;
 const char kOpenCommandKey[] = TEXT_FILE_TYPE "\\shell\\open\\command";

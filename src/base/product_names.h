@@ -18,7 +18,10 @@ extern const char kUserShellFoldersKey[];
 extern const char kProgramsFolderValue[];
 extern const char kDesktopFolderValue[];
 // The program files folder, a value of the CurrentVersion key.
-extern const char kProgramFilesValue[];
+// The CurrentVersion values that name the program folders, one after the other, each ended by
+// a zero, and an empty name after the last; the first, "ProgramFilesDir", names the folder
+// that a target is proposed in.
+extern const char kProgramFolderValues[];
 
 // The text-file type's commands, below HKEY_CLASSES_ROOT.
 extern const char kTextFileType[];

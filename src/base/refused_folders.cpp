@@ -12,11 +12,6 @@
 static const char kProfileListKey[] =
     "Software\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
 static const char* const kShellFolderKeys[] = {kShellFoldersKey, kUserShellFoldersKey};
-// The CurrentVersion values that name the program folders, one after the other, each ended by
-// a zero, and an empty name after the last: kept in place, the names need no relocation.
-static const char kProgramFolderValues[] =
-    "ProgramFilesDir\0ProgramW6432Dir\0ProgramFilesDir (x86)\0"
-    "CommonFilesDir\0CommonW6432Dir\0CommonFilesDir (x86)\0";
 
 // The temporary folders, each ended by a zero, and an empty name after them.
 static const char kTemporaryFolders[] = "%TMP%\0%TEMP%\0";

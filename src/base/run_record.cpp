@@ -25,8 +25,6 @@ struct RunChange {
     RunChange* older;
     char* aside;
     DWORD number;               // 1 for the oldest change, one more for each newer one
-    int keptLength;             // a file set aside for good: its folders below this length go
-                                // with it when they are left empty
     // Kept in the registry from here on: the rest, then path and aside, each ended by a zero.
     DWORD kind;
     DWORD volume;               // a registry value: its root key
@@ -34,7 +32,12 @@ struct RunChange {
     DWORD indexLow;             // a registry value: the size of its earlier data
     DWORD newType;              // a registry value: the type written, or kNoValue
     DWORD newSize;
-    DWORD newKeys;              // a registry value: the keys at the end of the path it created
+    union {
+        DWORD newKeys;          // a registry value: the keys at the end of the path it created
+        DWORD keptLength;       // a file set aside for good: its folders below this length go
+                                // with it when they are left empty (kept in the registry, so
+                                // that a run finished after a kill removes them too)
+    };
     char path[1];
 };
 
@@ -42,6 +45,9 @@ struct RunChange {
 // number: a run that is killed is undone by the next one. Only administrators can write it,
 // and its paths are the ones this program recorded.
 static const char kRecordKey[] = "Software\\Quillor Setup\\Run record";
+// Set in the record key once the run is done and before anything is cleaned up: the next run
+// finishes a committed record (a kill while it cleaned up) and undoes any other.
+static const char kCommittedValue[] = "Committed";
 
 enum { kSavedCapacity = 16 + 2 * kPathCapacity };
 
@@ -519,8 +525,13 @@ int RecordRegistryValue(HKEY root, const char* path, const char* name, DWORD typ
 static RecordEnd EndRecord(int undo)
 {
     RecordEnd end = kRecordDone;
-    // Kept, the run is done once the key is gone; undone, only once every change is.
-    if (!undo)
+    // Kept, the run is committed first; the key goes once everything is cleaned up. Should the
+    // registry refuse the mark (or no change have opened the key), the key goes first: a
+    // cleaning cut short cannot be undone.
+    static const DWORD kCommitted = 1;
+    if (!undo && RegSetValueExA(recordKey, kCommittedValue, 0, REG_DWORD,
+                                reinterpret_cast<const BYTE*>(&kCommitted),
+                                sizeof kCommitted) != ERROR_SUCCESS)
         DeleteRecordKey();
     while (newestChange != 0) {
         if (undo) {
@@ -533,7 +544,7 @@ static RecordEnd EndRecord(int undo)
     if (end == kRecordUndoLeft) {
         RegCloseKey(recordKey);
         recordKey = 0;
-        LogLine("Not everything could be undone: the rest stays in the record for the next run");
+        LogLine("Not all undone: the rest waits in the record for the next run");
     } else {
         DeleteRecordKey();
     }
@@ -573,7 +584,11 @@ RecordEnd UndoKilledRun(void)
         if (change->kind != kRegistryChange && after < reinterpret_cast<char*>(&change->kind) + size)
             change->aside = after;
     }
-    return EndRecord(1);
+    // A committed run was killed while it cleaned up: it is finished, not undone.
+    int committed = RegQueryValueExA(recordKey, kCommittedValue, 0, 0, 0, 0) == ERROR_SUCCESS;
+    if (committed)
+        LogLine("Committed: finished");
+    return EndRecord(!committed);
 }
 
 SetAsideResult SetAsideRecorded(const char* path, PathCheck check, int keptLength)
@@ -591,9 +606,11 @@ SetAsideResult SetAsideRecorded(const char* path, PathCheck check, int keptLengt
             change->indexLow == newestChange->indexLow)
             aside = kAsideNothing;
     }
-    if (aside != kAsideMoved)
+    if (aside != kAsideMoved) {
         UndoFileInHand();
-    else
+    } else {
         newestChange->keptLength = keptLength;
+        SaveChange(newestChange);
+    }
     return aside;
 }

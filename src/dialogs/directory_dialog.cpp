@@ -47,8 +47,10 @@ static void ProposeTargetDirectory(void)
         CopyText(s.targetDir, kTextCapacity, s.previousDir);
         return;
     }
-    if (ReadKeyPathValue(HKEY_LOCAL_MACHINE, kCurrentVersionKey, kProgramFilesValue, REG_SZ, value,
-                         kTextCapacity) != 0 || value[0] == '\0')
+    // The first of the program folder values: ProgramFilesDir.
+    if (ReadKeyPathValue(HKEY_LOCAL_MACHINE, kCurrentVersionKey, kProgramFolderValues, REG_SZ,
+                         value, kTextCapacity) != 0 ||
+        value[0] == '\0')
         return;
     JoinPath(s.targetDir, kTextCapacity, value, s.applicationName);
 }

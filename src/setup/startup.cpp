@@ -312,7 +312,7 @@ int RunSetup(HINSTANCE instance, const char* commandLine)
         } else if (UndoKilledRun() == kRecordUndoLeft) {
             // The machine is in neither the old installation nor a new one: nothing may start
             // from there. What is left is undone by the next run of either program.
-            ShowStringMessage(s.instance, s.className, NULL, IDS_UNDO_LEFT, MB_ICONERROR);
+            ShowRefusal(s.className, NULL, IDS_UNDO_LEFT, NULL);
             status = kExitAnotherRun;
         } else {
             RegisterMainClass();

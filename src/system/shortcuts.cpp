@@ -21,30 +21,24 @@ typedef HRESULT(WINAPI* CoCreateInstanceCall)(REFCLSID, LPUNKNOWN, DWORD, REFIID
 typedef void(WINAPI* CoUninitializeCall)(void);
 typedef HRESULT(WINAPI* CreateStreamCall)(HGLOBAL, BOOL, LPSTREAM*);
 
-// The four COM calls of a shortcut, from the system directory's ole32.
-struct ComCalls {
-    CoInitializeCall initialise;
-    CoCreateInstanceCall createInstance;
-    CoUninitializeCall uninitialise;
-    CreateStreamCall createStream;
-};
+// The four COM calls of a shortcut, from the system directory's ole32: found by their names, one
+// after the other in kComCallNames, and called through the type of each.
+enum ComCall { kInitialise, kCreateInstance, kUninitialise, kCreateStream, kComCallCount };
+static const char kComCallNames[] =
+    "CoInitialize\0CoCreateInstance\0CoUninitialize\0CreateStreamOnHGlobal";
 
 // Fills calls; 0, or -1 when the library or one of its calls cannot be found.
-static int FindComCalls(ComCalls* calls)
+static int FindComCalls(FARPROC* calls)
 {
     HMODULE ole = LoadSystemLibrary("ole32.dll");
     if (ole == nullptr)
         return -1;
-    calls->initialise = reinterpret_cast<CoInitializeCall>(GetProcAddress(ole, "CoInitialize"));
-    calls->createInstance =
-        reinterpret_cast<CoCreateInstanceCall>(GetProcAddress(ole, "CoCreateInstance"));
-    calls->uninitialise =
-        reinterpret_cast<CoUninitializeCall>(GetProcAddress(ole, "CoUninitialize"));
-    calls->createStream =
-        reinterpret_cast<CreateStreamCall>(GetProcAddress(ole, "CreateStreamOnHGlobal"));
-    if (calls->initialise == nullptr || calls->createInstance == nullptr ||
-        calls->uninitialise == nullptr || calls->createStream == nullptr)
-        return -1;
+    const char* name = kComCallNames;
+    for (int call = 0; call < kComCallCount; call++, name += TextLength(name) + 1) {
+        calls[call] = GetProcAddress(ole, name);
+        if (calls[call] == nullptr)
+            return -1;
+    }
     return 0;
 }
 
@@ -93,14 +87,15 @@ HRESULT CreateShellShortcut(const char* targetPath, const char* linkPath,
                             const char* description, const char* iconFile, int iconIndex)
 {
     IShellLinkA* link = nullptr;
-    ComCalls com;
-    if (FindComCalls(&com) != 0)
+    FARPROC com[kComCallCount];
+    if (FindComCalls(com) != 0)
         return HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
 
     // A failed CoInitialize must not be balanced, or it would undo another owner's init.
-    HRESULT initialised = com.initialise(nullptr);
-    HRESULT result = com.createInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
-                                        IID_IShellLinkA, reinterpret_cast<void**>(&link));
+    HRESULT initialised = reinterpret_cast<CoInitializeCall>(com[kInitialise])(nullptr);
+    HRESULT result = reinterpret_cast<CoCreateInstanceCall>(com[kCreateInstance])(
+        CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+        reinterpret_cast<void**>(&link));
     if (SUCCEEDED(result))
         result = link->SetPath(targetPath);
     if (SUCCEEDED(result))
@@ -110,12 +105,13 @@ HRESULT CreateShellShortcut(const char* targetPath, const char* linkPath,
     if (SUCCEEDED(result))
         result = link->SetShowCmd(SW_SHOWNORMAL);
     if (SUCCEEDED(result))
-        result = SaveLinkFile(link, linkPath, com.createStream);
+        result = SaveLinkFile(link, linkPath,
+                              reinterpret_cast<CreateStreamCall>(com[kCreateStream]));
 
     if (link != nullptr)
         link->Release();
     if (SUCCEEDED(initialised))
-        com.uninitialise();
+        reinterpret_cast<CoUninitializeCall>(com[kUninitialise])();
     return SUCCEEDED(result) ? S_OK : result;
 }
 

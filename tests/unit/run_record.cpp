@@ -23,10 +23,11 @@ const char kSessionManager[] = "System\\CurrentControlSet\\Control\\Session Mana
 const char kPendingValue[] = "PendingFileRenameOperations";
 
 // One change as a killed run leaves it in the record: its kind, the identity of the file
-// (volume, index high and low), three fields of registry changes, then the path and the name it
-// was set aside at, each ended by a zero.
+// (volume, index high and low), two fields of registry changes, the length below which a
+// dropped file's emptied folders stay, then the path and the name it was set aside at, each
+// ended by a zero.
 std::string RecordedChange(const std::string& identified, const std::string& path,
-                           const std::string& aside)
+                           const std::string& aside, DWORD keptLength = 0)
 {
     HANDLE file = CreateFileA(identified.c_str(), FILE_READ_ATTRIBUTES, 7, nullptr,
                               OPEN_EXISTING, 0, nullptr);
@@ -34,7 +35,7 @@ std::string RecordedChange(const std::string& identified, const std::string& pat
     GetFileInformationByHandle(file, &info);
     CloseHandle(file);
     const DWORD fields[] = {0, info.dwVolumeSerialNumber, info.nFileIndexHigh,
-                            info.nFileIndexLow, 0, 0, 0};
+                            info.nFileIndexLow, 0, 0, keptLength};
     std::string value(reinterpret_cast<const char*>(fields), sizeof fields);
     value += path + '\0';
     if (!aside.empty()) value += aside + '\0';
@@ -291,6 +292,44 @@ TEST(EndRunRecord, AnUndoneRunPutsTheRegistryBackWhereItStillHoldsWhatTheRunWrot
     RegDeleteKeyA(HKEY_CURRENT_USER, scratch.c_str());
 }
 
+// A run killed while it cleaned up after its end was committed is finished by the next one, not
+// undone: its new file stays, the older ones set aside go, and so do the folders that a dropped
+// file leaves empty, down to the kept length; then the record goes.
+TEST(UndoKilledRun, ACommittedRecordIsFinishedNotUndone)
+{
+    TempFolder folder;
+    const std::string path = folder.path + "\\A.TXT";
+    const std::string aside = path + ".1~";
+    const std::string deep = folder.path + "\\Old\\Deep";
+    const std::string dropped = deep + "\\B.TXT";
+    ASSERT_TRUE(CreateDirectoryA((folder.path + "\\Old").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA(deep.c_str(), nullptr));
+    ASSERT_EQ(0, WriteFileBytes(aside, "the older A.TXT"));
+    ASSERT_EQ(0, WriteFileBytes(path, "the new A.TXT"));
+    ASSERT_EQ(0, WriteFileBytes(dropped + ".3~", "the dropped B.TXT"));
+    ASSERT_EQ(0, WriteRegistryValue(HKEY_LOCAL_MACHINE, kRecordKey, "00000001", REG_BINARY,
+                                    RecordedChange(aside, path, aside)));
+    ASSERT_EQ(0, WriteRegistryValue(HKEY_LOCAL_MACHINE, kRecordKey, "00000002", REG_BINARY,
+                                    RecordedChange(path, path, "")));
+    ASSERT_EQ(0, WriteRegistryValue(HKEY_LOCAL_MACHINE, kRecordKey, "00000003", REG_BINARY,
+                                    RecordedChange(dropped + ".3~", dropped, dropped + ".3~",
+                                                   static_cast<DWORD>(folder.path.size()))));
+    ASSERT_EQ(0, WriteRegistryValue(HKEY_LOCAL_MACHINE, kRecordKey, "Committed", REG_DWORD,
+                                    std::string("\1\0\0\0", 4)));
+    runLog.length = 0;
+
+    EXPECT_EQ(kRecordDone, UndoKilledRun());
+
+    EXPECT_EQ("the new A.TXT", ReadWholeFile(path));
+    EXPECT_FALSE(PathExists(aside));
+    EXPECT_FALSE(PathExists(dropped + ".3~"));
+    EXPECT_FALSE(PathExists(folder.path + "\\Old")) << "the emptied folders go";
+    EXPECT_TRUE(PathExists(folder.path));
+    EXPECT_EQ(-1, SubkeyCount(HKEY_LOCAL_MACHINE, kRecordKey)) << "the record is gone";
+    EXPECT_NE(std::string::npos,
+              std::string(runLog.buffer, runLog.length).find("Committed: finished"));
+}
+
 // A killed run's set-aside file whose name is taken since (the run's new file there could not be
 // removed, or somebody put a file there) does not go back over it: the record stays, with the
 // set-aside file, for the next run, and the log says what was not undone.
@@ -311,8 +350,7 @@ TEST(UndoKilledRun, ASetAsideFileGoesBackOnlyToAFreeNameAndTheRecordStaysUntilIt
     EXPECT_EQ("the older LIB.DLL", ReadWholeFile(setAside));
     EXPECT_EQ(change, ReadStoredValue(HKEY_LOCAL_MACHINE, kRecordKey, "00000001").data);
     EXPECT_EQ("A killed run's record was found\r\nNot undone: " + path +
-                  "\r\nNot everything could be undone: the rest stays in the record for the "
-                  "next run\r\n",
+                  "\r\nNot all undone: the rest waits in the record for the next run\r\n",
               std::string(runLog.buffer, runLog.length));
 
     // Once the name is free, the next run finishes the undo.
