@@ -176,15 +176,19 @@ static int LeaveToRestart(const char* from, const char* to, DWORD flags)
 
 // Renames path, a program that runs (it cannot be deleted, but it can be renamed), to a free
 // name "<path>.<number>~" in its folder and leaves that to be deleted at the next restart.
-// Nothing at a name tried is replaced. Returns nonzero when done.
+// Nothing at a name tried is replaced: the next number is tried while the names are taken, so
+// that files left by earlier runs never stop it. Returns nonzero when done.
 static int MoveAside(const char* path)
 {
     // A path read back from the record may be as long as the value holds.
     char aside[kSavedCapacity];
-    for (DWORD number = 1; number < 10; number++) {
+    for (DWORD number = 1; number < 0x10000; number++) {
         FormatText(aside, "%s.%lu~", path, number);
         if (MoveFileExA(path, aside, 0))
             return LeaveToRestart(aside, 0, 0);
+        DWORD error = GetLastError();
+        if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS)
+            break;
     }
     return 0;
 }
