@@ -95,9 +95,9 @@ void LogStart(const char* commandLine)
 {
     SYSTEMTIME now;
     GetLocalTime(&now);
-    LogLine("Started %04d-%02d-%02d %02d:%02d:%02d", now.wYear, now.wMonth, now.wDay, now.wHour,
-            now.wMinute, now.wSecond);
-    LogLine("Command line: %s", commandLine);
+    // Two lines in one: the command line is cut where a line of the log is.
+    LogLine("Started %04d-%02d-%02d %02d:%02d:%02d\r\nCommand line: %s", now.wYear, now.wMonth,
+            now.wDay, now.wHour, now.wMinute, now.wSecond, commandLine);
 }
 
 // A new log file at path that others may read while the run goes on (see CreateCheckedFile).

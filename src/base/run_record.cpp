@@ -116,8 +116,16 @@ static RunChange* PushChange(int byteCount)
     return change;
 }
 
-// Adds a change with the identity in info (aside may be 0) and saves it. Returns it, or 0
-// without memory.
+// Copies the identity of the file that info describes into change.
+static void TakeIdentity(RunChange* change, const BY_HANDLE_FILE_INFORMATION* info)
+{
+    change->volume = info->dwVolumeSerialNumber;
+    change->indexHigh = info->nFileIndexHigh;
+    change->indexLow = info->nFileIndexLow;
+}
+
+// Adds a change with the identity in info (aside may be 0; info 0: a file not made yet, whose
+// identity stays zero) and saves it. Returns it, or 0 without memory.
 static RunChange* AddChange(const char* path, const char* aside,
                             const BY_HANDLE_FILE_INFORMATION* info)
 {
@@ -131,9 +139,8 @@ static RunChange* AddChange(const char* path, const char* aside,
         change->aside = change->path + pathLength + 1;
         CopyBounded(change->aside, asideLength, aside, asideLength - 1);
     }
-    change->volume = info->dwVolumeSerialNumber;
-    change->indexHigh = info->nFileIndexHigh;
-    change->indexLow = info->nFileIndexLow;
+    if (info != 0)
+        TakeIdentity(change, info);
     SaveChange(change);
     return change;
 }
@@ -148,15 +155,22 @@ static void DropNewestChange(void)
 }
 
 // Opens path itself with access when it is still the file or folder of change; else
-// INVALID_HANDLE_VALUE.
+// INVALID_HANDLE_VALUE. A change recorded before its file was made, and killed before the
+// file's identity was (it has none), holds an empty file: the run writes to a file only once
+// its identity is recorded, so an empty file at that name is the run's, and nothing else is
+// (an empty folder there, which only the deletion of an empty one removes, loses nothing).
 static HANDLE OpenRecorded(const char* path, const RunChange* change, DWORD access)
 {
     HANDLE file = CreateFileA(path, access | FILE_READ_ATTRIBUTES, kShareAll, 0, OPEN_EXISTING,
                               kOpenItself, 0);
     BY_HANDLE_FILE_INFORMATION info;
+    int unknown = change->volume == 0 && change->indexHigh == 0 && change->indexLow == 0;
     if (file != INVALID_HANDLE_VALUE &&
-        !(GetFileInformationByHandle(file, &info) && info.dwVolumeSerialNumber == change->volume &&
-          info.nFileIndexHigh == change->indexHigh && info.nFileIndexLow == change->indexLow)) {
+        !(GetFileInformationByHandle(file, &info) &&
+          (unknown ? info.nFileSizeLow == 0 && info.nFileSizeHigh == 0
+                   : info.dwVolumeSerialNumber == change->volume &&
+                      info.nFileIndexHigh == change->indexHigh &&
+                      info.nFileIndexLow == change->indexLow))) {
         CloseHandle(file);
         file = INVALID_HANDLE_VALUE;
         SetLastError(ERROR_FILE_NOT_FOUND);
@@ -174,23 +188,24 @@ static int LeaveToRestart(const char* from, const char* to, DWORD flags)
     return left;
 }
 
+// Forms in aside the first free name "<path>.<number>~" from number on: files that earlier runs
+// left beside path never stop a run.
+static void FormFreeAside(char* aside, const char* path, DWORD number)
+{
+    do
+        FormatText(aside, "%s.%lu~", path, number++);
+    while (GetFileAttributesA(aside) != INVALID_FILE_ATTRIBUTES && number < 0x10000);
+}
+
 // Renames path, a program that runs (it cannot be deleted, but it can be renamed), to a free
-// name "<path>.<number>~" in its folder and leaves that to be deleted at the next restart.
-// Nothing at a name tried is replaced: the next number is tried while the names are taken, so
-// that files left by earlier runs never stop it. Returns nonzero when done.
+// name beside it and leaves that to be deleted at the next restart. Nothing at the name is
+// replaced. Returns nonzero when done.
 static int MoveAside(const char* path)
 {
     // A path read back from the record may be as long as the value holds.
     char aside[kSavedCapacity];
-    for (DWORD number = 1; number < 0x10000; number++) {
-        FormatText(aside, "%s.%lu~", path, number);
-        if (MoveFileExA(path, aside, 0))
-            return LeaveToRestart(aside, 0, 0);
-        DWORD error = GetLastError();
-        if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS)
-            break;
-    }
-    return 0;
+    FormFreeAside(aside, path, 1);
+    return MoveFileExA(path, aside, 0) && LeaveToRestart(aside, 0, 0);
 }
 
 // Removes path (a file, or a folder only when empty) when it is still the one of change,
@@ -380,10 +395,7 @@ static SetAsideResult SetAsideOldFile(const char* path, const char** openPath, P
     char aside[kPathCapacity];
     if (TextLength(path) > kPathCapacity - 13)
         return kAsideRefused;
-    DWORD number = newestChange != 0 ? newestChange->number + 1 : 1;
-    do
-        FormatText(aside, "%s.%lu~", path, number++);
-    while (GetFileAttributesA(aside) != INVALID_FILE_ATTRIBUTES && number < 0x10000);
+    FormFreeAside(aside, path, newestChange != 0 ? newestChange->number + 1 : 1);
     RunChange* change = AddChange(path, aside, &info);
     if (change == 0)
         return kAsideRefused;
@@ -400,37 +412,54 @@ static SetAsideResult SetAsideOldFile(const char* path, const char** openPath, P
     return kAsideRefused;
 }
 
+// Creates the new file at path (see CreateCheckedFile), recorded before it is made and again
+// with its identity once it is: a run killed in between leaves its name in the record, and the
+// empty file there goes when the run is undone. A file not made is dropped from the record.
+static HANDLE CreateNewRecorded(const char* path, PathCheck check)
+{
+    RunChange* change = AddChange(path, 0, 0);
+    HANDLE file = CreateCheckedFile(path, 0, check);
+    BY_HANDLE_FILE_INFORMATION info;
+    // Freeing the change's memory leaves the creation's error as it is.
+    if (change == 0 || file == INVALID_HANDLE_VALUE) {
+        if (change != 0)
+            DropNewestChange();
+    } else if (GetFileInformationByHandle(file, &info)) {
+        TakeIdentity(change, &info);
+        SaveChange(change);
+    }
+    return file;
+}
+
 HANDLE CreateRecordedFile(const char* path, PathCheck check, SetAsideResult* replaced)
 {
     fileMark = newestChange;
     const char* openPath = path;
     // Tried as new first: an older file is the rarer case, and under Wine each name that is
     // not there costs a scan of its folder.
-    HANDLE file = CreateCheckedFile(path, 0, check);
+    HANDLE file = CreateNewRecorded(path, check);
     *replaced = kAsideNothing;
     if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS &&
         (*replaced = SetAsideOldFile(path, &openPath, check)) > kAsideNothing)
-        file = CreateCheckedFile(openPath, 0, check);
+        file = CreateNewRecorded(openPath, check);
     // The new file is recorded in place of an older one too: undone, it goes first (a program
     // that runs from it is moved aside to a free name), and then the older one is put back; and
     // a later step knows it as this run's whatever name it is given.
     if (file == INVALID_HANDLE_VALUE)
         UndoFileInHand();
-    else
-        NoteCreated(openPath, file);
     return file;
 }
 
-void NoteCreated(const char* path, HANDLE handle)
+void NoteCreated(const char* path)
 {
-    HANDLE opened = handle != 0 ? handle
-                                : CreateFileA(path, FILE_READ_ATTRIBUTES, kShareAll, 0,
-                                              OPEN_EXISTING, kOpenItself, 0);
+    HANDLE opened = CreateFileA(path, FILE_READ_ATTRIBUTES, kShareAll, 0, OPEN_EXISTING,
+                                kOpenItself, 0);
     BY_HANDLE_FILE_INFORMATION info;
-    if (opened != INVALID_HANDLE_VALUE && GetFileInformationByHandle(opened, &info))
-        AddChange(path, 0, &info);
-    if (handle == 0 && opened != INVALID_HANDLE_VALUE)
+    if (opened != INVALID_HANDLE_VALUE) {
+        if (GetFileInformationByHandle(opened, &info))
+            AddChange(path, 0, &info);
         CloseHandle(opened);
+    }
 }
 
 void UndoFileInHand(void)
@@ -532,10 +561,7 @@ static RecordEnd EndRecord(int undo)
     // Kept, the run is committed first; the key goes once everything is cleaned up. Should the
     // registry refuse the mark (or no change have opened the key), the key goes first: a
     // cleaning cut short cannot be undone.
-    static const DWORD kCommitted = 1;
-    if (!undo && RegSetValueExA(recordKey, kCommittedValue, 0, REG_DWORD,
-                                reinterpret_cast<const BYTE*>(&kCommitted),
-                                sizeof kCommitted) != ERROR_SUCCESS)
+    if (!undo && RegSetValueExA(recordKey, kCommittedValue, 0, REG_BINARY, 0, 0) != ERROR_SUCCESS)
         DeleteRecordKey();
     while (newestChange != 0) {
         if (undo) {
@@ -548,7 +574,7 @@ static RecordEnd EndRecord(int undo)
     if (end == kRecordUndoLeft) {
         RegCloseKey(recordKey);
         recordKey = 0;
-        LogLine("Not all undone: the rest waits in the record for the next run");
+        LogLine("Not all undone: the rest is left to the next run");
     } else {
         DeleteRecordKey();
     }
@@ -589,10 +615,7 @@ RecordEnd UndoKilledRun(void)
             change->aside = after;
     }
     // A committed run was killed while it cleaned up: it is finished, not undone.
-    int committed = RegQueryValueExA(recordKey, kCommittedValue, 0, 0, 0, 0) == ERROR_SUCCESS;
-    if (committed)
-        LogLine("Committed: finished");
-    return EndRecord(!committed);
+    return EndRecord(RegQueryValueExA(recordKey, kCommittedValue, 0, 0, 0, 0) != ERROR_SUCCESS);
 }
 
 SetAsideResult SetAsideRecorded(const char* path, PathCheck check, int keptLength)

@@ -25,9 +25,8 @@ enum SetAsideResult {
 // created. Returns the file, or INVALID_HANDLE_VALUE.
 HANDLE CreateRecordedFile(const char* path, PathCheck check, SetAsideResult* replaced);
 
-// Records a file or folder that the run has just created at path; handle is the open file,
-// or 0 to open path for its identity.
-void NoteCreated(const char* path, HANDLE handle);
+// Records a folder that the run has just created at path, by its identity.
+void NoteCreated(const char* path);
 
 // Sets the file at path aside as CreateRecordedFile sets an older file aside, without a new file
 // in its place: undone, it comes back; kept, it is deleted, and so are its folders below the

@@ -124,7 +124,7 @@ static int IsNearFolder(const UninstallEntry* entry, void* context)
         // program's: such an entry names no installation.
         if (!IsRefusedFolder(folder))
             return 1;
-        LogLine("Ignored the programs list entry %s: %s is no installation's folder", entry->name,
+        LogLine("Ignored entry %s: %s is no installation's folder", entry->name,
                 folder);
     }
     return 0;

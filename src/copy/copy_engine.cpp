@@ -386,7 +386,7 @@ static FolderEntry EnterFolder(char* path, int end, int inside)
             created = inside ? CreateProtectedFolder(path) : CreateDirectoryA(path, 0);
             if (created) {
                 LogLine("Created folder %s", path);
-                NoteCreated(path, 0);
+                NoteCreated(path);
             }
         }
         folder = CreateFileA(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE, 0, OPEN_EXISTING,

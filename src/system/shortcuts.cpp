@@ -195,7 +195,7 @@ int CreateGroupShortcuts(void)
     // while the shortcuts are written into it; one that is a link, or reached through one,
     // counts as not made.
     if (CreateDirectoryA(s.groupFolder, nullptr))
-        NoteCreated(s.groupFolder, 0);
+        NoteCreated(s.groupFolder);
     HANDLE group = CreateFileA(s.groupFolder, FILE_READ_ATTRIBUTES,
                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
