@@ -2,8 +2,9 @@
 BUILD ?= build
 JOBS ?= 2
 FUZZ_SECONDS ?= 60
+CRASH_TRIALS ?= 200
 
-.PHONY: all deps build native test demo bench fuzz package clean
+.PHONY: all deps build native test demo bench fuzz package crashtest clean
 
 all: build
 
@@ -33,6 +34,12 @@ package: build native
 
 fuzz: native
 	@scripts/run-fuzz $(BUILD)/native $(FUZZ_SECONDS)
+
+# Kills at CRASH_TRIALS random moments (three quarters upgrades, a quarter uninstalls); SEED=S
+# replays a campaign.
+crashtest: build
+	@scripts/wine-run $(BUILD)/crash_campaign.exe --upgrades=$$(( $(CRASH_TRIALS) * 3 / 4 )) \
+	    --uninstalls=$$(( $(CRASH_TRIALS) / 4 )) $(if $(SEED),--seed=$(SEED))
 
 clean:
 	rm -rf $(BUILD)
