@@ -412,23 +412,30 @@ static SetAsideResult SetAsideOldFile(const char* path, const char** openPath, P
     return kAsideRefused;
 }
 
-// Creates the new file at path (see CreateCheckedFile), recorded before it is made and again
-// with its identity once it is: a run killed in between leaves its name in the record, and the
-// empty file there goes when the run is undone. A file not made is dropped from the record.
-static HANDLE CreateNewRecorded(const char* path, PathCheck check)
+// Completes change, the newest, recorded before its file or folder was made: with the identity
+// of file, which the run has made and opened, or dropped when file is INVALID_HANDLE_VALUE (not
+// made). A run killed in between leaves the name in the record, and the empty file or folder
+// there goes when the run is undone. Returns file.
+static HANDLE CompleteNewest(RunChange* change, HANDLE file)
 {
-    RunChange* change = AddChange(path, 0, 0);
-    HANDLE file = CreateCheckedFile(path, 0, check);
     BY_HANDLE_FILE_INFORMATION info;
     // Freeing the change's memory leaves the creation's error as it is.
-    if (change == 0 || file == INVALID_HANDLE_VALUE) {
-        if (change != 0)
-            DropNewestChange();
+    if (change == 0)
+        return file;
+    if (file == INVALID_HANDLE_VALUE) {
+        DropNewestChange();
     } else if (GetFileInformationByHandle(file, &info)) {
         TakeIdentity(change, &info);
         SaveChange(change);
     }
     return file;
+}
+
+// Creates the new file at path (see CreateCheckedFile), recorded before it is made.
+static HANDLE CreateNewRecorded(const char* path, PathCheck check)
+{
+    RunChange* change = AddChange(path, 0, 0);
+    return CompleteNewest(change, CreateCheckedFile(path, 0, check));
 }
 
 HANDLE CreateRecordedFile(const char* path, PathCheck check, SetAsideResult* replaced)
@@ -450,16 +457,16 @@ HANDLE CreateRecordedFile(const char* path, PathCheck check, SetAsideResult* rep
     return file;
 }
 
-void NoteCreated(const char* path)
+BOOL CreateRecordedFolder(const char* path, int protect)
 {
-    HANDLE opened = CreateFileA(path, FILE_READ_ATTRIBUTES, kShareAll, 0, OPEN_EXISTING,
-                                kOpenItself, 0);
-    BY_HANDLE_FILE_INFORMATION info;
-    if (opened != INVALID_HANDLE_VALUE) {
-        if (GetFileInformationByHandle(opened, &info))
-            AddChange(path, 0, &info);
-        CloseHandle(opened);
-    }
+    RunChange* change = AddChange(path, 0, 0);
+    BOOL made = protect ? CreateProtectedFolder(path) : CreateDirectoryA(path, 0);
+    HANDLE folder = made ? CreateFileA(path, FILE_READ_ATTRIBUTES, kShareAll, 0, OPEN_EXISTING,
+                                       kOpenItself, 0)
+                         : INVALID_HANDLE_VALUE;
+    if (CompleteNewest(change, folder) != INVALID_HANDLE_VALUE)
+        CloseHandle(folder);
+    return made;
 }
 
 void UndoFileInHand(void)

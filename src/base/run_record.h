@@ -25,8 +25,9 @@ enum SetAsideResult {
 // created. Returns the file, or INVALID_HANDLE_VALUE.
 HANDLE CreateRecordedFile(const char* path, PathCheck check, SetAsideResult* replaced);
 
-// Records a folder that the run has just created at path, by its identity.
-void NoteCreated(const char* path);
+// Creates a folder at path, with the protected access list when protect is nonzero (see
+// CreateProtectedFolder), recorded as CreateRecordedFile records a file. Nonzero when made.
+BOOL CreateRecordedFolder(const char* path, int protect);
 
 // Sets the file at path aside as CreateRecordedFile sets an older file aside, without a new file
 // in its place: undone, it comes back; kept, it is deleted, and so are its folders below the

@@ -383,11 +383,9 @@ static FolderEntry EnterFolder(char* path, int end, int inside)
     // Opened first: most folders exist already. A missing one is made, then opened.
     for (int attempt = 0; attempt < 2 && folder == INVALID_HANDLE_VALUE; attempt++) {
         if (attempt > 0) {
-            created = inside ? CreateProtectedFolder(path) : CreateDirectoryA(path, 0);
-            if (created) {
+            created = CreateRecordedFolder(path, inside);
+            if (created)
                 LogLine("Created folder %s", path);
-                NoteCreated(path);
-            }
         }
         folder = CreateFileA(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE, 0, OPEN_EXISTING,
                              FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, 0);

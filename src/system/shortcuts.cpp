@@ -194,8 +194,7 @@ int CreateGroupShortcuts(void)
     // An existing folder is entered. It is held open, without leave to delete or rename it,
     // while the shortcuts are written into it; one that is a link, or reached through one,
     // counts as not made.
-    if (CreateDirectoryA(s.groupFolder, nullptr))
-        NoteCreated(s.groupFolder);
+    CreateRecordedFolder(s.groupFolder, 0);
     HANDLE group = CreateFileA(s.groupFolder, FILE_READ_ATTRIBUTES,
                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);

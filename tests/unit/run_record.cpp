@@ -172,8 +172,7 @@ TEST(EndRunRecord, UndoneTheNewFilesGoAndTheOlderOneComesBack)
     const std::string made = folder.path + "\\MADE";
     const std::string path = folder.path + "\\LIB.DLL";
     ASSERT_EQ(0, WriteFileBytes(path, "the older LIB.DLL"));
-    ASSERT_TRUE(CreateDirectoryA(made.c_str(), nullptr));
-    NoteCreated(made.c_str());
+    ASSERT_TRUE(CreateRecordedFolder(made.c_str(), 0));
     ASSERT_NO_FATAL_FAILURE(CreateRecordedWith(path, "the new LIB.DLL", 1));
     ASSERT_NO_FATAL_FAILURE(CreateRecordedWith(made + "\\NEW.TXT", "new", 0));
     EXPECT_EQ("the older LIB.DLL", ReadWholeFile(path + ".2~"));
@@ -290,6 +289,35 @@ TEST(EndRunRecord, AnUndoneRunPutsTheRegistryBackWhereItStillHoldsWhatTheRunWrot
     runLog.length = 0;
     RegDeleteKeyA(HKEY_CURRENT_USER, kept.c_str());
     RegDeleteKeyA(HKEY_CURRENT_USER, scratch.c_str());
+}
+
+// Killed between making a file or folder and recording its identity, a run leaves the name
+// alone in the record: the next run removes an empty file or folder there (the run writes to a
+// file only once its identity is recorded), and leaves anything else there as somebody's.
+TEST(UndoKilledRun, ANameRecordedBeforeItsFileWasMadeLosesOnlyAnEmptyFileOrFolder)
+{
+    TempFolder folder;
+    const std::string empty = folder.path + "\\EMPTY.TXT";
+    const std::string full = folder.path + "\\FULL.TXT";
+    const std::string made = folder.path + "\\MADE";
+    ASSERT_EQ(0, WriteFileBytes(empty, ""));
+    ASSERT_EQ(0, WriteFileBytes(full, "somebody's FULL.TXT"));
+    ASSERT_TRUE(CreateDirectoryA(made.c_str(), nullptr));
+    const DWORD unknown[7] = {};
+    const std::string fields(reinterpret_cast<const char*>(unknown), sizeof unknown);
+    ASSERT_EQ(0, WriteRegistryValue(HKEY_LOCAL_MACHINE, kRecordKey, "00000001", REG_BINARY,
+                                    fields + made + '\0'));
+    ASSERT_EQ(0, WriteRegistryValue(HKEY_LOCAL_MACHINE, kRecordKey, "00000002", REG_BINARY,
+                                    fields + full + '\0'));
+    ASSERT_EQ(0, WriteRegistryValue(HKEY_LOCAL_MACHINE, kRecordKey, "00000003", REG_BINARY,
+                                    fields + empty + '\0'));
+
+    EXPECT_EQ(kRecordDone, UndoKilledRun());
+
+    EXPECT_FALSE(PathExists(empty));
+    EXPECT_FALSE(PathExists(made));
+    EXPECT_EQ("somebody's FULL.TXT", ReadWholeFile(full));
+    EXPECT_EQ(-1, SubkeyCount(HKEY_LOCAL_MACHINE, kRecordKey)) << "the record is gone";
 }
 
 // A run killed while it cleaned up after its end was committed is finished by the next one, not
