@@ -230,7 +230,8 @@ static void RemoveTargetFile(const char* name, int length)
 // to be retried would otherwise count it down again.
 static void RemoveSharedFile(const char* path)
 {
-    if ((ReadSharedCount(path) > 1) != uninstallState.countsDue)
+    if (uninstallState.countsReleased ||
+        (ReadSharedCount(path) > 1) != uninstallState.countsDue)
         return;
     switch (ReleaseSharedFile(path)) {
     case kSharedUncounted:
@@ -314,12 +315,16 @@ void RemoveEmptyFolders(void)
             RemoveEmptyFolder(u.path);
     }
     ReleaseTargetChain();
-    // The copy goes last, and only when nothing is left for a retry, which needs it: a target
-    // that another program holds (as a console's current folder) could not go after it.
+    // The copy goes last (RemoveCopyAndTarget), and only when nothing is left for a retry,
+    // which needs it: a target that another program holds (as a console's current folder)
+    // could not go after it.
     if (u.copyListed && !u.retryNeeded && IsHeldElsewhere(u.target))
         AddLeftItem(u.target, IDS_REASON_IN_USE, 1);
-    if (u.copyListed && u.retryNeeded)
-        return;
+}
+
+void RemoveCopyAndTarget(void)
+{
+    UninstallState& u = uninstallState;
     if (u.copyListed && JoinPath(u.path, kPathCapacity, u.target, kScriptCopyName) >= 0)
         RemoveOneFile(u.path);
     if (RemoveEmptyFolder(u.target) == 1)

@@ -19,10 +19,14 @@ int RemoveEmptyFolder(const char* path);
 // which only lowers them.
 void RemoveScriptFiles(void);
 
-// Removes the folders that held the script's files once they are empty, deepest first, then
-// the script copy when nothing is left for a retry, and then the target folder; notes
-// folderStays when the target still holds other files.
+// Removes the folders that held the script's files once they are empty, deepest first, and
+// notes a target that another program holds as an item for a retry.
 void RemoveEmptyFolders(void);
+
+// Once nothing is left for a retry and the shared counts are down: the script copy, when the
+// script lists it, and the target folder when it is empty; notes folderStays when the target
+// still holds other files.
+void RemoveCopyAndTarget(void);
 
 // Removes everything in the target folder, links as links, and then the folder itself.
 void RemoveWholeTarget(void);

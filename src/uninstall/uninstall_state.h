@@ -40,6 +40,8 @@ struct UninstallState {
     int copyListed;     // the script names the copy among its Files: removed last
     int uninstallerListed;   // the script puts Purgax.exe into the Windows directory
     int countsDue;      // the entry goes: the shared counts that others hold go down now
+    int countsReleased; // the entry says that an earlier run of this uninstall, killed, had
+                        // counted the shared files down: they are not touched again
 
     FolderTable folders;
 

@@ -3,6 +3,7 @@
 
 #include "base/exit_statuses.h"
 #include "base/folder_text.h"
+#include "base/key_paths.h"
 #include "base/locked_blocks.h"
 #include "base/product_names.h"
 #include "base/run_log.h"
@@ -77,6 +78,9 @@ static void ScheduleUninstallerRemoval(void)
         AddLeftItem(u.path, IDS_REASON_FAILED, 0);
 }
 
+// The entry's value that says the shared counts are down (see countsReleased).
+static const char kCountsReleasedValue[] = "CountsReleased";
+
 // Removes what the installation made; the script copy, the shared counts that others hold,
 // Purgax.exe and the uninstall entry only when nothing is left that a later run could still
 // remove, so that it can run again. trusted tells whether the script copy is held;
@@ -87,6 +91,9 @@ static void RemoveInstallation(int trusted, int wholeFolder)
     if (trusted) {
         RemoveScriptFiles();
         RemoveShortcuts();
+    } else if (u.countsReleased) {
+        // A run killed after it had removed the copy: only the folder, Purgax.exe and the
+        // entry were left.
     } else if (wholeFolder) {
         RemoveWholeTarget();
         ListUnknownPlaces();
@@ -105,10 +112,18 @@ static void RemoveInstallation(int trusted, int wholeFolder)
     ReleaseTargetChain();
     if (u.retryNeeded)
         return;
-    if (trusted) {
+    if (trusted && !u.countsReleased) {
         u.countsDue = 1;
         RemoveScriptFiles();
+        // Said in the entry before the copy goes: a run killed from here on is finished by the
+        // next one without the copy, and no count goes down twice.
+        static const DWORD kReleased = 1;
+        WriteKeyPathValue(HKEY_LOCAL_MACHINE, u.entryPath, kCountsReleasedValue, REG_DWORD,
+                          &kReleased, sizeof kReleased);
     }
+    // The whole folder's removal took the target already.
+    if (trusted || u.countsReleased)
+        RemoveCopyAndTarget();
     // Without the copy the entry's own uninstaller is the one the installation put there.
     if (u.uninstallerListed || !trusted)
         ScheduleUninstallerRemoval();
@@ -144,6 +159,10 @@ static int RemoveAfterQuestions(void)
     }
     if (HoldTarget() != 0)
         return kNothingDoneStatus;
+    DWORD released = 0;
+    u.countsReleased = ReadKeyPathValue(HKEY_LOCAL_MACHINE, u.entryPath, kCountsReleasedValue,
+                                        REG_DWORD, reinterpret_cast<char*>(&released),
+                                        sizeof released) == 0;
     int loaded = LoadTrustedScriptCopy(u.entryPath, u.target, &u.scriptMemory, &u.scriptText);
     if (loaded == kScriptInUse) {
         ReleaseTargetChain();
@@ -151,7 +170,7 @@ static int RemoveAfterQuestions(void)
         return kNothingDoneStatus;
     }
     int wholeFolder = 0;
-    if (loaded != 0) {
+    if (loaded != 0 && !u.countsReleased) {
         ReleaseTargetChain();
         wholeFolder = AskForWholeFolder() == IDYES;
         if (HoldTarget() != 0)

@@ -62,6 +62,34 @@ TEST_F(UninstallAttackTest, AWindowsFileThatWasThereBeforeStays)
     EXPECT_TRUE(PathExists(sharedPath));
 }
 
+// An uninstall killed after it had counted the shared files down and removed the script copy
+// leaves its entry saying so: the next one removes what is left (the folder, the entry) without
+// the copy, and counts nothing down a second time.
+TEST_F(UninstallAttackTest, AnUninstallKilledAfterTheCopyWentIsFinishedByTheNextOne)
+{
+    const std::string shared = "QUILLOR-E2E-" + std::to_string(GetCurrentProcessId()) + ".INI";
+    const std::string sharedPath = WindowsFolder() + "\\" + shared;
+    ASSERT_EQ(0, WriteFileBytes(sharedPath, "another program's"));
+    ASSERT_NO_FATAL_FAILURE(InstallQuillor("Settings=%" + shared + ";README.TXT\r\n"));
+    // What the killed run had done: every file gone, the count down to the other program's.
+    ASSERT_EQ(0, RemoveTree(medium.target));
+    ASSERT_EQ(0, MakeDirectories(medium.target));
+    ASSERT_EQ(0, WriteRegistryValue(HKEY_LOCAL_MACHINE, kSharedFiles, sharedPath.c_str(),
+                                    REG_DWORD, Dword(1)));
+    const std::string entry = std::string(kUninstallList) + "\\Quillor";
+    ASSERT_EQ(0, WriteRegistryValue(HKEY_LOCAL_MACHINE, entry, "CountsReleased", REG_DWORD,
+                                    Dword(1)));
+
+    EXPECT_EQ(kRemoved, Uninstall());
+    EXPECT_EQ(0u, ExitCode());
+    EXPECT_EQ(-1, SubkeyCount(HKEY_LOCAL_MACHINE, entry)) << "the entry is gone";
+    EXPECT_FALSE(PathExists(medium.target));
+    EXPECT_TRUE(PathExists(sharedPath)) << "the other program still counts it";
+    EXPECT_EQ(Dword(1), ReadStoredValue(HKEY_LOCAL_MACHINE, kSharedFiles, sharedPath.c_str()).data);
+    RemoveTree(sharedPath);
+    DeleteRegistryValue(HKEY_LOCAL_MACHINE, kSharedFiles, sharedPath.c_str());
+}
+
 // The whole-folder removal never enters the folder of another installation inside the target.
 TEST_F(UninstallAttackTest, TheWholeFolderKeepsAnotherInstallationsFolder)
 {
